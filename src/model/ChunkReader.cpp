@@ -29,10 +29,9 @@ bool ChunkReader::ReadInt32(std::int32_t& value)
     std::uint8_t le[4];
     if (ReadBytes(le, sizeof le) != sizeof le)
         return false;
-    const std::uint32_t u = static_cast<std::uint32_t>(le[0]) |
-                            (static_cast<std::uint32_t>(le[1]) << 8) |
-                            (static_cast<std::uint32_t>(le[2]) << 16) |
-                            (static_cast<std::uint32_t>(le[3]) << 24);
+    const std::uint32_t u =
+        static_cast<std::uint32_t>(le[0]) | (static_cast<std::uint32_t>(le[1]) << 8) |
+        (static_cast<std::uint32_t>(le[2]) << 16) | (static_cast<std::uint32_t>(le[3]) << 24);
     value = static_cast<std::int32_t>(u);
     return true;
 }

@@ -1,0 +1,118 @@
+#include "dsp/Smoother.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Kestrune::Parameters
+{
+
+namespace
+{
+constexpr float kOvershoot = 0.0001f;
+}
+
+Smoother::Smoother(IServiceProvider* serviceProvider) : provider(serviceProvider)
+{
+    provider->AddResettable(this);
+    provider->AddSampleRateObserver(this);
+    provider->AddSmoothable(this);
+    ComputeCoefficient();
+    Reset();
+}
+
+Smoother::~Smoother()
+{
+    provider->RemoveResettable(this);
+    provider->RemoveSampleRateObserver(this);
+    provider->RemoveSmoothable(this);
+}
+
+void Smoother::SetTarget(float value)
+{
+    if (!std::isfinite(value))
+        return;
+    requested.store(value, std::memory_order_relaxed);
+    pending.store(true, std::memory_order_release);
+}
+
+void Smoother::TakePendingTarget()
+{
+    if (!pending.exchange(false, std::memory_order_acquire))
+        return;
+    target = requested.load(std::memory_order_relaxed);
+    if (target < current)
+    {
+        falling = 1;
+        aim = target - kOvershoot;
+    }
+    else
+    {
+        falling = 0;
+        aim = target + kOvershoot;
+    }
+    state = Moving;
+}
+
+void Smoother::Reset()
+{
+    TakePendingTarget();
+    current = target;
+    Fill(0, kMaxBlockSize, target);
+    falling = 0;
+    state = Settled;
+}
+
+void Smoother::OnSampleRateChanged(float)
+{
+    ComputeCoefficient();
+}
+
+void Smoother::ComputeCoefficient()
+{
+    const double samples = static_cast<double>(provider->GetSampleRate()) * smoothingTime + 1.0;
+    coefficient = samples > 0.0 ? static_cast<float>(1.0 - std::exp(-1.0 / samples)) : 1.0f;
+}
+
+void Smoother::Fill(int from, int to, float value)
+{
+    std::fill(output + from, output + to, value);
+}
+
+void Smoother::Smooth(std::int32_t sampleCount)
+{
+    TakePendingTarget();
+    const int n = std::clamp<std::int32_t>(sampleCount, 0, kMaxBlockSize);
+    if (state == Settled)
+        return;
+    if (state == Arrived)
+    {
+        Reset();
+        return;
+    }
+    int i = 0;
+    float value = current;
+    if (falling == 0)
+    {
+        for (; i < n && value < target; ++i)
+        {
+            value += (aim - value) * coefficient;
+            output[i] = std::min(value, target);
+        }
+    }
+    else
+    {
+        for (; i < n && value > target; ++i)
+        {
+            value += (aim - value) * coefficient;
+            output[i] = std::max(value, target);
+        }
+    }
+    current = value;
+    if (i < n)
+    {
+        Fill(i, n, target);
+        state = Arrived;
+    }
+}
+
+} // namespace Kestrune::Parameters
