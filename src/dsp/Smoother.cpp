@@ -69,7 +69,8 @@ void Smoother::OnSampleRateChanged(float)
 
 void Smoother::ComputeCoefficient()
 {
-    const double samples = static_cast<double>(provider->GetSampleRate()) * smoothingTime + 1.0;
+    const double samples =
+        static_cast<double>(provider->GetSampleRate()) * static_cast<double>(smoothingTime) + 1.0;
     coefficient = samples > 0.0 ? static_cast<float>(1.0 - std::exp(-1.0 / samples)) : 1.0f;
 }
 
