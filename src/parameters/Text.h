@@ -1,0 +1,49 @@
+// Text and rounding helpers shared by the parameter policies. Formatting never depends on the
+// process locale: a host running with a comma as decimal separator still shows "2500.00".
+#pragma once
+
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+
+namespace Kestrune::Parameters
+{
+
+// Magnitude plus one half, truncated, sign restored: halves move away from zero.
+inline long RoundHalfAway(double x)
+{
+    const double r = std::trunc(std::fabs(x) + 0.5);
+    return static_cast<long>(x < 0 ? -r : r);
+}
+
+// At most size - 1 characters, always zero-terminated; the rest of the field is zero-filled.
+inline void CopyText(char* text, std::size_t size, const char* source)
+{
+    if (text == nullptr || size == 0)
+        return;
+    std::memset(text, 0, size);
+    if (source != nullptr)
+        std::strncpy(text, source, size - 1);
+}
+
+// Fixed-point text with the given number of decimals (like "%.3f"), cut to size - 1 chars.
+inline void FormatFixed(double value, int decimals, char* text, std::size_t size)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer - 1, value,
+                                      std::chars_format::fixed, decimals);
+    *(result.ec == std::errc() ? result.ptr : buffer) = '\0';
+    CopyText(text, size, buffer);
+}
+
+// Integer text (like "%d"), cut to size - 1 chars.
+inline void FormatInteger(long value, char* text, std::size_t size)
+{
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
+    *(result.ec == std::errc() ? result.ptr : buffer) = '\0';
+    CopyText(text, size, buffer);
+}
+
+} // namespace Kestrune::Parameters
