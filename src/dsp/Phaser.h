@@ -81,14 +81,16 @@ public:
     float GetHalfSampleRate() const { return halfSampleRate; }
     float GetFeedback() const { return feedback; }
     int GetStageMode() const { return stageMode; }
-    float GetLeftState(int stage) const { return leftStates[stage]; }
-    float GetRightState(int stage) const { return rightStates[stage]; }
+    // Stage 0 to 15; other indices answer 0.
+    float GetLeftState(int stage) const { return ValidStage(stage) ? leftStates[stage] : 0.0f; }
+    float GetRightState(int stage) const { return ValidStage(stage) ? rightStates[stage] : 0.0f; }
     float GetLastLeft() const { return lastLeft; }
     float GetLastRight() const { return lastRight; }
     const float* GetLeftModulationSource() const { return primaryLeft; }
     const float* GetRightModulationSource() const { return primaryRight; }
 
 private:
+    static bool ValidStage(int stage) { return stage >= 0 && stage < kMaxStages; }
     static const float* OrSilence(const float* buffer)
     {
         return buffer != nullptr ? buffer : SilenceBuffer;
