@@ -28,9 +28,8 @@ public:
 
     // Applies the default once: the setting is stored and the text formatted unconditionally;
     // no owner exists yet.
-    Parameter(const char* shortNameText, const char* nameText, float defaultNormalised,
-              Setter ownerSetter)
-        : Base(shortNameText, nameText, defaultNormalised), setter(ownerSetter)
+    Parameter(const char* shortName, const char* name, float defaultValue, Setter setter)
+        : Base(shortName, name, defaultValue), ownerSetter(setter)
     {
         setting = transform.Convert(this->GetValue());
         FormatText();
@@ -83,8 +82,8 @@ private:
 
     void Call(Owner* owner)
     {
-        if (setter != nullptr)
-            (owner->*setter)(setting);
+        if (ownerSetter != nullptr)
+            (owner->*ownerSetter)(setting);
     }
 
     void FormatText()
@@ -99,7 +98,7 @@ private:
     [[no_unique_address]] Display display;
     [[no_unique_address]] Label label;
     std::vector<Owner*> owners;
-    Setter setter;
+    Setter ownerSetter;
     DisplayText text;
 };
 

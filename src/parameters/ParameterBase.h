@@ -24,45 +24,48 @@ public:
     static constexpr std::size_t kNameSize = 128;
 
     // Names are cut to 7 and 127 characters.
-    ParameterBase(const char* shortNameText, const char* nameText, float defaultNormalised)
-        : defaultValue(std::isfinite(defaultNormalised) ? defaultNormalised : 0.0f)
+    ParameterBase(const char* shortName, const char* name, float defaultValue)
+        : defaultNormalised(std::isfinite(defaultValue) ? defaultValue : 0.0f)
     {
-        CopyText(shortName, kShortNameSize, shortNameText);
-        CopyText(name, kNameSize, nameText);
-        for (auto& value : values)
-            value.store(defaultValue, std::memory_order_relaxed);
+        CopyText(shortNameText, kShortNameSize, shortName);
+        CopyText(nameText, kNameSize, name);
+        for (auto& value : programValues)
+            value.store(defaultNormalised, std::memory_order_relaxed);
     }
     ParameterBase(const ParameterBase&) = delete;
     ParameterBase& operator=(const ParameterBase&) = delete;
 
-    void Reset() override { SetValue(defaultValue); }
+    void Reset() override { SetValue(defaultNormalised); }
     int GetProgramCount() override { return ProgramCount; }
-    int GetProgram() override { return program.load(std::memory_order_relaxed); }
+    int GetProgram() override { return currentProgram.load(std::memory_order_relaxed); }
 
     // Makes the program current, then applies its value.
     void SetProgram(int newProgram) override
     {
         if (!IsProgram(newProgram))
             return;
-        program.store(newProgram, std::memory_order_relaxed);
+        currentProgram.store(newProgram, std::memory_order_relaxed);
         Apply();
     }
 
-    const char* GetShortName() override { return shortName; }
-    const char* GetName() override { return name; }
+    const char* GetShortName() override { return shortNameText; }
+    const char* GetName() override { return nameText; }
 
     float GetProgramValue(int index) override
     {
-        return IsProgram(index) ? values[index].load(std::memory_order_relaxed) : 0.0f;
+        return IsProgram(index) ? programValues[index].load(std::memory_order_relaxed) : 0.0f;
     }
-    float GetValue() override { return values[GetProgram()].load(std::memory_order_relaxed); }
+    float GetValue() override
+    {
+        return programValues[GetProgram()].load(std::memory_order_relaxed);
+    }
 
     // Stores; applies only when index is the current program.
     void SetProgramValue(int index, float value) override
     {
         if (!IsProgram(index) || !std::isfinite(value))
             return;
-        values[index].store(value, std::memory_order_relaxed);
+        programValues[index].store(value, std::memory_order_relaxed);
         if (index == GetProgram())
             Apply();
     }
@@ -71,11 +74,11 @@ public:
     {
         if (!std::isfinite(value))
             return;
-        values[GetProgram()].store(value, std::memory_order_relaxed);
+        programValues[GetProgram()].store(value, std::memory_order_relaxed);
         Apply();
     }
 
-    float GetDefaultValue() const { return defaultValue; }
+    float GetDefaultValue() const { return defaultNormalised; }
 
     // Adds an owner and hands it the current setting (or buffer) at once.
     virtual void Attach(Owner* owner) = 0;
@@ -88,11 +91,11 @@ protected:
     static bool IsProgram(int index) { return index >= 0 && index < ProgramCount; }
 
 private:
-    char shortName[kShortNameSize];
-    char name[kNameSize];
-    const float defaultValue;
-    std::atomic<float> values[ProgramCount];
-    std::atomic<int> program{0};
+    char shortNameText[kShortNameSize];
+    char nameText[kNameSize];
+    const float defaultNormalised;
+    std::atomic<float> programValues[ProgramCount];
+    std::atomic<int> currentProgram{0};
 };
 
 } // namespace Kestrune::Parameters

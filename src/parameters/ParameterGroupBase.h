@@ -24,9 +24,9 @@ public:
     using ParameterType = ParameterBase<Owner, ProgramCount>;
 
     // The names are not copied: they must outlive the group (string literals in practice).
-    ParameterGroupBase(const char* shortNameText, const char* nameText)
-        : shortName(shortNameText != nullptr ? shortNameText : ""),
-          name(nameText != nullptr ? nameText : "")
+    ParameterGroupBase(const char* shortName, const char* name)
+        : groupShortName(shortName != nullptr ? shortName : ""),
+          groupName(name != nullptr ? name : "")
     {
     }
 
@@ -48,21 +48,21 @@ public:
     }
 
     int GetProgramCount() override { return ProgramCount; }
-    int GetProgram() override { return program.load(std::memory_order_relaxed); }
+    int GetProgram() override { return groupProgram.load(std::memory_order_relaxed); }
 
     // Stores the program, then moves every parameter to it in creation order.
     void SetProgram(int newProgram) override
     {
         if (newProgram < 0 || newProgram >= ProgramCount)
             return;
-        program.store(newProgram, std::memory_order_relaxed);
+        groupProgram.store(newProgram, std::memory_order_relaxed);
         for (ParameterType* parameter : parameters)
             parameter->SetProgram(newProgram);
     }
 
     int GetParameterCount() override { return static_cast<int>(parameters.size()); }
-    const char* GetShortName() override { return shortName; }
-    const char* GetName() override { return name; }
+    const char* GetShortName() override { return groupShortName; }
+    const char* GetName() override { return groupName; }
 
     const char* GetParameterShortName(int index) override
     {
@@ -139,9 +139,9 @@ protected:
 
 private:
     std::vector<ParameterType*> parameters;
-    std::atomic<int> program{0};
-    const char* shortName;
-    const char* name;
+    std::atomic<int> groupProgram{0};
+    const char* groupShortName;
+    const char* groupName;
 };
 
 } // namespace Kestrune::Parameters

@@ -32,9 +32,9 @@ public:
 
     // The smoother registers with the provider. The default is applied once: the setting is
     // stored, the smoother aimed at it and the text formatted unconditionally.
-    SmoothParameter(const char* shortNameText, const char* nameText, float defaultNormalised,
-                    Setter ownerSetter, IServiceProvider* provider)
-        : Base(shortNameText, nameText, defaultNormalised), setter(ownerSetter), smoother(provider)
+    SmoothParameter(const char* shortName, const char* name, float defaultValue, Setter setter,
+                    IServiceProvider* provider)
+        : Base(shortName, name, defaultValue), ownerSetter(setter), smoother(provider)
     {
         setting = transform.Convert(this->GetValue());
         smoother.SetTarget(setting);
@@ -86,8 +86,8 @@ private:
 
     void Call(Owner* owner, const float* buffer)
     {
-        if (setter != nullptr)
-            (owner->*setter)(buffer);
+        if (ownerSetter != nullptr)
+            (owner->*ownerSetter)(buffer);
     }
 
     void FormatText()
@@ -102,7 +102,7 @@ private:
     [[no_unique_address]] Display display;
     [[no_unique_address]] Label label;
     std::vector<Owner*> owners;
-    Setter setter;
+    Setter ownerSetter;
     DisplayText text;
     Smoother smoother;
 };

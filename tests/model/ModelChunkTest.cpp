@@ -215,12 +215,7 @@ TEST_F(ModelChunkTest, ProgramRoundTripRestoresValuesAndName)
     EXPECT_EQ(model.GetParameterValue(0), 0.5f);
     EXPECT_EQ(model.GetParameterValue(12), 0.125f);
     EXPECT_EQ(model.firstOwner.calls.back(), "first.level=0.500000") << "values are applied";
-    EXPECT_EQ(WriteProgram(),
-              [&]
-              {
-                  Bytes b = chunk;
-                  return b;
-              }());
+    EXPECT_EQ(WriteProgram(), chunk);
 }
 
 TEST_F(ModelChunkTest, BankRoundTripRestoresAllProgramsAndKeepsTheCurrentOne)
