@@ -5,9 +5,12 @@
 #include "model/ChunkWriter.h"
 #include "model/ControllerMapper.h"
 #include "model/IModelObserver.h"
+#include "model/ObserverList.h"
 #include "parameters/IParameterGroup.h"
 #include "platform/RecursiveLock.h"
 
+#include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -93,12 +96,15 @@ public:
     RecursiveLock& GetLock() { return lock; }
 
 private:
+    using ProgramName = std::array<char, kProgramNameSize>;
+
     struct Location
     {
         Parameters::IParameterGroup* group;
         int index;
     };
     bool Locate(int flatIndex, Location& location);
+    bool IsProgram(int index) const { return index >= 0 && index < programCount; }
     void WriteHeader(ChunkWriter& writer);
     bool CheckHeader(ChunkReader& reader);
 
@@ -106,12 +112,13 @@ private:
     char vendor[kVendorSize];
     char product[kProductSize];
     std::int32_t version;
-    std::vector<IModelObserver*> observers;
-    std::vector<Parameters::IParameterGroup*> groups;
+    ObserverList<IModelObserver> observers;
+    std::vector<Parameters::IParameterGroup*> groups; // fixed once construction is over
     Midi::IMessageProvider* messageProvider;
-    std::vector<std::vector<char>> programNames; // one 24-byte buffer per program
+    // Written and copied out only under the lock; every buffer ends with a zero byte.
+    std::vector<ProgramName> programNames;
     int programCount;
-    int currentProgram = 0;
+    std::atomic<int> currentProgram{0};
     RecursiveLock lock;
 };
 

@@ -1,0 +1,373 @@
+#include "model/Model.h"
+
+#include "parameters/Text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
+namespace Kestrune
+{
+
+namespace
+{
+// The single-precision value of 1/127: controller value 0 gives 0.0, 127 gives 1.0.
+constexpr float kControllerScale = 0.007874016f;
+
+constexpr const char* kInitialProgramName = "Blank";
+
+using Guard = std::lock_guard<RecursiveLock>;
+
+bool FieldMatches(ChunkReader& reader, const char* field, std::size_t width)
+{
+    char stored[Model::kVendorSize];
+    if (reader.ReadBytes(stored, width) != width)
+        return false;
+    return std::strncmp(stored, field, width) == 0;
+}
+} // namespace
+
+Model::Model(const char* effectNameText, const char* vendorText, const char* productText,
+             int vendorVersion, int programs, Midi::IMessageProvider* provider)
+    : version(vendorVersion), messageProvider(provider), programCount(std::max(programs, 0))
+{
+    Parameters::CopyText(effectName, kEffectNameSize, effectNameText);
+    Parameters::CopyText(vendor, kVendorSize, vendorText);
+    Parameters::CopyText(product, kProductSize, productText);
+    programNames.resize(static_cast<std::size_t>(programCount));
+    for (auto& programName : programNames)
+        Parameters::CopyText(programName.data(), programName.size(), kInitialProgramName);
+    // Last, so that a failure above leaves nothing registered with the provider.
+    if (messageProvider != nullptr)
+        messageProvider->AttachControllerObserver(this);
+}
+
+Model::~Model()
+{
+    Guard guard(lock);
+    if (messageProvider != nullptr)
+        messageProvider->DetachControllerObserver(this);
+    groups.clear();
+    observers.Clear();
+}
+
+void Model::AddGroup(Parameters::IParameterGroup* group)
+{
+    if (group != nullptr)
+        groups.push_back(group);
+}
+
+bool Model::Locate(int flatIndex, Location& location)
+{
+    if (flatIndex < 0)
+        return false;
+    int remaining = flatIndex;
+    for (auto* group : groups)
+    {
+        const int count = group->GetParameterCount();
+        if (remaining < count)
+        {
+            location = {group, remaining};
+            return true;
+        }
+        remaining -= count;
+    }
+    return false;
+}
+
+int Model::GetProgram() const
+{
+    return currentProgram.load(std::memory_order_relaxed);
+}
+
+void Model::SetProgram(int index)
+{
+    if (!IsProgram(index))
+        return;
+    Guard guard(lock);
+    currentProgram.store(index, std::memory_order_relaxed);
+    for (auto* group : groups)
+        group->SetProgram(index);
+}
+
+void Model::CopyProgramName(char* dest, std::size_t size)
+{
+    if (!CopyProgramName(GetProgram(), dest, size))
+        Parameters::CopyText(dest, size, "");
+}
+
+bool Model::CopyProgramName(int index, char* dest, std::size_t size)
+{
+    if (!IsProgram(index))
+    {
+        Parameters::CopyText(dest, size, "");
+        return false;
+    }
+    Guard guard(lock);
+    Parameters::CopyText(dest, size, programNames[static_cast<std::size_t>(index)].data());
+    return true;
+}
+
+void Model::SetProgramName(const char* name)
+{
+    if (name == nullptr)
+        return;
+    Guard guard(lock);
+    const int index = GetProgram();
+    if (IsProgram(index))
+    {
+        auto& buffer = programNames[static_cast<std::size_t>(index)];
+        Parameters::CopyText(buffer.data(), buffer.size(), name);
+    }
+}
+
+int Model::GetParameterCount()
+{
+    int count = 0;
+    for (auto* group : groups)
+        count += group->GetParameterCount();
+    return count;
+}
+
+float Model::GetParameterValue(int index)
+{
+    Location location;
+    return Locate(index, location) ? location.group->GetParameterValue(location.index) : 0.0f;
+}
+
+void Model::SetParameterValue(int index, float value)
+{
+    Location location;
+    if (!std::isfinite(value) || !Locate(index, location))
+        return;
+    Guard guard(lock);
+    location.group->SetParameterValue(location.index, value);
+}
+
+const char* Model::GetParameterShortName(int index)
+{
+    Location location;
+    return Locate(index, location) ? location.group->GetParameterShortName(location.index) : "";
+}
+
+const char* Model::GetParameterName(int index)
+{
+    Location location;
+    return Locate(index, location) ? location.group->GetParameterName(location.index) : "";
+}
+
+const char* Model::GetParameterLabel(int index)
+{
+    Location location;
+    return Locate(index, location) ? location.group->GetParameterLabel(location.index) : "";
+}
+
+const char* Model::GetParameterDisplay(int index)
+{
+    Location location;
+    return Locate(index, location) ? location.group->GetParameterDisplay(location.index) : "";
+}
+
+const char* Model::GetGroupShortName(int index)
+{
+    Location location;
+    return Locate(index, location) ? location.group->GetShortName() : "";
+}
+
+const char* Model::GetGroupName(int index)
+{
+    Location location;
+    return Locate(index, location) ? location.group->GetName() : "";
+}
+
+void Model::AddObserver(IModelObserver* observer)
+{
+    Guard guard(lock);
+    observers.Add(observer);
+}
+
+void Model::RemoveObserver(IModelObserver* observer)
+{
+    Guard guard(lock);
+    observers.Remove(observer);
+}
+
+void Model::NotifyParameterChanged(int index, IModelObserver* source)
+{
+    if (index < 0 || index >= GetParameterCount())
+        return;
+    Guard guard(lock);
+    observers.ForEach(
+        [index, source](IModelObserver* observer)
+        {
+            if (observer != source)
+                observer->OnParameterChanged(index);
+        });
+}
+
+void Model::NotifyAllParametersChanged()
+{
+    Guard guard(lock);
+    observers.ForEach([](IModelObserver* observer) { observer->OnAllParametersChanged(); });
+}
+
+void Model::ProcessLocked(float** inputs, float** outputs, int sampleFrames)
+{
+    Guard guard(lock);
+    Process(inputs, outputs, sampleFrames);
+}
+
+void Model::OnControlChange(std::uint8_t, std::uint8_t controller, std::uint8_t value)
+{
+    if (!IsMapped(controller))
+        return;
+    const int index = GetMappedParameter(controller);
+    if (index >= GetParameterCount())
+        return;
+    Guard guard(lock);
+    SetParameterValue(index, static_cast<float>(value) * kControllerScale);
+    NotifyParameterChanged(index, nullptr);
+}
+
+void Model::WriteHeader(ChunkWriter& writer)
+{
+    writer.Append(effectName, kEffectNameSize);
+    writer.Append(vendor, kVendorSize);
+    writer.Append(product, kProductSize);
+    writer.WriteInt32(version);
+}
+
+bool Model::CheckHeader(ChunkReader& reader)
+{
+    std::int32_t storedVersion = 0;
+    return FieldMatches(reader, effectName, kEffectNameSize) &&
+           FieldMatches(reader, vendor, kVendorSize) &&
+           FieldMatches(reader, product, kProductSize) && reader.ReadInt32(storedVersion) &&
+           storedVersion == version;
+}
+
+// Writes take a snapshot under the lock into storage allocated beforehand, so that the audio
+// thread never waits on an allocation; the writer may grow outside the lock.
+void Model::WriteProgram(ChunkWriter& writer)
+{
+    const int count = GetParameterCount();
+    std::vector<float> values(static_cast<std::size_t>(count));
+    ProgramName name{};
+    {
+        Guard guard(lock);
+        const int program = GetProgram();
+        if (IsProgram(program))
+            name = programNames[static_cast<std::size_t>(program)];
+        for (int i = 0; i < count; ++i)
+            values[static_cast<std::size_t>(i)] = GetParameterValue(i);
+    }
+    WriteHeader(writer);
+    writer.Append(name.data(), name.size());
+    for (float value : values)
+        writer.WriteFloat(value);
+}
+
+void Model::WriteBank(ChunkWriter& writer)
+{
+    const int count = GetParameterCount();
+    const auto programs = static_cast<std::size_t>(programCount);
+    std::vector<ProgramName> names(programs);
+    std::vector<float> values(programs * static_cast<std::size_t>(count));
+    {
+        Guard guard(lock);
+        std::copy(programNames.begin(), programNames.end(), names.begin());
+        auto value = values.begin();
+        for (int p = 0; p < programCount; ++p)
+        {
+            for (int i = 0; i < count; ++i)
+            {
+                Location location;
+                *value++ = Locate(i, location)
+                               ? location.group->GetParameterProgramValue(p, location.index)
+                               : 0.0f;
+            }
+        }
+    }
+    WriteHeader(writer);
+    auto value = values.begin();
+    for (const auto& name : names)
+    {
+        writer.Append(name.data(), name.size());
+        for (int i = 0; i < count; ++i)
+            writer.WriteFloat(*value++);
+    }
+}
+
+namespace
+{
+// One program's stored fields. The name always ends with a zero byte, whatever the chunk held.
+template <typename Name>
+bool ReadProgramFields(ChunkReader& reader, Name& name, float* values, int count)
+{
+    if (reader.ReadBytes(name.data(), name.size()) != name.size())
+        return false;
+    name.back() = '\0';
+    for (int i = 0; i < count; ++i)
+    {
+        if (!reader.ReadFloat(values[i]) || !std::isfinite(values[i]))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+// Loads are all-or-nothing: the whole chunk is read and checked before anything is applied,
+// then applied under one hold of the lock. Values are taken over unclamped.
+bool Model::ReadProgram(ChunkReader& reader)
+{
+    const int count = GetParameterCount();
+    std::vector<float> values(static_cast<std::size_t>(count));
+    ProgramName name{};
+    if (!CheckHeader(reader) || !ReadProgramFields(reader, name, values.data(), count))
+        return false;
+
+    Guard guard(lock);
+    const int program = GetProgram();
+    if (!IsProgram(program))
+        return false;
+    programNames[static_cast<std::size_t>(program)] = name;
+    for (int i = 0; i < count; ++i)
+    {
+        Location location;
+        if (Locate(i, location))
+            location.group->SetParameterValue(location.index, values[static_cast<std::size_t>(i)]);
+    }
+    return true;
+}
+
+bool Model::ReadBank(ChunkReader& reader)
+{
+    const int count = GetParameterCount();
+    const auto programs = static_cast<std::size_t>(programCount);
+    std::vector<ProgramName> names(programs);
+    std::vector<float> values(programs * static_cast<std::size_t>(count));
+    if (!CheckHeader(reader))
+        return false;
+    for (std::size_t p = 0; p < programs; ++p)
+    {
+        if (!ReadProgramFields(reader, names[p], values.data() + p * count, count))
+            return false;
+    }
+
+    Guard guard(lock);
+    std::copy(names.begin(), names.end(), programNames.begin());
+    auto value = values.begin();
+    for (int p = 0; p < programCount; ++p)
+    {
+        for (int i = 0; i < count; ++i, ++value)
+        {
+            Location location;
+            if (Locate(i, location))
+                location.group->SetParameterProgramValue(p, location.index, *value);
+        }
+    }
+    return true;
+}
+
+} // namespace Kestrune

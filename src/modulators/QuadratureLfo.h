@@ -1,0 +1,61 @@
+#pragma once
+
+#include "dsp/Buffers.h"
+#include "modulators/SynchableLfo.h"
+
+namespace Kestrune::Modulators
+{
+
+// The sweep oscillator: a coupled-form sine/cosine recurrence filling an in-phase and a
+// quadrature output (a quarter cycle ahead, or a copy of the in-phase output) per slice.
+//
+// Process [audio] runs under the model's lock; Reset and OnSampleRateChanged come from the
+// service provider while processing is stopped.
+class QuadratureLfo : public SynchableLfo, public IResettable, public ISampleRateObserver
+{
+public:
+    template <int ProgramCount> class ParameterGroup;
+
+    // Limit of the phase increment in radians per sample (about a sixth of the sample rate):
+    // the recurrence turns unstable towards 2, and no sweep rate comes near it.
+    static constexpr float kMaxIncrement = 1.0f;
+
+    explicit QuadratureLfo(IServiceProvider* serviceProvider);
+    ~QuadratureLfo() override;
+
+    // Running frequency in Hz; non-finite values are ignored.
+    void ApplyFrequency(float hz) override;
+    // Phase in cycles; non-finite values are ignored.
+    void SetPhase(float cycles) override;
+    void SetQuadMode(bool on) { quadMode = on; }
+
+    // [audio] Fills output[0..count-1] (count clamped to 0..16384), then applies the MIDI scaling.
+    void Process(int count);
+    const float* GetInPhaseOutput() const { return inPhase; }
+    const float* GetQuadratureOutput() const { return quadrature; }
+
+    // Phase back to zero (sine 0, cosine 1); frequency, sync and MIDI values stay.
+    void Reset() override;
+    // Keeps the frequency in Hz; non-finite or non-positive rates are ignored.
+    void OnSampleRateChanged(float sampleRate) override;
+
+    float GetFrequency() const { return frequency; }
+    float GetIncrement() const { return increment; }
+    bool IsQuadMode() const { return quadMode; }
+    float GetSine() const { return sine; }
+    float GetCosine() const { return cosine; }
+
+private:
+    void ComputeIncrement();
+
+    float frequency = 1.0f;
+    bool quadMode = true;
+    float increment = 0.0f; // radians per sample
+    float sine = 0.0f;
+    float cosine = 1.0f;
+    alignas(64) float inPhase[kMaxBlockSize] = {};
+    alignas(64) float quadrature[kMaxBlockSize] = {};
+    IServiceProvider* provider;
+};
+
+} // namespace Kestrune::Modulators

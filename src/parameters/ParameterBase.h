@@ -1,0 +1,101 @@
+#pragma once
+
+#include "parameters/IParameter.h"
+#include "parameters/Text.h"
+
+#include <atomic>
+#include <cmath>
+
+namespace Kestrune::Parameters
+{
+
+// Names, the default and one normalised value per program. Values are never clamped; programs
+// outside 0..ProgramCount-1 and non-finite values are refused (setters do nothing, getters
+// answer 0).
+//
+// Threads: state changes are serialised by the caller (the model's lock). Values, the current
+// program, names and display texts may be read from [any] thread without that lock.
+template <typename Owner, int ProgramCount> class ParameterBase : public IParameter
+{
+    static_assert(ProgramCount > 0);
+
+public:
+    static constexpr std::size_t kShortNameSize = 8;
+    static constexpr std::size_t kNameSize = 128;
+
+    // Names are cut to 7 and 127 characters.
+    ParameterBase(const char* shortName, const char* name, float defaultValue)
+        : defaultNormalised(std::isfinite(defaultValue) ? defaultValue : 0.0f)
+    {
+        CopyText(shortNameText, kShortNameSize, shortName);
+        CopyText(nameText, kNameSize, name);
+        for (auto& value : programValues)
+            value.store(defaultNormalised, std::memory_order_relaxed);
+    }
+    ParameterBase(const ParameterBase&) = delete;
+    ParameterBase& operator=(const ParameterBase&) = delete;
+
+    void Reset() override { SetValue(defaultNormalised); }
+    int GetProgramCount() override { return ProgramCount; }
+    int GetProgram() override { return currentProgram.load(std::memory_order_relaxed); }
+
+    // Makes the program current, then applies its value.
+    void SetProgram(int newProgram) override
+    {
+        if (!IsProgram(newProgram))
+            return;
+        currentProgram.store(newProgram, std::memory_order_relaxed);
+        Apply();
+    }
+
+    const char* GetShortName() override { return shortNameText; }
+    const char* GetName() override { return nameText; }
+
+    float GetProgramValue(int index) override
+    {
+        return IsProgram(index) ? programValues[index].load(std::memory_order_relaxed) : 0.0f;
+    }
+    float GetValue() override
+    {
+        return programValues[GetProgram()].load(std::memory_order_relaxed);
+    }
+
+    // Stores; applies only when index is the current program.
+    void SetProgramValue(int index, float value) override
+    {
+        if (!IsProgram(index) || !std::isfinite(value))
+            return;
+        programValues[index].store(value, std::memory_order_relaxed);
+        if (index == GetProgram())
+            Apply();
+    }
+
+    void SetValue(float value) override
+    {
+        if (!std::isfinite(value))
+            return;
+        programValues[GetProgram()].store(value, std::memory_order_relaxed);
+        Apply();
+    }
+
+    float GetDefaultValue() const { return defaultNormalised; }
+
+    // Adds an owner and hands it the current setting (or buffer) at once.
+    virtual void Attach(Owner* owner) = 0;
+    virtual void Detach(Owner* owner) = 0;
+
+protected:
+    // Converts the current value and delivers the setting when it changed.
+    virtual void Apply() = 0;
+
+    static bool IsProgram(int index) { return index >= 0 && index < ProgramCount; }
+
+private:
+    char shortNameText[kShortNameSize];
+    char nameText[kNameSize];
+    const float defaultNormalised;
+    std::atomic<float> programValues[ProgramCount];
+    std::atomic<int> currentProgram{0};
+};
+
+} // namespace Kestrune::Parameters

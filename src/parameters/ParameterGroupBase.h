@@ -1,0 +1,147 @@
+#pragma once
+
+#include "parameters/IParameterGroup.h"
+#include "parameters/ParameterBase.h"
+
+#include <atomic>
+#include <memory>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace Kestrune::Parameters
+{
+
+// The parameters of one owner class, owned by the group and addressed by their position in
+// creation order. A concrete group adds only a constructor that creates its parameters through
+// AddParameter. Indices outside the group and programs outside 0..ProgramCount-1 are refused:
+// getters answer 0 or "", setters do nothing.
+//
+// Threads: as ParameterBase; names, values and display texts may be read from [any] thread.
+template <typename Owner, int ProgramCount> class ParameterGroupBase : public IParameterGroup
+{
+public:
+    using ParameterType = ParameterBase<Owner, ProgramCount>;
+
+    // The names are not copied: they must outlive the group (string literals in practice).
+    ParameterGroupBase(const char* shortName, const char* name)
+        : groupShortName(shortName != nullptr ? shortName : ""),
+          groupName(name != nullptr ? name : "")
+    {
+    }
+
+    // Deletes the parameters in creation order; owners are not called.
+    ~ParameterGroupBase() override
+    {
+        for (ParameterType* parameter : parameters)
+            delete parameter;
+        parameters.clear();
+    }
+
+    ParameterGroupBase(const ParameterGroupBase&) = delete;
+    ParameterGroupBase& operator=(const ParameterGroupBase&) = delete;
+
+    void ResetParameter(int index) override
+    {
+        if (auto* parameter = GetParameter(index))
+            parameter->Reset();
+    }
+
+    int GetProgramCount() override { return ProgramCount; }
+    int GetProgram() override { return groupProgram.load(std::memory_order_relaxed); }
+
+    // Stores the program, then moves every parameter to it in creation order.
+    void SetProgram(int newProgram) override
+    {
+        if (newProgram < 0 || newProgram >= ProgramCount)
+            return;
+        groupProgram.store(newProgram, std::memory_order_relaxed);
+        for (ParameterType* parameter : parameters)
+            parameter->SetProgram(newProgram);
+    }
+
+    int GetParameterCount() override { return static_cast<int>(parameters.size()); }
+    const char* GetShortName() override { return groupShortName; }
+    const char* GetName() override { return groupName; }
+
+    const char* GetParameterShortName(int index) override
+    {
+        auto* parameter = GetParameter(index);
+        return parameter != nullptr ? parameter->GetShortName() : "";
+    }
+
+    const char* GetParameterName(int index) override
+    {
+        auto* parameter = GetParameter(index);
+        return parameter != nullptr ? parameter->GetName() : "";
+    }
+
+    const char* GetParameterLabel(int index) override
+    {
+        auto* parameter = GetParameter(index);
+        return parameter != nullptr ? parameter->GetLabel() : "";
+    }
+
+    const char* GetParameterDisplay(int index) override
+    {
+        auto* parameter = GetParameter(index);
+        return parameter != nullptr ? parameter->GetDisplay() : "";
+    }
+
+    float GetParameterProgramValue(int programIndex, int index) override
+    {
+        auto* parameter = GetParameter(index);
+        return parameter != nullptr ? parameter->GetProgramValue(programIndex) : 0.0f;
+    }
+
+    float GetParameterValue(int index) override
+    {
+        auto* parameter = GetParameter(index);
+        return parameter != nullptr ? parameter->GetValue() : 0.0f;
+    }
+
+    void SetParameterProgramValue(int programIndex, int index, float value) override
+    {
+        if (auto* parameter = GetParameter(index))
+            parameter->SetProgramValue(programIndex, value);
+    }
+
+    void SetParameterValue(int index, float value) override
+    {
+        if (auto* parameter = GetParameter(index))
+            parameter->SetValue(value);
+    }
+
+    // Attaches the owner to every parameter in creation order; each hands it its setting.
+    void AttachAll(Owner* owner)
+    {
+        for (ParameterType* parameter : parameters)
+            parameter->Attach(owner);
+    }
+
+    // Null for an index outside the group.
+    ParameterType* GetParameter(int index)
+    {
+        if (index < 0 || index >= GetParameterCount())
+            return nullptr;
+        return parameters[static_cast<std::size_t>(index)];
+    }
+
+protected:
+    // Creates a parameter at the next index; the group owns it.
+    template <typename P, typename... Args> P& AddParameter(Args&&... args)
+    {
+        static_assert(std::is_base_of_v<ParameterType, P>, "a parameter of this owner class");
+        auto parameter = std::make_unique<P>(std::forward<Args>(args)...);
+        parameters.push_back(parameter.get());
+        return *parameter.release();
+    }
+
+private:
+    std::vector<ParameterType*> parameters;
+    std::atomic<int> groupProgram{0};
+    const char* groupShortName;
+    const char* groupName;
+};
+
+} // namespace Kestrune::Parameters
