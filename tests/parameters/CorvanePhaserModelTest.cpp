@@ -1,0 +1,146 @@
+// The plug-in's concrete model: its 13 parameters as the host and the editor see them, and
+// the wiring between parameters, owners and the processing chain.
+#include "parameters/CorvanePhaserModel.h"
+#include "model/ServiceDispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+struct Expected
+{
+    const char* hostName;
+    const char* name;
+    const char* display;
+    const char* label;
+    float value;
+};
+
+// Host name (group short name + parameter short name), full name, default text, unit.
+const Expected kTable[13] = {
+    {"LFreq", "Frequency", "0.800", "Hz", 0.2f},
+    {"LMS", "MIDI Source", "None", "Source", 0.0f},
+    {"LSOn", "Sync Enabled", "Off", "On/Off", 0.0f},
+    {"LSRes", "Sync Resolution", "1/2", "Res", 0.5f},
+    {"LQM", "Quad Mode", "On", "On/Off", 1.0f},
+    {"POn", "Enabled", "On", "On/Off", 1.0f},
+    {"PFB", "Feedback Level", "-oo", "Level", 0.0f},
+    {"PModD", "Modulation Depth", "6", "Depth", 0.25f},
+    {"PLFreq", "Left Frequency", "2500.00", "Hz", 0.5f},
+    {"PRFreq", "Right Frequency", "2500.00", "Hz", 0.5f},
+    {"PSM", "Stage Mode", "4", "Mode", 0.0f},
+    {"PMix", "Wet/Dry Mix", "0", "Dry/Wet", 0.5f},
+    {"PMS", "Modulation Source", "LFO", "Source", 0.25f},
+};
+
+class CorvanePhaserModelTest : public ::testing::Test
+{
+protected:
+    Kestrune::ServiceDispatcher services;
+    std::unique_ptr<CorvanePhaserModel> model = std::make_unique<CorvanePhaserModel>(
+        "Corvane Phaser", "Corvane Sound Design", "Corvane Phaser", 1000, &services);
+
+    std::string HostName(int i)
+    {
+        return std::string(model->GetGroupShortName(i)) + model->GetParameterShortName(i);
+    }
+};
+
+TEST_F(CorvanePhaserModelTest, ThirteenParametersWithTheirNamesTextsAndUnitsInEveryProgram)
+{
+    ASSERT_EQ(model->GetParameterCount(), 13);
+    for (int program = 0; program < 32; ++program)
+    {
+        model->SetProgram(program);
+        for (int i = 0; i < 13; ++i)
+        {
+            SCOPED_TRACE("program " + std::to_string(program) + " parameter " + std::to_string(i));
+            EXPECT_EQ(HostName(i), kTable[i].hostName);
+            EXPECT_STREQ(model->GetParameterName(i), kTable[i].name);
+            EXPECT_STREQ(model->GetParameterDisplay(i), kTable[i].display);
+            EXPECT_STREQ(model->GetParameterLabel(i), kTable[i].label);
+            EXPECT_EQ(model->GetParameterValue(i), kTable[i].value);
+            EXPECT_LE(HostName(i).size(), 6u);
+        }
+    }
+    EXPECT_STREQ(model->GetGroupName(0), "LFO");
+    EXPECT_STREQ(model->GetGroupName(5), "Phaser");
+    EXPECT_STREQ(model->GetGroupName(12), "Phaser");
+}
+
+TEST_F(CorvanePhaserModelTest, OscillatorFrequencyHostNameEqualsLeftFrequencyShortName)
+{
+    EXPECT_EQ(HostName(0), std::string(model->GetParameterShortName(8)));
+}
+
+TEST_F(CorvanePhaserModelTest, DefaultsReachTheOwners)
+{
+    auto& engine = model->GetEngine();
+    EXPECT_TRUE(engine.GetPhaser().IsEnabled());
+    EXPECT_EQ(engine.GetPhaser().GetFeedback(), 0.0f);
+    EXPECT_EQ(engine.GetPhaser().GetStageMode(), 0);
+    EXPECT_EQ(engine.GetLfo().GetFreeFrequency(), 0.8f);
+    EXPECT_EQ(engine.GetLfo().GetSyncResolution(), 5);
+    EXPECT_EQ(engine.GetPhaser().GetLeftModulationSource(), engine.GetLfo().GetInPhaseOutput());
+    EXPECT_EQ(engine.GetPhaser().GetRightModulationSource(), engine.GetLfo().GetQuadratureOutput());
+}
+
+TEST_F(CorvanePhaserModelTest, TheTwoSourceParametersDriveDifferentOwners)
+{
+    auto& engine = model->GetEngine();
+    model->SetParameterValue(1, 1.0f); // MIDI Source: ExpPd
+    EXPECT_STREQ(model->GetParameterDisplay(1), "ExpPd");
+    EXPECT_EQ(engine.GetLfo().GetMidiSource(), 3);
+    EXPECT_EQ(engine.GetPhaser().GetLeftModulationSource(), engine.GetLfo().GetInPhaseOutput());
+
+    model->SetParameterValue(12, 0.0f); // Modulation Source: None
+    EXPECT_STREQ(model->GetParameterDisplay(12), "None");
+    EXPECT_EQ(engine.GetLfo().GetMidiSource(), 3);
+    const float* left = engine.GetPhaser().GetLeftModulationSource();
+    for (int i = 0; i < 16384; ++i)
+        ASSERT_EQ(left[i], 0.0f);
+}
+
+TEST_F(CorvanePhaserModelTest, SelectionAndFeedbackStayInRangeWhateverTheValue)
+{
+    model->SetParameterValue(10, 7.0f);
+    EXPECT_EQ(model->GetEngine().GetPhaser().GetStageMode(), 6);
+    EXPECT_STREQ(model->GetParameterDisplay(10), "16");
+    model->SetParameterValue(6, 3.0f);
+    EXPECT_LE(model->GetEngine().GetPhaser().GetFeedback(), 0.95f);
+    model->SetParameterValue(3, -2.0f);
+    EXPECT_EQ(model->GetEngine().GetLfo().GetSyncResolution(), 0);
+}
+
+TEST_F(CorvanePhaserModelTest, DisabledPassesAudioThroughBitForBitAndFreezesTheOscillator)
+{
+    services.Reset();
+    std::vector<float> inL(512), inR(512), outL(512), outR(512);
+    for (int i = 0; i < 512; ++i)
+    {
+        inL[i] = static_cast<float>(i % 17) / 17.0f - 0.4f;
+        inR[i] = -inL[i] * 0.3f;
+    }
+    float* in[2] = {inL.data(), inR.data()};
+    float* out[2] = {outL.data(), outR.data()};
+    model->SetParameterValue(5, 0.0f);
+    const float sine = model->GetEngine().GetLfo().GetSine();
+    services.Smooth(512);
+    model->ProcessLocked(in, out, 512);
+    EXPECT_EQ(outL, inL);
+    EXPECT_EQ(outR, inR);
+    EXPECT_EQ(model->GetEngine().GetLfo().GetSine(), sine);
+
+    model->SetParameterValue(5, 1.0f);
+    services.Smooth(512);
+    model->ProcessLocked(in, out, 512);
+    EXPECT_NE(model->GetEngine().GetLfo().GetSine(), sine);
+    EXPECT_NE(outL, inL);
+}
+
+} // namespace
