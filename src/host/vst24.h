@@ -306,6 +306,8 @@ struct VstPatchChunkInfo;
 struct MidiProgramName;
 struct MidiProgramCategory;
 struct MidiKeyName;
+struct VstOfflineTask;
+struct VstFileSelect;
 
 // Layout checks for the pointer width being built.
 #define CORVANE_VST_OFFSET(type, field, off64, off32)                                              \

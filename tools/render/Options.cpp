@@ -1,0 +1,283 @@
+#include "Options.h"
+
+#include "RenderError.h"
+
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <set>
+
+namespace Kestrune::Render
+{
+
+namespace
+{
+
+std::string Quoted(const std::string& text)
+{
+    return "'" + text + "'";
+}
+
+bool EndsWith(const std::string& text, const std::string& suffix)
+{
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+double NumberIn(const std::string& option, const std::string& text, double low, double high)
+{
+    const auto number = ParseNumber(text);
+    if (!number || *number < low || *number > high)
+        throw UsageError(option + " needs a number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not " + Quoted(text));
+    return *number;
+}
+
+int IntegerIn(const std::string& option, const std::string& text, int low, int high)
+{
+    const auto number = ParseNumber(text);
+    if (!number || *number != std::floor(*number) || *number < low || *number > high)
+        throw UsageError(option + " needs a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not " + Quoted(text));
+    return static_cast<int>(*number);
+}
+
+TimeSpec ParseTime(const std::string& option, const std::string& text)
+{
+    TimeSpec time;
+    std::string number = text;
+    if (EndsWith(text, "smp"))
+    {
+        time.inSamples = true;
+        number = text.substr(0, text.size() - 3);
+    }
+    else if (EndsWith(text, "s"))
+    {
+        number = text.substr(0, text.size() - 1);
+    }
+    const auto value = ParseNumber(number);
+    if (!value || *value < 0.0 || *value > 1e12 || (time.inSamples && *value != std::floor(*value)))
+        throw UsageError(option + " time " + Quoted(text) +
+                         " is not a time (seconds such as 1.5 or 1.5s, or a sample index "
+                         "such as 48000smp)");
+    time.value = *value;
+    return time;
+}
+
+std::vector<std::string> Fields(const std::string& text)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;)
+    {
+        const std::size_t colon = text.find(':', start);
+        fields.push_back(text.substr(start, colon - start));
+        if (colon == std::string::npos)
+            return fields;
+        start = colon + 1;
+    }
+}
+
+MidiEventSpec ParseController(const std::string& text)
+{
+    const auto fields = Fields(text);
+    if (fields.size() != 3)
+        throw UsageError("--cc needs TIME:CONTROLLER:VALUE, not " + Quoted(text));
+    MidiEventSpec event;
+    event.time = ParseTime("--cc", fields[0]);
+    event.status = 0xB0;
+    event.data1 = static_cast<unsigned char>(IntegerIn("--cc controller", fields[1], 0, 127));
+    event.data2 = static_cast<unsigned char>(IntegerIn("--cc value", fields[2], 0, 127));
+    event.text = "--cc " + text;
+    return event;
+}
+
+MidiEventSpec ParsePressure(const std::string& text)
+{
+    const auto fields = Fields(text);
+    if (fields.size() != 2)
+        throw UsageError("--pressure needs TIME:VALUE, not " + Quoted(text));
+    MidiEventSpec event;
+    event.time = ParseTime("--pressure", fields[0]);
+    event.status = 0xD0;
+    event.data1 = static_cast<unsigned char>(IntegerIn("--pressure value", fields[1], 0, 127));
+    event.text = "--pressure " + text;
+    return event;
+}
+
+ParamSetting ParseParam(const std::string& text)
+{
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
+        throw UsageError("--param needs NAME=VALUE, not " + Quoted(text));
+    return {text.substr(0, equals), text.substr(equals + 1)};
+}
+
+using Handler = std::function<void(Options&, const std::string&)>;
+
+const std::map<std::string, Handler>& ValueOptions()
+{
+    static const std::map<std::string, Handler> options = {
+        {"plugin", [](Options& o, const std::string& v) { o.plugin = v; }},
+        {"param", [](Options& o, const std::string& v) { o.params.push_back(ParseParam(v)); }},
+        {"program", [](Options& o, const std::string& v)
+         { o.program = IntegerIn("--program", v, 0, 1 << 30); }},
+        {"preset", [](Options& o, const std::string& v) { o.preset = v; }},
+        {"save-preset", [](Options& o, const std::string& v) { o.savePreset = v; }},
+        {"tempo",
+         [](Options& o, const std::string& v) { o.tempo = NumberIn("--tempo", v, 1.0, 999.0); }},
+        {"start-ppq", [](Options& o, const std::string& v)
+         { o.startPpq = NumberIn("--start-ppq", v, -1e9, 1e9); }},
+        {"block", [](Options& o, const std::string& v)
+         { o.blockSize = IntegerIn("--block", v, 1, kMaxBlockSize); }},
+        {"rate",
+         [](Options& o, const std::string& v) { o.rate = IntegerIn("--rate", v, 1000, 768000); }},
+        {"seconds", [](Options& o, const std::string& v)
+         { o.seconds = NumberIn("--seconds", v, 0.001, 3600.0); }},
+        {"cc", [](Options& o, const std::string& v) { o.events.push_back(ParseController(v)); }},
+        {"pressure",
+         [](Options& o, const std::string& v) { o.events.push_back(ParsePressure(v)); }},
+    };
+    return options;
+}
+
+// Options that may be given more than once.
+const std::set<std::string> kRepeatable = {"param", "cc", "pressure"};
+
+} // namespace
+
+std::int64_t TimeSpec::ToFrame(double sampleRate) const
+{
+    if (inSamples)
+        return static_cast<std::int64_t>(value);
+    return static_cast<std::int64_t>(std::floor(value * sampleRate + 0.5));
+}
+
+std::optional<double> ParseNumber(const std::string& text)
+{
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+')
+        ++first;
+    double value = 0.0;
+    const auto result = std::from_chars(first, last, value);
+    if (first == last || result.ec != std::errc() || result.ptr != last || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+Options ParseOptions(int argc, const char* const* argv)
+{
+    Options options;
+    std::vector<std::string> files;
+    std::set<std::string> seen;
+    bool optionsDone = false;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+        if (optionsDone || arg == "-" || arg.empty() || arg[0] != '-')
+        {
+            files.push_back(arg);
+            continue;
+        }
+        if (arg == "--")
+        {
+            optionsDone = true;
+            continue;
+        }
+        if (arg == "-h" || arg == "--help")
+        {
+            options.help = true;
+            continue;
+        }
+        if (arg == "--list")
+        {
+            options.list = true;
+            continue;
+        }
+        if (arg.rfind("--", 0) != 0)
+            throw UsageError("unknown option " + Quoted(arg) + " (see --help)");
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(2, equals == std::string::npos ? equals : equals - 2);
+        const auto handler = ValueOptions().find(name);
+        if (handler == ValueOptions().end())
+            throw UsageError("unknown option " + Quoted("--" + name) + " (see --help)");
+        if (!kRepeatable.contains(name) && !seen.insert(name).second)
+            throw UsageError("--" + name + " given twice");
+        std::string value;
+        if (equals != std::string::npos)
+            value = arg.substr(equals + 1);
+        else if (i + 1 < argc)
+            value = argv[++i];
+        else
+            throw UsageError("--" + name + " needs a value");
+        handler->second(options, value);
+    }
+    if (options.help)
+        return options;
+
+    if (files.size() > 2)
+        throw UsageError("too many file names: give [INPUT] OUTPUT");
+    if (files.size() == 2)
+        options.input = files[0];
+    if (!files.empty())
+        options.output = files.back();
+    if (!options.input.empty() && (options.rate || options.seconds))
+        throw UsageError("--rate and --seconds apply to the demo signal only; the input file "
+                         "keeps its own rate and length");
+    if (options.output.empty() && !options.list && options.savePreset.empty())
+        throw UsageError("no output file given (see --help)");
+    if (!options.output.empty() && options.output == options.savePreset)
+        throw UsageError("the output file and --save-preset name the same file");
+    return options;
+}
+
+std::string UsageText()
+{
+    return R"(Usage: corvane-render [OPTIONS] [INPUT] OUTPUT
+Renders audio through a VST 2.4 plug-in (by default the built Corvane Phaser).
+
+Files:
+  INPUT                  WAV, FLAC or AIFF (anything libsndfile reads), mono or stereo;
+                         mono is fed to both plug-in inputs. Without INPUT a built-in demo
+                         chord is rendered.
+  OUTPUT                 .wav (32-bit float), .flac (24-bit) or .aif/.aiff (32-bit float);
+                         written only when everything succeeded; keeps the input's rate.
+
+Options:
+  --plugin PATH          plug-in module to load (default: the built CorvanePhaser.so)
+  --param NAME=VALUE     set a parameter (repeatable, applied in order). NAME is an index,
+                         a host name as --list prints it (any letter case), or the unique
+                         end of one (Mix for PMix). VALUE is a normalised 0..1 number, a
+                         number with the parameter's unit (2500Hz, 0.8 Hz) or a display text
+                         (On, 1/2, LFO).
+  --program N            select program N (0-based) before rendering
+  --preset FILE          load a .fxp program or .fxb bank (chunk or parameter list)
+  --save-preset FILE     save the current program (.fxp) or the bank (.fxb) at the end
+  --tempo BPM            host tempo (default 120)
+  --start-ppq Q          song position of the first sample, in quarter notes (default 0)
+  --block N              samples per processing call, 1 to 65536 (default 512)
+  --cc TIME:CC:VALUE     MIDI control change on channel 1 (repeatable)
+  --pressure TIME:VALUE  MIDI channel pressure on channel 1 (repeatable)
+                         TIME is in seconds (1.5 or 1.5s) or a sample index (66150smp)
+  --rate HZ              sample rate of the demo signal (default 44100)
+  --seconds S            length of the demo signal (default 6)
+  --list                 print the plug-in's parameters and programs (after the settings
+                         above are applied), then render if OUTPUT is given
+  -h, --help             show this text
+
+Settings apply in this order: .fxb bank, --program, .fxp program, --param.
+Errors print one line starting with "corvane-render: " and exit with status 1
+(2 for command-line mistakes).
+
+Examples:
+  corvane-render out/demo.wav
+  corvane-render --param PFB=0.6 --param PMix=1 --tempo 100 guitar.wav phased.wav
+  corvane-render --param LSOn=On --param LSRes=1/4 --cc 2.0:1:127 pad.flac out.flac
+  corvane-render --list --param PLFreq=1200Hz
+  corvane-render --preset mine.fxp --save-preset copy.fxb in.wav out.wav
+)";
+}
+
+} // namespace Kestrune::Render
