@@ -1,0 +1,343 @@
+#include "host/VstPlugin.h"
+
+#include "host/AEffEditor.h"
+
+#include "dsp/Buffers.h"
+#include "midi/MessageDispatcher.h"
+#include "model/Model.h"
+#include "model/ServiceDispatcher.h"
+#include "parameters/Text.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
+namespace Kestrune::Vst
+{
+
+namespace
+{
+using Parameters::CopyText;
+
+constexpr VstInt32 kTimeFilter = kVstTempoValid | kVstPpqPosValid; // 0x600
+
+// A host double that fits a float and is a number; anything else is ignored.
+bool FitsFloat(double value)
+{
+    return std::isfinite(value) && std::fabs(value) <= static_cast<double>(FLT_MAX);
+}
+} // namespace
+
+VstPlugin::VstPlugin(audioMasterCallback hostCallback, ServiceDispatcher* serviceDispatcher,
+                     Model* pluginModel, VstInt32 pluginCategory, VstInt32 uniqueId)
+    : AudioEffectX(hostCallback, pluginModel->GetProgramCount(), pluginModel->GetParameterCount()),
+      dispatcher(serviceDispatcher), model(pluginModel), category(pluginCategory), chunk(256),
+      inputPointers(static_cast<std::size_t>(pluginModel->GetInputCount()), nullptr),
+      outputPointers(static_cast<std::size_t>(pluginModel->GetOutputCount()), nullptr)
+{
+    model->AddObserver(this);
+    setNumInputs(model->GetInputCount());
+    setNumOutputs(model->GetOutputCount());
+    setUniqueID(uniqueId);
+    canProcessReplacing(true);
+    programsAreChunks(true);
+    if (category == kPlugCategSynth)
+        isSynth(true);
+    SelectProgram(0);
+    resume();
+}
+
+VstPlugin::~VstPlugin()
+{
+    // The open view observes the model: it must be gone before the model is.
+    if (AEffEditor* openEditor = getEditor())
+        openEditor->close();
+    delete model;
+    delete dispatcher;
+}
+
+void VstPlugin::setSampleRate(float rate)
+{
+    std::lock_guard<RecursiveLock> guard(model->GetLock());
+    dispatcher->SetSampleRate(rate);
+}
+
+void VstPlugin::resume()
+{
+    AudioEffectX::resume();
+    std::lock_guard<RecursiveLock> guard(model->GetLock());
+    dispatcher->Reset();
+}
+
+VstInt32 VstPlugin::processEvents(VstEvents* events)
+{
+    if (events == nullptr)
+        return 0;
+    for (VstInt32 i = 0; i < events->numEvents; ++i)
+    {
+        const VstEvent* event = events->events[i];
+        if (event == nullptr || event->type != kVstMidiType)
+            continue;
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+        queue.PushBack(
+            {midi->deltaFrames, midi->midiData[0], midi->midiData[1], midi->midiData[2]});
+    }
+    return 1;
+}
+
+void VstPlugin::ReadTimeInfo()
+{
+    const VstTimeInfo* time = getTimeInfo(kTimeFilter);
+    if (time == nullptr)
+        return;
+    if (FitsFloat(time->tempo))
+        dispatcher->SetTempo(static_cast<float>(time->tempo));
+    if (FitsFloat(time->ppqPos))
+        dispatcher->SetPpqnPosition(static_cast<float>(time->ppqPos));
+}
+
+void VstPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
+{
+    if (inputs == nullptr || outputs == nullptr)
+        return;
+    for (std::size_t i = 0; i < inputPointers.size(); ++i)
+        if (inputs[i] == nullptr)
+            return;
+    for (std::size_t i = 0; i < outputPointers.size(); ++i)
+        if (outputs[i] == nullptr)
+            return;
+
+    {
+        std::lock_guard<RecursiveLock> guard(model->GetLock());
+        ReadTimeInfo();
+    }
+    int position = 0;
+    while (position < sampleFrames)
+    {
+        if (queue.Empty())
+        {
+            ProcessStretch(inputs, outputs, position, sampleFrames - position);
+            break;
+        }
+        const QueuedEvent event = queue.Front();
+        if (event.offset > sampleFrames)
+        {
+            // An offset beyond the block: everything queued is due now.
+            while (!queue.Empty())
+            {
+                const QueuedEvent due = queue.Front();
+                queue.PopFront();
+                Deliver(due);
+            }
+            continue;
+        }
+        // A late event takes effect where processing stands; audio is never processed twice.
+        const int offset = std::max(event.offset, position);
+        ProcessStretch(inputs, outputs, position, offset - position);
+        queue.PopFront();
+        Deliver(event);
+        position = offset;
+    }
+    // Events at the block's very end belong to it, not to the next block.
+    while (!queue.Empty() && queue.Front().offset <= sampleFrames)
+    {
+        const QueuedEvent due = queue.Front();
+        queue.PopFront();
+        Deliver(due);
+    }
+}
+
+void VstPlugin::ProcessStretch(float** inputs, float** outputs, int position, int count)
+{
+    // Smoothing, like processing, runs one chunk at a time: the buffers hold 16384 values.
+    do
+    {
+        const int n = std::min(count, kMaxBlockSize);
+        std::lock_guard<RecursiveLock> guard(model->GetLock());
+        dispatcher->Smooth(n);
+        if (n > 0)
+        {
+            for (std::size_t i = 0; i < inputPointers.size(); ++i)
+                inputPointers[i] = inputs[i] + position;
+            for (std::size_t i = 0; i < outputPointers.size(); ++i)
+                outputPointers[i] = outputs[i] + position;
+            model->ProcessLocked(inputPointers.data(), outputPointers.data(), n);
+        }
+        position += n;
+        count -= n;
+    } while (count > 0);
+}
+
+void VstPlugin::Deliver(const QueuedEvent& event)
+{
+    dispatcher->GetMessageDispatcher()->Dispatch(event.status, event.data1, event.data2);
+}
+
+bool VstPlugin::IsParameter(VstInt32 index)
+{
+    return index >= 0 && index < model->GetParameterCount();
+}
+
+void VstPlugin::setParameter(VstInt32 index, float value)
+{
+    if (!IsParameter(index) || !std::isfinite(value))
+        return;
+    std::lock_guard<RecursiveLock> guard(model->GetLock());
+    if (value == model->GetParameterValue(index))
+        return;
+    model->SetParameterValue(index, value);
+    model->NotifyParameterChanged(index, this);
+}
+
+float VstPlugin::getParameter(VstInt32 index)
+{
+    return IsParameter(index) ? model->GetParameterValue(index) : 0.0f;
+}
+
+void VstPlugin::setParameterAutomated(VstInt32 index, float value)
+{
+    // Only tells the host: the value is already in the model.
+    if (audioMaster != nullptr)
+        audioMaster(&cEffect, audioMasterAutomate, index, 0, nullptr, value);
+}
+
+void VstPlugin::getParameterLabel(VstInt32 index, char* label)
+{
+    CopyText(label, kVstMaxParamStrLen, IsParameter(index) ? model->GetParameterLabel(index) : "");
+}
+
+void VstPlugin::getParameterDisplay(VstInt32 index, char* text)
+{
+    CopyText(text, kVstMaxParamStrLen, IsParameter(index) ? model->GetParameterDisplay(index) : "");
+}
+
+void VstPlugin::getParameterName(VstInt32 index, char* text)
+{
+    if (text == nullptr)
+        return;
+    // Group and parameter short names joined, each at most 8 characters; the interface only
+    // promises kVstMaxParamStrLen bytes, so the whole name is bounded to that.
+    char joined[17] = {};
+    if (IsParameter(index))
+    {
+        std::strncat(joined, model->GetGroupShortName(index), 8);
+        std::strncat(joined, model->GetParameterShortName(index), 8);
+    }
+    CopyText(text, kVstMaxParamStrLen, joined);
+}
+
+void VstPlugin::SelectProgram(VstInt32 program)
+{
+    {
+        std::lock_guard<RecursiveLock> guard(model->GetLock());
+        AudioEffectX::setProgram(program);
+        model->SetProgram(program);
+        dispatcher->Reset();
+    }
+    model->NotifyAllParametersChanged();
+}
+
+void VstPlugin::setProgram(VstInt32 program)
+{
+    if (program < 0 || program >= model->GetProgramCount())
+        return;
+    SelectProgram(program);
+}
+
+void VstPlugin::setProgramName(char* name)
+{
+    if (name != nullptr)
+        model->SetProgramName(name);
+}
+
+void VstPlugin::getProgramName(char* name)
+{
+    if (name != nullptr)
+        model->CopyProgramName(name, kVstMaxProgNameLen);
+}
+
+bool VstPlugin::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
+{
+    if (text == nullptr)
+        return false;
+    return model->CopyProgramName(index, text, kVstMaxProgNameLen);
+}
+
+VstInt32 VstPlugin::getChunk(void** data, bool isPreset)
+{
+    if (data == nullptr)
+        return 0;
+    chunk.Clear();
+    if (isPreset)
+        model->WriteProgram(chunk);
+    else
+        model->WriteBank(chunk);
+    *data = const_cast<std::uint8_t*>(chunk.GetData());
+    return static_cast<VstInt32>(chunk.GetSize());
+}
+
+VstInt32 VstPlugin::setChunk(void* data, VstInt32 byteSize, bool isPreset)
+{
+    if (data == nullptr || byteSize <= 0)
+        return 0;
+    ChunkReader reader(data, static_cast<std::size_t>(byteSize));
+    const bool loaded = isPreset ? model->ReadProgram(reader) : model->ReadBank(reader);
+    if (!loaded)
+        return 0;
+    model->NotifyAllParametersChanged();
+    return 1;
+}
+
+bool VstPlugin::getEffectName(char* name)
+{
+    CopyText(name, kVstMaxEffectNameLen, model->GetEffectName());
+    return name != nullptr;
+}
+
+bool VstPlugin::getVendorString(char* text)
+{
+    CopyText(text, kVstMaxVendorStrLen, model->GetVendorString());
+    return text != nullptr;
+}
+
+bool VstPlugin::getProductString(char* text)
+{
+    CopyText(text, kVstMaxProductStrLen, model->GetProductString());
+    return text != nullptr;
+}
+
+VstInt32 VstPlugin::getVendorVersion()
+{
+    return model->GetVendorVersion();
+}
+
+VstInt32 VstPlugin::canDo(char* text)
+{
+    if (text == nullptr)
+        return -1;
+    for (const char* supported : {"receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo"})
+        if (std::strcmp(text, supported) == 0)
+            return 1;
+    return -1;
+}
+
+VstInt32 VstPlugin::getPlugCategory()
+{
+    return category;
+}
+
+VstInt32 VstPlugin::getNumMidiInputChannels()
+{
+    return 1;
+}
+
+void VstPlugin::OnParameterChanged(int index)
+{
+    setParameterAutomated(index, model->GetParameterValue(index));
+}
+
+void VstPlugin::OnAllParametersChanged() {}
+
+} // namespace Kestrune::Vst
