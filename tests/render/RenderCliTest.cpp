@@ -3,6 +3,7 @@
 #include "fixtures/TestPlugin.h"
 #include "render/RenderTestSupport.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <sndfile.h>
@@ -480,6 +481,17 @@ TEST(RenderCli, FailureLeavesAnExistingOutputUntouched)
         RunCli(WithPlugin({"--param", "Nope=1", dir / "in.wav", dir / "out.wav"}));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(ReadBytes(dir / "out.wav"), (std::vector<std::uint8_t>{1, 2, 3}));
+}
+
+TEST(RenderCli, LoneExistingFileIsNeverOverwrittenByTheDemo)
+{
+    TempDir dir;
+    WriteWav(dir / "take.wav", TestSignal(44100, 2, 1000));
+    const std::vector<std::uint8_t> before = ReadBytes(dir / "take.wav");
+    const CliResult result = RunCli(WithPlugin({dir / "take.wav"}));
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+    EXPECT_EQ(ReadBytes(dir / "take.wav"), before);
 }
 
 TEST(RenderCli, HelpPrintsUsage)

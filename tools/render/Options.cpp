@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
@@ -223,6 +224,12 @@ Options ParseOptions(int argc, const char* const* argv)
         options.input = files[0];
     if (!files.empty())
         options.output = files.back();
+    // A lone file name that already exists is most likely an input whose output was
+    // forgotten: rendering the demo over it would destroy it.
+    if (files.size() == 1 && std::filesystem::exists(files[0]))
+        throw UsageError("'" + files[0] +
+                         "' exists; give INPUT OUTPUT, or remove it to render "
+                         "the demo there");
     if (!options.input.empty() && (options.rate || options.seconds))
         throw UsageError("--rate and --seconds apply to the demo signal only; the input file "
                          "keeps its own rate and length");
