@@ -1,0 +1,90 @@
+#include "gui/CorvanePhaserView.h"
+
+#include "gui/resource.h"
+
+#include <initializer_list>
+
+using Kestrune::Gui::ControlType;
+
+namespace
+{
+void AddStrings(HWND dialog, int controlId, std::initializer_list<const char*> entries)
+{
+    HWND list = GetDlgItem(dialog, controlId);
+    for (const char* entry : entries)
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+}
+} // namespace
+
+CorvanePhaserView::CorvanePhaserView(HINSTANCE moduleInstance, HWND parent,
+                                     Kestrune::Model* model)
+    : View(moduleInstance, model)
+{
+    AddControl(IDC_ENABLED, ControlType::CheckBox, 5);
+    AddControl(IDC_SYNC_ENABLED, ControlType::CheckBox, 2);
+    AddControl(IDC_SYNC_RESOLUTION, ControlType::ComboBox, 3);
+    AddControl(IDC_QUAD_ENABLED, ControlType::CheckBox, 4);
+    AddControl(IDC_LFO_FREQUENCY, ControlType::HorizontalSlider, 0);
+    AddControl(IDC_MIDI_SOURCE, ControlType::ComboBox, 1);
+    AddControl(IDC_FEEDBACK_LEVEL, ControlType::HorizontalSlider, 6);
+    AddControl(IDC_WET_DRY_MIX, ControlType::HorizontalSlider, 11);
+    AddControl(IDC_MODULATION_DEPTH, ControlType::HorizontalSlider, 7);
+    AddControl(IDC_LEFT_FREQUENCY, ControlType::HorizontalSlider, 8);
+    AddControl(IDC_RIGHT_FREQUENCY, ControlType::HorizontalSlider, 9);
+    AddControl(IDC_STAGE_MODE, ControlType::ComboBox, 10);
+    AddControl(IDC_MOD_SOURCE, ControlType::ComboBox, 12);
+
+    dialog = CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(IDD_CONTROL_PANEL), parent,
+                                &View::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (dialog == nullptr)
+        return; // the platform refused: every later call reaches no control
+    FillLists();
+    statusBar = std::make_unique<Kestrune::Gui::StatusBar>(dialog, model);
+    RefreshAll();
+}
+
+CorvanePhaserView::~CorvanePhaserView()
+{
+    statusBar.reset();
+    if (dialog != nullptr)
+        DestroyWindow(dialog);
+}
+
+void CorvanePhaserView::FillLists()
+{
+    AddStrings(dialog, IDC_SYNC_RESOLUTION,
+               {"1/32", "1/16", "1/12", "1/8", "1/4", "1/2", "1/1", "2/1", "4/1", "8/1", "16/1"});
+    AddStrings(dialog, IDC_MIDI_SOURCE, {"None", "ModWh", "ChPress", "ExpPd"});
+    AddStrings(dialog, IDC_STAGE_MODE, {"4", "6", "8", "10", "12", "14", "16"});
+    AddStrings(dialog, IDC_MOD_SOURCE, {"None", "LFO", "MW", "CP"});
+}
+
+int CorvanePhaserView::OnCommand(int controlId, HWND control, int code)
+{
+    if (controlId != IDC_ABOUT)
+        return View::OnCommand(controlId, control, code);
+    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), dialog, &AboutDialogProc, 0);
+    return 1;
+}
+
+int CorvanePhaserView::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == Kestrune::Gui::StatusBar::kShowParameterMessage && statusBar != nullptr)
+    {
+        statusBar->ShowParameter(static_cast<int>(wParam));
+        return 1;
+    }
+    return View::OnMessage(window, message, wParam, lParam);
+}
+
+INT_PTR CorvanePhaserView::AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    // Only OK (or Enter, which presses it) closes the box.
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK)
+    {
+        EndDialog(window, 1);
+        return TRUE;
+    }
+    return FALSE;
+}

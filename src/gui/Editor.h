@@ -1,0 +1,66 @@
+#pragma once
+
+#include "host/AEffEditor.h"
+#include "platform/MessagePump.h"
+#include "platform/Win32.h"
+
+namespace Kestrune
+{
+class Model;
+}
+
+namespace Kestrune::Vst
+{
+
+// The editor the host opens: creates a View as a child of the host's window on open, lets it
+// refresh its controls on idle and destroys it on close. All calls [ui].
+template <typename View> class Editor : public AEffEditor
+{
+public:
+    Editor(AudioEffect* owner, HINSTANCE instance, Model* pluginModel)
+        : AEffEditor(owner), moduleInstance(instance), model(pluginModel)
+    {
+    }
+    ~Editor() override { delete view; }
+
+    bool open(void* parent) override
+    {
+        if (view != nullptr)
+            close();
+        systemWindow = parent;
+        view = new View(moduleInstance, static_cast<HWND>(parent), model);
+        if (view->GetHandle() == nullptr)
+        {
+            // The platform refused the dialog: stay closed, ready for a later open.
+            close();
+            return false;
+        }
+        view->Show();
+        return true;
+    }
+
+    void close() override
+    {
+        delete view;
+        view = nullptr;
+        systemWindow = nullptr;
+    }
+
+    void idle() override
+    {
+        if (view == nullptr)
+            return;
+        view->Idle();
+        // Where Win32 is absent the host's idle call is the editor's message loop.
+        Platform::PumpMessages();
+    }
+
+    View* GetView() { return view; }
+
+protected:
+    HINSTANCE moduleInstance;
+    Model* model;
+    View* view = nullptr;
+};
+
+} // namespace Kestrune::Vst

@@ -1,0 +1,45 @@
+#include "gui/StatusBar.h"
+
+#include "model/Model.h"
+#include "platform/CurrentThread.h"
+
+#include <cstdio>
+
+namespace Kestrune::Gui
+{
+
+StatusBar::StatusBar(HWND parentWindow, Model* pluginModel)
+    : parent(parentWindow), model(pluginModel), uiThread(Platform::CurrentThreadId())
+{
+    model->AddObserver(this);
+    window = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "Ready", parent, kControlId);
+    std::snprintf(text, sizeof text, "%s", "Ready");
+}
+
+StatusBar::~StatusBar()
+{
+    model->RemoveObserver(this);
+    if (window != nullptr)
+        DestroyWindow(window);
+}
+
+void StatusBar::OnParameterChanged(int index)
+{
+    if (Platform::CurrentThreadId() == uiThread)
+        ShowParameter(index);
+    else
+        PostMessageA(parent, kShowParameterMessage, static_cast<WPARAM>(index), 0);
+}
+
+void StatusBar::ShowParameter(int index)
+{
+    if (index < 0 || index >= model->GetParameterCount())
+        return;
+    std::snprintf(text, sizeof text, "%s - %s: %s %s", model->GetGroupName(index),
+                  model->GetParameterName(index), model->GetParameterDisplay(index),
+                  model->GetParameterLabel(index));
+    if (window != nullptr)
+        SendMessageA(window, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+}
+
+} // namespace Kestrune::Gui

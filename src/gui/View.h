@@ -1,0 +1,106 @@
+#pragma once
+
+#include "model/IModelObserver.h"
+#include "platform/RecursiveLock.h"
+#include "platform/Win32.h"
+
+#include <map>
+#include <vector>
+
+namespace Kestrune
+{
+class Model;
+}
+
+namespace Kestrune::Gui
+{
+
+enum class ControlType
+{
+    CheckBox = 0,
+    ComboBox = 1,
+    HorizontalSlider = 2,
+    VerticalSlider = 3,
+};
+
+// A dialog-based control panel bound to the model: controls map to flat parameter indices,
+// user input is written into the model, and changes from elsewhere are queued by index and
+// moved into the controls on the next idle call, through posted messages.
+//
+// Threads: model notifications [any] (model lock held) touch only the queue under pendingLock;
+// everything else [ui]. Lock order: the model's lock, then pendingLock.
+class View : public IModelObserver
+{
+public:
+    static constexpr UINT kParameterUpdateMessage = WM_APP + 1;
+    static constexpr UINT kUserMessage = WM_APP + 2;
+
+    View(HINSTANCE moduleInstance, Model* model);
+    ~View() override;
+    View(const View&) = delete;
+    View& operator=(const View&) = delete;
+
+    void OnParameterChanged(int index) override;
+    void OnAllParametersChanged() override;
+
+    virtual HWND GetHandle() = 0;
+    virtual void OnInitDialog() {}
+    virtual int OnPaint(HDC) { return 0; }
+    virtual int OnCommand(int controlId, HWND control, int code);
+    virtual int OnDrawItem(WPARAM, LPARAM) { return 0; }
+    virtual int OnHScroll(HWND control, int code, int position);
+    virtual int OnVScroll(HWND control, int code, int position);
+    virtual int OnNotify(LPARAM) { return 0; }
+    virtual int OnChar(WPARAM, int, int) { return 0; }
+    virtual int OnKeyUp(WPARAM, int, int) { return 0; }
+    virtual int OnLButtonDown(WPARAM, int, int) { return 0; }
+    virtual int OnRButtonDown(WPARAM, int, int) { return 0; }
+    virtual int OnLButtonUp(WPARAM, int, int) { return 0; }
+    virtual int OnRButtonUp(WPARAM, int, int) { return 0; }
+    virtual int OnCtlColorDlg(HDC) { return 0; }
+    virtual int OnCtlColorStatic(HDC, HWND) { return 0; }
+    virtual int OnCtlColorBtn(HDC, HWND) { return 0; }
+    virtual void OnDestroy() {}
+    virtual void OnParameterUpdate(int index, float value);
+    virtual void OnUserMessage(WPARAM, float) {}
+    virtual int OnMessage(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+    void AddControl(int controlId, ControlType type, int parameterIndex);
+    // [ui] Shows the panel and paints it at once.
+    void Show();
+    // [ui] Turns queued changes into posted update messages carrying the current values.
+    void Idle();
+    // [ui] Posts the current value of every bound parameter.
+    void RefreshAll();
+
+    void SetCheckBox(int controlId, float value);
+    void SetComboBox(int controlId, float value);
+    void SetHorizontalSlider(int controlId, float value);
+    void SetVerticalSlider(int controlId, float value);
+
+    static INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    Model* GetModel() { return model; }
+    HINSTANCE GetModuleInstance() { return moduleInstance; }
+
+private:
+    int OnCheckBoxCommand(int controlId, HWND control);
+    int OnComboBoxCommand(int controlId, HWND control, int code);
+    int OnSliderScroll(HWND control, int code, ControlType type);
+    void Change(int controlId, float value);
+    void PostValue(int index);
+    INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HINSTANCE moduleInstance;
+    Model* model;
+    std::map<int, int> controlParameters;
+    std::map<int, ControlType> controlTypes;
+    std::map<int, int> parameterControls;
+    // At most one entry per parameter plus the all-parameters marker (-1); reserved up front so
+    // a notification on the audio thread never allocates.
+    std::vector<int> pendingUpdates;
+    RecursiveLock pendingLock;
+};
+
+} // namespace Kestrune::Gui
