@@ -15,6 +15,8 @@ constexpr int kMaxIncludeDepth = 8;
 constexpr int kMaxMacroDepth = 32;
 constexpr std::size_t kMaxConditionalDepth = 64;
 constexpr std::size_t kMaxTokens = 250000;
+// Also bounds macros that expand to nothing, which add no tokens.
+constexpr std::size_t kMaxExpansions = 1000000;
 constexpr std::uint64_t kMaxNumber = 0xFFFFFFFFu;
 
 bool IsIdentifierStart(char c)
@@ -606,6 +608,10 @@ bool ResourcePreprocessor::Expand(const ResourceToken& token, ResourceTokens& ou
             if (depth >= kMaxMacroDepth)
             {
                 return Fail(token.line, "macros nested too deeply");
+            }
+            if (++expansions > kMaxExpansions)
+            {
+                return Fail(token.line, "script too large");
             }
             expanding.push_back(token.text);
             const ResourceTokens body = macro->second;

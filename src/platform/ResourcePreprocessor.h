@@ -49,6 +49,7 @@ private:
     ResourceTokens* output = nullptr;
     std::string* errorText = nullptr;
     int currentFile = 0;
+    std::size_t expansions = 0;
 };
 
 } // namespace Kestrune::Platform
