@@ -15,15 +15,39 @@ class RecursiveLock
 {
 public:
 #if defined(_WIN32)
-    RecursiveLock() { InitializeCriticalSection(&section); }
-    ~RecursiveLock() { DeleteCriticalSection(&section); }
-    void lock() { EnterCriticalSection(&section); }
-    void unlock() { LeaveCriticalSection(&section); }
-    bool try_lock() { return TryEnterCriticalSection(&section) != 0; }
+    RecursiveLock()
+    {
+        InitializeCriticalSection(&section);
+    }
+    ~RecursiveLock()
+    {
+        DeleteCriticalSection(&section);
+    }
+    void lock()
+    {
+        EnterCriticalSection(&section);
+    }
+    void unlock()
+    {
+        LeaveCriticalSection(&section);
+    }
+    bool try_lock()
+    {
+        return TryEnterCriticalSection(&section) != 0;
+    }
 #else
-    void lock() { mutex.lock(); }
-    void unlock() { mutex.unlock(); }
-    bool try_lock() { return mutex.try_lock(); }
+    void lock()
+    {
+        mutex.lock();
+    }
+    void unlock()
+    {
+        mutex.unlock();
+    }
+    bool try_lock()
+    {
+        return mutex.try_lock();
+    }
 #endif
     RecursiveLock(const RecursiveLock&) = delete;
     RecursiveLock& operator=(const RecursiveLock&) = delete;

@@ -1,0 +1,344 @@
+#if !defined(_WIN32)
+
+// The BUTTON class: push buttons, check boxes and group boxes.
+
+#include "platform/Theme.h"
+#include "platform/WindowSystem.h"
+
+namespace Kestrune::Platform
+{
+namespace
+{
+
+struct ButtonExtra final : WindowExtra
+{
+    int check = BST_UNCHECKED;
+    bool pushed = false;   // drawn held down
+    bool tracking = false; // the mouse button went down on it
+    bool spaceDown = false;
+};
+
+constexpr int kBoxSize = 13;
+constexpr int kTextGap = 4;
+
+DWORD TypeOf(const Window& window)
+{
+    return window.style & BS_TYPEMASK;
+}
+
+bool IsPush(DWORD type)
+{
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_PUSHBOX;
+}
+
+bool IsCheck(DWORD type)
+{
+    return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
+           type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+}
+
+ButtonExtra& ExtraFor(Window& window)
+{
+    if (auto* extra = dynamic_cast<ButtonExtra*>(window.extra.get()))
+    {
+        return *extra;
+    }
+    auto extra = std::make_unique<ButtonExtra>();
+    ButtonExtra& reference = *extra;
+    window.extra = std::move(extra);
+    return reference;
+}
+
+void Click(HWND handle)
+{
+    Window* window = FindWindowState(handle);
+    if (window == nullptr)
+    {
+        return;
+    }
+    ButtonExtra& extra = ExtraFor(*window);
+    switch (TypeOf(*window))
+    {
+    case BS_GROUPBOX:
+        return;
+    case BS_AUTOCHECKBOX:
+        extra.check = extra.check == BST_UNCHECKED ? BST_CHECKED : BST_UNCHECKED;
+        break;
+    case BS_AUTO3STATE:
+        extra.check = (extra.check + 1) % 3;
+        break;
+    case BS_AUTORADIOBUTTON:
+        extra.check = BST_CHECKED;
+        break;
+    default:
+        break;
+    }
+    InvalidateWindow(handle);
+    NotifyParent(handle, BN_CLICKED);
+}
+
+void Paint(HWND handle)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle, &paint);
+    Window* window = FindWindowState(handle);
+    cairo_t* cr = Theme::ContextOf(dc);
+    if (window == nullptr || cr == nullptr)
+    {
+        return;
+    }
+    const ButtonExtra& extra = ExtraFor(*window);
+    const DWORD type = TypeOf(*window);
+    const int width = window->Width();
+    const int height = window->Height();
+    const bool focused = FocusWindow() == handle;
+    const bool enabled = (window->style & WS_DISABLED) == 0;
+    const Theme::Colour textColour = enabled ? Theme::kText : Theme::kGrayText;
+    const HWND parent = window->parent;
+
+    if (type == BS_GROUPBOX)
+    {
+        Send(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+             reinterpret_cast<LPARAM>(handle));
+        const int top = Theme::kLineHeight / 2;
+        Theme::DrawEdge(cr, 0, top, width, height - top, Theme::Edge::Etched);
+        if (!window->text.empty())
+        {
+            const int textWidth = static_cast<int>(Theme::TextWidth(cr, window->text)) + 4;
+            Theme::Fill(cr, 6, 0, textWidth, Theme::kLineHeight, Theme::kFace);
+            Theme::DrawText(cr, window->text, 8, 0, textWidth, Theme::kLineHeight,
+                            Theme::Align::Left, textColour);
+        }
+    }
+    else if (IsPush(type))
+    {
+        Send(parent, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
+             reinterpret_cast<LPARAM>(handle));
+        Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
+        int x = 0;
+        int y = 0;
+        int w = width;
+        int h = height;
+        if (type == BS_DEFPUSHBUTTON || focused)
+        {
+            Theme::Fill(cr, 0, 0, width, 1, Theme::kText);
+            Theme::Fill(cr, 0, height - 1, width, 1, Theme::kText);
+            Theme::Fill(cr, 0, 0, 1, height, Theme::kText);
+            Theme::Fill(cr, width - 1, 0, 1, height, Theme::kText);
+            x = y = 1;
+            w -= 2;
+            h -= 2;
+        }
+        Theme::DrawEdge(cr, x, y, w, h, extra.pushed ? Theme::Edge::Pressed : Theme::Edge::Raised);
+        const int shift = extra.pushed ? 1 : 0;
+        Theme::DrawText(cr, window->text, x + shift, y + shift, w, h, Theme::Align::Centre,
+                        textColour);
+        if (focused)
+        {
+            Theme::DrawFocusRect(cr, x + 3, y + 3, w - 6, h - 6);
+        }
+    }
+    else
+    {
+        Send(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+             reinterpret_cast<LPARAM>(handle));
+        Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
+        const int boxY = (height - kBoxSize) / 2;
+        Theme::DrawEdge(cr, 0, boxY, kBoxSize, kBoxSize, Theme::Edge::Sunken);
+        Theme::Fill(cr, 2, boxY + 2, kBoxSize - 4, kBoxSize - 4,
+                    extra.pushed || !enabled ? Theme::kFace : Theme::kWindow);
+        if (extra.check != BST_UNCHECKED)
+        {
+            Theme::DrawCheckMark(cr, 3, boxY + 3,
+                                 extra.check == BST_INDETERMINATE ? Theme::kGrayText : textColour);
+        }
+        const int textX = kBoxSize + kTextGap;
+        Theme::DrawText(cr, window->text, textX, 0, width - textX, height, Theme::Align::Left,
+                        textColour);
+        if (focused && !window->text.empty())
+        {
+            const int textWidth = static_cast<int>(Theme::TextWidth(cr, window->text)) + 4;
+            Theme::DrawFocusRect(cr, textX - 2, 0, std::min(textWidth, width - textX + 2), height);
+        }
+    }
+    EndPaint(handle, &paint);
+}
+
+bool Inside(const Window& window, LPARAM point)
+{
+    const auto x = static_cast<short>(LOWORD(point));
+    const auto y = static_cast<short>(HIWORD(point));
+    return x >= 0 && y >= 0 && x < window.Width() && y < window.Height();
+}
+
+} // namespace
+
+LRESULT ButtonProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Window* window = FindWindowState(handle);
+    if (window == nullptr)
+    {
+        return 0;
+    }
+    ButtonExtra& extra = ExtraFor(*window);
+    const DWORD type = TypeOf(*window);
+    switch (message)
+    {
+    case WM_NCHITTEST:
+        return type == BS_GROUPBOX ? HTTRANSPARENT : HTCLIENT;
+    case WM_GETDLGCODE:
+        if (type == BS_GROUPBOX)
+            return DLGC_STATIC;
+        if (type == BS_DEFPUSHBUTTON)
+            return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+        if (IsPush(type))
+            return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        return DLGC_BUTTON;
+    case WM_LBUTTONDOWN:
+        if (type == BS_GROUPBOX)
+            return 0;
+        ChangeFocus(handle);
+        SetMouseCapture(handle);
+        if (Window* again = FindWindowState(handle))
+        {
+            ExtraFor(*again).tracking = true;
+            ExtraFor(*again).pushed = true;
+            InvalidateWindow(handle);
+        }
+        return 0;
+    case WM_MOUSEMOVE:
+        if (extra.tracking && extra.pushed != Inside(*window, lParam))
+        {
+            extra.pushed = !extra.pushed;
+            InvalidateWindow(handle);
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (extra.tracking)
+        {
+            const bool clicked = extra.pushed && Inside(*window, lParam);
+            extra.tracking = false;
+            extra.pushed = false;
+            ReleaseMouseCapture();
+            InvalidateWindow(handle);
+            if (clicked)
+            {
+                Click(handle);
+            }
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != handle && extra.tracking)
+        {
+            extra.tracking = false;
+            extra.pushed = false;
+            InvalidateWindow(handle);
+        }
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_SPACE && type != BS_GROUPBOX)
+        {
+            extra.spaceDown = true;
+            extra.pushed = true;
+            InvalidateWindow(handle);
+        }
+        return 0;
+    case WM_KEYUP:
+        if (wParam == VK_SPACE && extra.spaceDown)
+        {
+            extra.spaceDown = false;
+            extra.pushed = false;
+            Click(handle);
+        }
+        return 0;
+    case WM_KILLFOCUS:
+        extra.spaceDown = false;
+        if (!extra.tracking)
+        {
+            extra.pushed = false;
+        }
+        InvalidateWindow(handle);
+        return 0;
+    case BM_CLICK:
+        Click(handle);
+        return 0;
+    case BM_GETCHECK:
+        return IsCheck(type) ? extra.check : BST_UNCHECKED;
+    case BM_SETCHECK:
+        // Never notifies: only the user's click does.
+        if (IsCheck(type))
+        {
+            const bool threeState = type == BS_3STATE || type == BS_AUTO3STATE;
+            extra.check = wParam == BST_CHECKED || (wParam == BST_INDETERMINATE && threeState)
+                              ? static_cast<int>(wParam)
+                              : BST_UNCHECKED;
+            InvalidateWindow(handle);
+        }
+        return 0;
+    case BM_GETSTATE:
+        return (IsCheck(type) ? extra.check : 0) | (extra.pushed ? BST_PUSHED : 0) |
+               (FocusWindow() == handle ? BST_FOCUS : 0);
+    case BM_SETSTATE:
+        extra.pushed = wParam != 0;
+        InvalidateWindow(handle);
+        return 0;
+    case BM_SETSTYLE:
+        window->style = (window->style & ~static_cast<DWORD>(BS_TYPEMASK)) |
+                        (static_cast<DWORD>(wParam) & BS_TYPEMASK);
+        InvalidateWindow(handle);
+        return 0;
+    case WM_ERASEBKGND:
+        return TRUE;
+    case WM_PAINT:
+        Paint(handle);
+        return 0;
+    default:
+        return DefaultWindowProcedure(handle, message, wParam, lParam);
+    }
+}
+
+LRESULT StaticProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const Window* window = FindWindowState(handle);
+    if (window == nullptr)
+    {
+        return 0;
+    }
+    switch (message)
+    {
+    case WM_NCHITTEST:
+        return (window->style & SS_NOTIFY) != 0 ? HTCLIENT : HTTRANSPARENT;
+    case WM_GETDLGCODE:
+        return DLGC_STATIC;
+    case WM_ERASEBKGND:
+        return TRUE;
+    case WM_PAINT:
+    {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(handle, &paint);
+        Send(window->parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+             reinterpret_cast<LPARAM>(handle));
+        window = FindWindowState(handle);
+        cairo_t* cr = Theme::ContextOf(dc);
+        if (window != nullptr && cr != nullptr)
+        {
+            const DWORD type = window->style & SS_TYPEMASK;
+            const Theme::Align align = type == SS_CENTER  ? Theme::Align::Centre
+                                       : type == SS_RIGHT ? Theme::Align::Right
+                                                          : Theme::Align::Left;
+            Theme::Fill(cr, 0, 0, window->Width(), window->Height(), Theme::kFace);
+            Theme::DrawText(cr, window->text, 0, 0, window->Width(),
+                            std::min(window->Height(), Theme::kLineHeight), align,
+                            (window->style & WS_DISABLED) != 0 ? Theme::kGrayText : Theme::kText);
+        }
+        EndPaint(handle, &paint);
+        return 0;
+    }
+    default:
+        return DefaultWindowProcedure(handle, message, wParam, lParam);
+    }
+}
+
+} // namespace Kestrune::Platform
+
+#endif

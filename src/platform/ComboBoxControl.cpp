@@ -1,0 +1,426 @@
+#if !defined(_WIN32)
+
+// The COMBOBOX class as a drop-down list (CBS_DROPDOWNLIST): a selection field with an arrow
+// button; a click opens the entries in a pop-up list window of its own.
+
+#include "platform/ComboBoxControl.h"
+
+#include "platform/Theme.h"
+#include "platform/WindowSystem.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace Kestrune::Platform
+{
+namespace
+{
+
+constexpr int kFieldHeight = 21; // the closed control, for the 8-point dialog font
+constexpr int kButtonWidth = 16;
+
+ComboExtra& ExtraFor(Window& window)
+{
+    if (auto* extra = dynamic_cast<ComboExtra*>(window.extra.get()))
+    {
+        return *extra;
+    }
+    auto extra = std::make_unique<ComboExtra>();
+    ComboExtra& reference = *extra;
+    window.extra = std::move(extra);
+    return reference;
+}
+
+int Count(const ComboExtra& extra)
+{
+    return static_cast<int>(extra.items.size());
+}
+
+int VisibleRows(const ComboExtra& extra)
+{
+    const int rows = (extra.droppedHeight - kFieldHeight - 2) / ComboExtra::kItemHeight;
+    return std::clamp(rows, 1, std::max(1, Count(extra)));
+}
+
+void Select(HWND handle, ComboExtra& extra, int index)
+{
+    if (index < 0 || index >= Count(extra) || index == extra.selected)
+    {
+        return;
+    }
+    extra.selected = index;
+    extra.hot = index;
+    extra.top = std::clamp(extra.top, std::max(0, index - VisibleRows(extra) + 1), index);
+    InvalidateWindow(handle);
+    InvalidateWindow(extra.list);
+    NotifyParent(handle, CBN_SELCHANGE);
+}
+
+void Paint(HWND handle)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle, &paint);
+    Window* window = FindWindowState(handle);
+    cairo_t* cr = Theme::ContextOf(dc);
+    if (window == nullptr || cr == nullptr)
+    {
+        return;
+    }
+    const ComboExtra& extra = ExtraFor(*window);
+    const int width = window->Width();
+    const int height = window->Height();
+    const bool enabled = (window->style & WS_DISABLED) == 0;
+    Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
+    Theme::DrawEdge(cr, 0, 0, width, height, Theme::Edge::Sunken);
+    Theme::Fill(cr, 2, 2, width - 4, height - 4, enabled ? Theme::kWindow : Theme::kFace);
+
+    const int buttonX = width - 2 - kButtonWidth;
+    const bool dropped = extra.list != nullptr;
+    Theme::Fill(cr, buttonX, 2, kButtonWidth, height - 4, Theme::kFace);
+    Theme::DrawEdge(cr, buttonX, 2, kButtonWidth, height - 4,
+                    dropped ? Theme::Edge::Pressed : Theme::Edge::Raised);
+    Theme::DrawDownArrow(cr, buttonX + kButtonWidth / 2 + (dropped ? 1 : 0),
+                         height / 2 + (dropped ? 1 : 0), enabled ? Theme::kText : Theme::kGrayText);
+
+    const int fieldWidth = buttonX - 4;
+    const bool focused = FocusWindow() == handle && !dropped;
+    if (focused)
+    {
+        Theme::Fill(cr, 3, 3, fieldWidth, height - 6, Theme::kSelection);
+    }
+    if (extra.selected >= 0 && extra.selected < Count(extra))
+    {
+        Theme::DrawText(cr, extra.items[static_cast<std::size_t>(extra.selected)], 5, 3,
+                        fieldWidth - 4, height - 6, Theme::Align::Left,
+                        focused ? Theme::kSelectionText
+                                : (enabled ? Theme::kText : Theme::kGrayText));
+    }
+    if (focused)
+    {
+        Theme::DrawFocusRect(cr, 3, 3, fieldWidth, height - 6);
+    }
+    EndPaint(handle, &paint);
+}
+
+} // namespace
+
+void OpenComboList(HWND combo)
+{
+    Window* window = FindWindowState(combo);
+    if (window == nullptr || ExtraFor(*window).list != nullptr)
+    {
+        return;
+    }
+    NotifyParent(combo, CBN_DROPDOWN);
+    window = FindWindowState(combo);
+    if (window == nullptr)
+    {
+        return;
+    }
+    ComboExtra& extra = ExtraFor(*window);
+    extra.hot = extra.selected;
+    const int rows = Count(extra) == 0 ? 1 : VisibleRows(extra);
+    extra.top = std::clamp(extra.top, std::max(0, extra.selected - rows + 1),
+                           std::max(0, std::min(extra.selected, Count(extra) - rows)));
+    const POINT origin = ScreenOriginOf(combo);
+
+    CreateParameters list;
+    list.className = kComboListClass;
+    list.style = WS_POPUP | WS_BORDER;
+    list.x = origin.x;
+    list.y = origin.y + window->Height();
+    list.width = window->Width();
+    list.height = rows * ComboExtra::kItemHeight + 2;
+    list.parent = combo;
+    auto listExtra = std::make_unique<ComboListExtra>();
+    listExtra->combo = combo;
+    list.extra = std::move(listExtra);
+    const HWND listWindow = CreateWindowInternal(std::move(list));
+    if (listWindow == nullptr)
+    {
+        return;
+    }
+    if (Window* again = FindWindowState(combo))
+    {
+        ExtraFor(*again).list = listWindow;
+    }
+    ShowWindow(listWindow, SW_SHOWNA);
+    SetMouseCapture(listWindow);
+    InvalidateWindow(combo);
+}
+
+void CloseComboList(HWND combo, int choice)
+{
+    Window* window = FindWindowState(combo);
+    if (window == nullptr)
+    {
+        return;
+    }
+    ComboExtra& extra = ExtraFor(*window);
+    if (extra.list == nullptr)
+    {
+        return;
+    }
+    const HWND list = extra.list;
+    extra.list = nullptr;
+    if (MouseCapture() == list)
+    {
+        ReleaseMouseCapture();
+    }
+    DestroyWindowInternal(list);
+    InvalidateWindow(combo);
+    if (choice >= 0 && choice < Count(extra))
+    {
+        // A choice from the list reports a change even when the entry was already selected.
+        extra.selected = choice;
+        NotifyParent(combo, CBN_SELCHANGE);
+    }
+    NotifyParent(combo, CBN_CLOSEUP);
+}
+
+LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Window* window = FindWindowState(handle);
+    if (window == nullptr)
+    {
+        return 0;
+    }
+    ComboExtra& extra = ExtraFor(*window);
+    const int count = Count(extra);
+    switch (message)
+    {
+    case WM_CREATE:
+        // The template's height is that of the open list; the closed control is one field.
+        extra.droppedHeight = window->Height();
+        window->rect.bottom = window->rect.top + kFieldHeight;
+        return 0;
+    case WM_DESTROY:
+        if (extra.list != nullptr)
+        {
+            const HWND list = extra.list;
+            extra.list = nullptr;
+            DestroyWindowInternal(list);
+        }
+        return 0;
+    case CB_ADDSTRING:
+    case CB_INSERTSTRING:
+    {
+        const auto* text = reinterpret_cast<const char*>(lParam);
+        if (text == nullptr)
+        {
+            return CB_ERR;
+        }
+        int index = count;
+        if (message == CB_INSERTSTRING && static_cast<int>(wParam) >= 0)
+        {
+            index = static_cast<int>(wParam);
+            if (index > count)
+            {
+                return CB_ERR;
+            }
+        }
+        extra.items.insert(extra.items.begin() + index, std::string(text));
+        if (extra.selected >= index)
+        {
+            ++extra.selected;
+        }
+        InvalidateWindow(handle);
+        return index;
+    }
+    case CB_DELETESTRING:
+    {
+        const auto index = static_cast<int>(wParam);
+        if (index < 0 || index >= count)
+        {
+            return CB_ERR;
+        }
+        extra.items.erase(extra.items.begin() + index);
+        if (extra.selected == index)
+            extra.selected = -1;
+        else if (extra.selected > index)
+            --extra.selected;
+        InvalidateWindow(handle);
+        return count - 1;
+    }
+    case CB_RESETCONTENT:
+        extra.items.clear();
+        extra.selected = -1;
+        extra.top = 0;
+        InvalidateWindow(handle);
+        return CB_OKAY;
+    case CB_GETCOUNT:
+        return count;
+    case CB_GETCURSEL:
+        return extra.selected;
+    case CB_SETCURSEL:
+    {
+        // Never notifies: only the user's choice does.
+        const auto index = static_cast<int>(wParam);
+        const bool valid = index >= 0 && index < count;
+        extra.selected = valid ? index : -1;
+        extra.hot = extra.selected;
+        InvalidateWindow(handle);
+        InvalidateWindow(extra.list);
+        return valid ? index : CB_ERR;
+    }
+    case CB_GETLBTEXTLEN:
+    case CB_GETLBTEXT:
+    {
+        const auto index = static_cast<int>(wParam);
+        if (index < 0 || index >= count)
+        {
+            return CB_ERR;
+        }
+        const std::string& text = extra.items[static_cast<std::size_t>(index)];
+        if (message == CB_GETLBTEXT)
+        {
+            auto* buffer = reinterpret_cast<char*>(lParam);
+            if (buffer == nullptr)
+            {
+                return CB_ERR;
+            }
+            std::memcpy(buffer, text.c_str(), text.size() + 1);
+        }
+        return static_cast<LRESULT>(text.size());
+    }
+    case CB_SHOWDROPDOWN:
+        if (wParam != 0)
+            OpenComboList(handle);
+        else
+            CloseComboList(handle, -1);
+        return TRUE;
+    case CB_GETDROPPEDSTATE:
+        return extra.list != nullptr ? TRUE : FALSE;
+    case CB_GETITEMHEIGHT:
+        return static_cast<int>(wParam) == -1 ? kFieldHeight - 6 : ComboExtra::kItemHeight;
+    case CB_GETDROPPEDCONTROLRECT:
+        if (auto* rect = reinterpret_cast<RECT*>(lParam))
+        {
+            const POINT origin = ScreenOriginOf(handle);
+            *rect = RECT{origin.x, origin.y, origin.x + window->Width(),
+                         origin.y + std::max(extra.droppedHeight, window->Height())};
+            return TRUE;
+        }
+        return FALSE;
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    {
+        const std::string text = extra.selected >= 0 && extra.selected < count
+                                     ? extra.items[static_cast<std::size_t>(extra.selected)]
+                                     : std::string();
+        if (message == WM_GETTEXTLENGTH)
+        {
+            return static_cast<LRESULT>(text.size());
+        }
+        auto* buffer = reinterpret_cast<char*>(lParam);
+        if (buffer == nullptr || wParam == 0)
+        {
+            return 0;
+        }
+        const std::size_t copied = std::min<std::size_t>(text.size(), wParam - 1);
+        std::memcpy(buffer, text.data(), copied);
+        buffer[copied] = '\0';
+        return static_cast<LRESULT>(copied);
+    }
+    case WM_GETDLGCODE:
+    {
+        LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        if (extra.list != nullptr && (wParam == VK_RETURN || wParam == VK_ESCAPE))
+        {
+            code |= DLGC_WANTALLKEYS;
+        }
+        return code;
+    }
+    case WM_LBUTTONDOWN:
+        ChangeFocus(handle);
+        if (FindWindowState(handle) != nullptr)
+        {
+            if (extra.list != nullptr)
+                CloseComboList(handle, -1);
+            else
+                OpenComboList(handle);
+        }
+        return 0;
+    case WM_KEYDOWN:
+    {
+        const int page = VisibleRows(extra);
+        const int current = extra.selected;
+        switch (wParam)
+        {
+        case VK_UP:
+        case VK_LEFT:
+            Select(handle, extra, current < 0 ? 0 : current - 1);
+            break;
+        case VK_DOWN:
+        case VK_RIGHT:
+            Select(handle, extra, current + 1);
+            break;
+        case VK_PRIOR:
+            Select(handle, extra, std::max(0, current - page));
+            break;
+        case VK_NEXT:
+            Select(handle, extra, std::min(count - 1, current + page));
+            break;
+        case VK_HOME:
+            Select(handle, extra, 0);
+            break;
+        case VK_END:
+            Select(handle, extra, count - 1);
+            break;
+        case VK_F4:
+            if (extra.list != nullptr)
+                CloseComboList(handle, -1);
+            else
+                OpenComboList(handle);
+            break;
+        case VK_RETURN:
+            if (extra.list != nullptr)
+                CloseComboList(handle, extra.hot);
+            break;
+        case VK_ESCAPE:
+            CloseComboList(handle, -1);
+            break;
+        default:
+            break;
+        }
+        return 0;
+    }
+    case WM_CHAR:
+    {
+        // The next entry starting with the typed letter.
+        const int letter = std::tolower(static_cast<int>(wParam & 0xFF));
+        for (int step = 1; step <= count; ++step)
+        {
+            const int index = ((extra.selected < 0 ? -1 : extra.selected) + step) % count;
+            const std::string& item = extra.items[static_cast<std::size_t>(index)];
+            if (!item.empty() && std::tolower(static_cast<unsigned char>(item[0])) == letter)
+            {
+                Select(handle, extra, index);
+                break;
+            }
+        }
+        return 0;
+    }
+    case WM_SETFOCUS:
+        InvalidateWindow(handle);
+        NotifyParent(handle, CBN_SETFOCUS);
+        return 0;
+    case WM_KILLFOCUS:
+        CloseComboList(handle, -1);
+        InvalidateWindow(handle);
+        NotifyParent(handle, CBN_KILLFOCUS);
+        return 0;
+    case WM_ERASEBKGND:
+        return TRUE;
+    case WM_PAINT:
+        Paint(handle);
+        return 0;
+    default:
+        return DefaultWindowProcedure(handle, message, wParam, lParam);
+    }
+}
+
+} // namespace Kestrune::Platform
+
+#endif

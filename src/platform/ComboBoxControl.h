@@ -1,0 +1,36 @@
+#pragma once
+
+// Internal to the window system: the state shared by a drop-down list and its pop-up list.
+
+#include "platform/Window.h"
+
+#include <string>
+#include <vector>
+
+namespace Kestrune::Platform
+{
+
+struct ComboExtra final : WindowExtra
+{
+    static constexpr int kItemHeight = 13;
+
+    std::vector<std::string> items;
+    int selected = -1;
+    int hot = -1; // the highlighted entry while the list is open
+    int top = 0;  // the first entry the list shows
+    int droppedHeight = 0;
+    HWND list = nullptr;
+};
+
+struct ComboListExtra final : WindowExtra
+{
+    HWND combo = nullptr;
+    bool pressedInside = false;
+};
+
+void OpenComboList(HWND combo);
+// Closes the pop-up list: with a valid choice CBN_SELCHANGE and then CBN_CLOSEUP, otherwise
+// CBN_CLOSEUP alone.
+void CloseComboList(HWND combo, int choice);
+
+} // namespace Kestrune::Platform

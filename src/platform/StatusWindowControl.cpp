@@ -1,0 +1,128 @@
+#if !defined(_WIN32)
+
+// The status window (msctls_statusbar32): one sunken part along the bottom of its parent.
+
+#include "platform/Theme.h"
+#include "platform/WindowSystem.h"
+
+#include <cstring>
+
+namespace Kestrune::Platform
+{
+namespace
+{
+
+constexpr int kStatusHeight = 20;
+
+struct StatusExtra final : WindowExtra
+{
+    WORD flags = 0; // SBT_ drawing flags of part 0
+};
+
+StatusExtra& ExtraFor(Window& window)
+{
+    if (auto* extra = dynamic_cast<StatusExtra*>(window.extra.get()))
+    {
+        return *extra;
+    }
+    auto extra = std::make_unique<StatusExtra>();
+    StatusExtra& reference = *extra;
+    window.extra = std::move(extra);
+    return reference;
+}
+
+} // namespace
+
+LRESULT StatusProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Window* window = FindWindowState(handle);
+    if (window == nullptr)
+    {
+        return 0;
+    }
+    StatusExtra& extra = ExtraFor(*window);
+    switch (message)
+    {
+    case SB_SETTEXTA:
+    {
+        const auto part = static_cast<int>(wParam & 0xFF);
+        if (part != 0 && part != 255)
+        {
+            return FALSE;
+        }
+        const auto* text = reinterpret_cast<const char*>(lParam);
+        window->text = text != nullptr ? std::string(text) : std::string();
+        extra.flags = static_cast<WORD>(wParam & 0xFF00);
+        InvalidateWindow(handle);
+        return TRUE;
+    }
+    case SB_GETTEXTA:
+    case SB_GETTEXTLENGTHA:
+    {
+        if ((wParam & 0xFF) != 0)
+        {
+            return 0;
+        }
+        if (message == SB_GETTEXTA)
+        {
+            // Like Windows, the caller's buffer holds the whole text.
+            if (auto* buffer = reinterpret_cast<char*>(lParam))
+            {
+                std::memcpy(buffer, window->text.c_str(), window->text.size() + 1);
+            }
+        }
+        return MAKELRESULT(window->text.size(), extra.flags);
+    }
+    case WM_ERASEBKGND:
+        return TRUE;
+    case WM_PAINT:
+    {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(handle, &paint);
+        cairo_t* cr = Theme::ContextOf(dc);
+        if (cr != nullptr)
+        {
+            const int width = window->Width();
+            const int height = window->Height();
+            Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
+            if ((extra.flags & SBT_NOBORDERS) == 0)
+            {
+                Theme::DrawEdge(cr, 0, 2, width, height - 2, Theme::Edge::ThinSunken);
+            }
+            Theme::DrawText(cr, window->text, 4, 2, width - 8, height - 2, Theme::Align::Left,
+                            Theme::kText);
+        }
+        EndPaint(handle, &paint);
+        return 0;
+    }
+    default:
+        return DefaultWindowProcedure(handle, message, wParam, lParam);
+    }
+}
+
+} // namespace Kestrune::Platform
+
+using namespace Kestrune::Platform;
+
+HWND CreateStatusWindowA(LONG style, LPCSTR text, HWND parent, UINT id)
+{
+    const Window* parentState = FindWindowState(parent);
+    if (parentState == nullptr)
+    {
+        return nullptr;
+    }
+    CreateParameters parameters;
+    parameters.className = STATUSCLASSNAMEA;
+    parameters.text = text != nullptr ? text : "";
+    parameters.style = static_cast<DWORD>(style) | static_cast<DWORD>(WS_CHILD);
+    parameters.x = 0;
+    parameters.y = parentState->Height() - kStatusHeight;
+    parameters.width = parentState->Width();
+    parameters.height = kStatusHeight;
+    parameters.parent = parent;
+    parameters.id = static_cast<int>(id);
+    parameters.instance = parentState->instance;
+    return CreateWindowInternal(std::move(parameters));
+}
+
+#endif

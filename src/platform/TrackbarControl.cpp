@@ -1,0 +1,379 @@
+#if !defined(_WIN32)
+
+// The trackbar class (msctls_trackbar32): range 0 to 100 and a page of a fifth of the range
+// unless set; notifications as WM_HSCROLL (WM_VSCROLL when vertical) to the parent, the position
+// in the high word for TB_THUMBTRACK and TB_THUMBPOSITION only, as Windows does.
+
+#include "platform/DialogUnits.h"
+#include "platform/Theme.h"
+#include "platform/WindowSystem.h"
+
+#include <algorithm>
+
+namespace Kestrune::Platform
+{
+namespace
+{
+
+constexpr int kThumbWidth = 11; // along the channel
+constexpr int kMargin = 8;      // from each end of the control to the extreme thumb centre
+constexpr int kMaxThumbLength = 21;
+
+struct TrackbarExtra final : WindowExtra
+{
+    int minimum = 0;
+    int maximum = 100;
+    int position = 0;
+    int lineSize = 1;
+    int pageSize = 20;
+    bool dragging = false;
+    bool paging = false;
+    int dragOffset = 0;
+};
+
+TrackbarExtra& ExtraFor(Window& window)
+{
+    if (auto* extra = dynamic_cast<TrackbarExtra*>(window.extra.get()))
+    {
+        return *extra;
+    }
+    auto extra = std::make_unique<TrackbarExtra>();
+    TrackbarExtra& reference = *extra;
+    window.extra = std::move(extra);
+    return reference;
+}
+
+bool IsVertical(const Window& window)
+{
+    return (window.style & TBS_VERT) != 0;
+}
+
+int Length(const Window& window)
+{
+    return IsVertical(window) ? window.Height() : window.Width();
+}
+
+int Breadth(const Window& window)
+{
+    return IsVertical(window) ? window.Width() : window.Height();
+}
+
+int Clamp(const TrackbarExtra& extra, int value)
+{
+    return std::clamp(value, extra.minimum, std::max(extra.minimum, extra.maximum));
+}
+
+int Span(const Window& window)
+{
+    return std::max(0, Length(window) - 2 * kMargin);
+}
+
+int ThumbCentre(const Window& window, const TrackbarExtra& extra)
+{
+    const int range = extra.maximum - extra.minimum;
+    if (range <= 0)
+    {
+        return kMargin;
+    }
+    return kMargin + RoundedMulDiv(extra.position - extra.minimum, Span(window), range);
+}
+
+int PositionAt(const Window& window, const TrackbarExtra& extra, int pixel)
+{
+    const int span = Span(window);
+    if (span <= 0)
+    {
+        return extra.minimum;
+    }
+    const int along = std::clamp(pixel - kMargin, 0, span);
+    return Clamp(extra, extra.minimum + RoundedMulDiv(along, extra.maximum - extra.minimum, span));
+}
+
+RECT ThumbRect(const Window& window, const TrackbarExtra& extra)
+{
+    const int centre = ThumbCentre(window, extra);
+    const int breadth = Breadth(window);
+    const int thumbLength = std::min(std::max(breadth - 4, 0), kMaxThumbLength);
+    const int top = (breadth - thumbLength) / 2;
+    const int start = centre - kThumbWidth / 2;
+    if (IsVertical(window))
+    {
+        return RECT{top, start, top + thumbLength, start + kThumbWidth};
+    }
+    return RECT{start, top, start + kThumbWidth, top + thumbLength};
+}
+
+RECT ChannelRect(const Window& window)
+{
+    const int breadth = Breadth(window);
+    const int start = kMargin - kThumbWidth / 2 - 1;
+    const int end = Length(window) - start;
+    const int top = breadth / 2 - 2;
+    if (IsVertical(window))
+    {
+        return RECT{top, start, top + 4, end};
+    }
+    return RECT{start, top, end, top + 4};
+}
+
+void Notify(HWND handle, int code)
+{
+    Window* window = FindWindowState(handle);
+    if (window == nullptr)
+    {
+        return;
+    }
+    const TrackbarExtra& extra = ExtraFor(*window);
+    const bool carriesPosition = code == TB_THUMBTRACK || code == TB_THUMBPOSITION;
+    const WPARAM wParam = MAKEWPARAM(code, carriesPosition ? extra.position : 0);
+    Send(window->parent, IsVertical(*window) ? WM_VSCROLL : WM_HSCROLL, wParam,
+         reinterpret_cast<LPARAM>(handle));
+}
+
+// Moves to a new position and notifies with `code` when the position changed.
+void MoveTo(HWND handle, TrackbarExtra& extra, int position, int code)
+{
+    position = Clamp(extra, position);
+    if (position == extra.position)
+    {
+        return;
+    }
+    extra.position = position;
+    InvalidateWindow(handle);
+    Notify(handle, code);
+}
+
+int Along(const Window& window, LPARAM point)
+{
+    return IsVertical(window) ? static_cast<short>(HIWORD(point))
+                              : static_cast<short>(LOWORD(point));
+}
+
+bool InRect(const RECT& rect, LPARAM point)
+{
+    const auto x = static_cast<short>(LOWORD(point));
+    const auto y = static_cast<short>(HIWORD(point));
+    return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+}
+
+bool IsNavigationKey(WPARAM key)
+{
+    return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN || key == VK_PRIOR ||
+           key == VK_NEXT || key == VK_HOME || key == VK_END;
+}
+
+void Paint(HWND handle)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle, &paint);
+    Window* window = FindWindowState(handle);
+    cairo_t* cr = Theme::ContextOf(dc);
+    if (window == nullptr || cr == nullptr)
+    {
+        return;
+    }
+    const TrackbarExtra& extra = ExtraFor(*window);
+    Theme::Fill(cr, 0, 0, window->Width(), window->Height(), Theme::kFace);
+    const RECT channel = ChannelRect(*window);
+    Theme::DrawEdge(cr, channel.left, channel.top, channel.right - channel.left,
+                    channel.bottom - channel.top, Theme::Edge::Sunken);
+    const RECT thumb = ThumbRect(*window, extra);
+    const int thumbWidth = thumb.right - thumb.left;
+    const int thumbHeight = thumb.bottom - thumb.top;
+    Theme::Fill(cr, thumb.left, thumb.top, thumbWidth, thumbHeight, Theme::kFace);
+    Theme::DrawEdge(cr, thumb.left, thumb.top, thumbWidth, thumbHeight, Theme::Edge::Raised);
+    if (FocusWindow() == handle)
+    {
+        Theme::DrawFocusRect(cr, 0, 0, window->Width(), window->Height());
+    }
+    EndPaint(handle, &paint);
+}
+
+} // namespace
+
+LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Window* window = FindWindowState(handle);
+    if (window == nullptr)
+    {
+        return 0;
+    }
+    TrackbarExtra& extra = ExtraFor(*window);
+    switch (message)
+    {
+    case TBM_GETPOS:
+        return extra.position;
+    case TBM_GETRANGEMIN:
+        return extra.minimum;
+    case TBM_GETRANGEMAX:
+        return extra.maximum;
+    case TBM_SETPOS:
+        // Never notifies: only the user's input does.
+        extra.position = Clamp(extra, static_cast<int>(lParam));
+        if (wParam != 0)
+        {
+            InvalidateWindow(handle);
+        }
+        return 0;
+    case TBM_SETRANGE:
+    case TBM_SETRANGEMIN:
+    case TBM_SETRANGEMAX:
+        if (message == TBM_SETRANGE)
+        {
+            extra.minimum = static_cast<short>(LOWORD(lParam));
+            extra.maximum = static_cast<short>(HIWORD(lParam));
+        }
+        else if (message == TBM_SETRANGEMIN)
+        {
+            extra.minimum = static_cast<int>(lParam);
+        }
+        else
+        {
+            extra.maximum = static_cast<int>(lParam);
+        }
+        extra.pageSize = std::max(1, (extra.maximum - extra.minimum) / 5);
+        extra.position = Clamp(extra, extra.position);
+        if (wParam != 0)
+        {
+            InvalidateWindow(handle);
+        }
+        return 0;
+    case TBM_SETPAGESIZE:
+    {
+        const int previous = extra.pageSize;
+        extra.pageSize = static_cast<int>(lParam);
+        return previous;
+    }
+    case TBM_GETPAGESIZE:
+        return extra.pageSize;
+    case TBM_SETLINESIZE:
+    {
+        const int previous = extra.lineSize;
+        extra.lineSize = static_cast<int>(lParam);
+        return previous;
+    }
+    case TBM_GETLINESIZE:
+        return extra.lineSize;
+    case TBM_GETTHUMBRECT:
+        if (auto* rect = reinterpret_cast<RECT*>(lParam))
+        {
+            *rect = ThumbRect(*window, extra);
+        }
+        return 0;
+    case TBM_GETCHANNELRECT:
+        if (auto* rect = reinterpret_cast<RECT*>(lParam))
+        {
+            *rect = ChannelRect(*window);
+        }
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case WM_LBUTTONDOWN:
+    {
+        ChangeFocus(handle);
+        window = FindWindowState(handle);
+        if (window == nullptr)
+        {
+            return 0;
+        }
+        SetMouseCapture(handle);
+        const int along = Along(*window, lParam);
+        const int centre = ThumbCentre(*window, extra);
+        if (InRect(ThumbRect(*window, extra), lParam))
+        {
+            extra.dragging = true;
+            extra.dragOffset = along - centre;
+        }
+        else
+        {
+            extra.paging = true;
+            if (along < centre)
+            {
+                MoveTo(handle, extra, extra.position - extra.pageSize, TB_PAGEUP);
+            }
+            else
+            {
+                MoveTo(handle, extra, extra.position + extra.pageSize, TB_PAGEDOWN);
+            }
+        }
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        if (extra.dragging)
+        {
+            MoveTo(handle, extra,
+                   PositionAt(*window, extra, Along(*window, lParam) - extra.dragOffset),
+                   TB_THUMBTRACK);
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (extra.dragging || extra.paging)
+        {
+            const bool dragged = extra.dragging;
+            extra.dragging = false;
+            extra.paging = false;
+            ReleaseMouseCapture();
+            if (dragged)
+            {
+                Notify(handle, TB_THUMBPOSITION);
+            }
+            Notify(handle, TB_ENDTRACK);
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != handle)
+        {
+            extra.dragging = false;
+            extra.paging = false;
+        }
+        return 0;
+    case WM_KEYDOWN:
+        switch (wParam)
+        {
+        case VK_LEFT:
+        case VK_UP:
+            MoveTo(handle, extra, extra.position - extra.lineSize, TB_LINEUP);
+            break;
+        case VK_RIGHT:
+        case VK_DOWN:
+            MoveTo(handle, extra, extra.position + extra.lineSize, TB_LINEDOWN);
+            break;
+        case VK_PRIOR:
+            MoveTo(handle, extra, extra.position - extra.pageSize, TB_PAGEUP);
+            break;
+        case VK_NEXT:
+            MoveTo(handle, extra, extra.position + extra.pageSize, TB_PAGEDOWN);
+            break;
+        case VK_HOME:
+            MoveTo(handle, extra, extra.minimum, TB_TOP);
+            break;
+        case VK_END:
+            MoveTo(handle, extra, extra.maximum, TB_BOTTOM);
+            break;
+        default:
+            break;
+        }
+        return 0;
+    case WM_KEYUP:
+        if (IsNavigationKey(wParam))
+        {
+            Notify(handle, TB_ENDTRACK);
+        }
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateWindow(handle);
+        return 0;
+    case WM_ERASEBKGND:
+        return TRUE;
+    case WM_PAINT:
+        Paint(handle);
+        return 0;
+    default:
+        return DefaultWindowProcedure(handle, message, wParam, lParam);
+    }
+}
+
+} // namespace Kestrune::Platform
+
+#endif

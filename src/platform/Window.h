@@ -1,0 +1,48 @@
+#pragma once
+
+// Internal to the window system: the state behind a window handle [ui].
+
+#include "platform/Win32.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Kestrune::Platform
+{
+
+// Per-class state of a window (a control's range, a list's entries, a dialog's procedure).
+struct WindowExtra
+{
+    virtual ~WindowExtra() = default;
+};
+
+struct Window
+{
+    HWND handle = nullptr;
+    std::string className;
+    WNDPROC procedure = nullptr;
+    HWND parent = nullptr;        // a window of ours (WS_CHILD)
+    HWND owner = nullptr;         // the owning root (WS_POPUP)
+    HWND foreignParent = nullptr; // a window of the host, not ours (WS_CHILD, embedded surface)
+    std::vector<HWND> children;   // creation order: the first is on top and first in tab order
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int id = 0;
+    std::string text;
+    RECT rect{}; // in the parent's client area; roots: on the screen
+    LONG_PTR userData = 0;
+    HINSTANCE instance = nullptr;
+    bool hasSurface = false;
+    bool needsPaint = false; // roots: the surface must be redrawn
+    bool destroying = false;
+    HDC paintContext = nullptr; // set while the window handles WM_PAINT
+    std::unique_ptr<WindowExtra> extra;
+
+    int Width() const { return rect.right - rect.left; }
+    int Height() const { return rect.bottom - rect.top; }
+    bool IsRoot() const { return parent == nullptr; }
+};
+
+} // namespace Kestrune::Platform

@@ -1,0 +1,98 @@
+#pragma once
+
+// Internal to the window system: window creation, the tree, message delivery, focus, capture,
+// activation and the pump. Everything here is [ui].
+
+#include "platform/Backend.h"
+#include "platform/Window.h"
+
+#include <memory>
+#include <string_view>
+
+struct HDC__
+{
+    cairo_t* cairo = nullptr;
+    HWND window = nullptr;
+};
+
+namespace Kestrune::Platform
+{
+
+struct CreateParameters
+{
+    std::string_view className;
+    std::string_view text;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int x = 0; // in the parent's client area; on the screen for roots
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    HWND parent = nullptr; // WS_CHILD: the parent (ours or the host's); WS_POPUP: the owner
+    int id = 0;
+    HINSTANCE instance = nullptr;
+    std::unique_ptr<WindowExtra> extra; // the class's state, in place before WM_CREATE
+};
+
+// Null for an unknown class, a full table, a refused surface or WM_CREATE answering -1.
+HWND CreateWindowInternal(CreateParameters parameters);
+bool DestroyWindowInternal(HWND window);
+
+Window* FindWindowState(HWND window);
+
+template <typename T> T* ExtraOf(HWND window)
+{
+    Window* state = FindWindowState(window);
+    return state != nullptr ? dynamic_cast<T*>(state->extra.get()) : nullptr;
+}
+
+// Calls the window procedure now; 0 for a window that does not exist.
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// What a window does with messages its class leaves alone.
+LRESULT DefaultWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// WM_COMMAND to the parent: MAKEWPARAM(control ID, code), lParam the control.
+void NotifyParent(HWND control, WORD code);
+
+HWND RootOf(HWND window);
+bool IsSelfOrAncestor(HWND ancestor, HWND window);
+bool IsShown(HWND window);  // the window and all its ancestors are visible
+bool IsUsable(HWND window); // neither the window nor its root is disabled
+POINT ScreenOriginOf(HWND window);
+HWND FindDescendant(HWND window, int id);
+bool IsDialog(HWND window);
+HWND DialogOf(HWND window); // the nearest dialog among the window and its ancestors
+
+void InvalidateWindow(HWND window);
+void PaintPendingSurfaces();
+void PaintSurface(HWND root);
+
+void SetMouseCapture(HWND window);
+void ReleaseMouseCapture();
+HWND MouseCapture();
+HWND FocusWindow();
+HWND ChangeFocus(HWND window);
+void Activate(HWND root);
+bool ShiftPressed();
+// A modal dialog has ended and its loop has not returned yet.
+bool ModalLoopEnding();
+
+InputSink& WindowSystemInput();
+// One round of the pump: input, then the posted messages queued so far, then painting. Answers
+// the number of input events handled.
+int PumpOnce();
+
+// Class procedures of the built-in controls.
+LRESULT DialogProcedure(HWND, UINT, WPARAM, LPARAM);
+LRESULT ButtonProcedure(HWND, UINT, WPARAM, LPARAM);
+LRESULT StaticProcedure(HWND, UINT, WPARAM, LPARAM);
+LRESULT ComboBoxProcedure(HWND, UINT, WPARAM, LPARAM);
+LRESULT ComboListProcedure(HWND, UINT, WPARAM, LPARAM);
+LRESULT TrackbarProcedure(HWND, UINT, WPARAM, LPARAM);
+LRESULT StatusProcedure(HWND, UINT, WPARAM, LPARAM);
+LRESULT HostWindowProcedure(HWND, UINT, WPARAM, LPARAM);
+
+inline constexpr std::string_view kDialogClass = "#32770";
+inline constexpr std::string_view kComboListClass = "ComboLBox";
+inline constexpr std::string_view kHostWindowClass = "KestruneHostWindow";
+
+} // namespace Kestrune::Platform
