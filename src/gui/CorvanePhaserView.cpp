@@ -16,9 +16,8 @@ void AddStrings(HWND dialog, int controlId, std::initializer_list<const char*> e
 }
 } // namespace
 
-CorvanePhaserView::CorvanePhaserView(HINSTANCE moduleInstance, HWND parent,
-                                     Kestrune::Model* model)
-    : View(moduleInstance, model)
+CorvanePhaserView::CorvanePhaserView(HINSTANCE instance, HWND parent, Kestrune::Model* pluginModel)
+    : View(instance, pluginModel)
 {
     AddControl(IDC_ENABLED, ControlType::CheckBox, 5);
     AddControl(IDC_SYNC_ENABLED, ControlType::CheckBox, 2);
@@ -34,12 +33,12 @@ CorvanePhaserView::CorvanePhaserView(HINSTANCE moduleInstance, HWND parent,
     AddControl(IDC_STAGE_MODE, ControlType::ComboBox, 10);
     AddControl(IDC_MOD_SOURCE, ControlType::ComboBox, 12);
 
-    dialog = CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(IDD_CONTROL_PANEL), parent,
+    dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_CONTROL_PANEL), parent,
                                 &View::DialogProc, reinterpret_cast<LPARAM>(this));
     if (dialog == nullptr)
         return; // the platform refused: every later call reaches no control
     FillLists();
-    statusBar = std::make_unique<Kestrune::Gui::StatusBar>(dialog, model);
+    statusBar = std::make_unique<Kestrune::Gui::StatusBar>(dialog, pluginModel);
     RefreshAll();
 }
 

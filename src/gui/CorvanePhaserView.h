@@ -11,7 +11,7 @@ class CorvanePhaserView : public Kestrune::Gui::View
 {
 public:
     // [ui] Builds the dialog hidden; Show makes it visible.
-    CorvanePhaserView(HINSTANCE moduleInstance, HWND parent, Kestrune::Model* model);
+    CorvanePhaserView(HINSTANCE instance, HWND parent, Kestrune::Model* pluginModel);
     ~CorvanePhaserView() override;
 
     HWND GetHandle() override { return dialog; }

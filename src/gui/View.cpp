@@ -148,8 +148,8 @@ int View::OnComboBoxCommand(int controlId, HWND control, int code)
     if (selection < 0)
         return 0;
     // A single-entry list has only one value to offer.
-    const float value = count > 1 ? static_cast<float>(selection) / static_cast<float>(count - 1)
-                                  : 0.0f;
+    const float value =
+        count > 1 ? static_cast<float>(selection) / static_cast<float>(count - 1) : 0.0f;
     Change(controlId, value);
     return 1;
 }
@@ -217,7 +217,8 @@ void View::SetComboBox(int controlId, float value)
     const auto count = static_cast<int>(SendMessageA(control, CB_GETCOUNT, 0, 0));
     if (count <= 0)
         return;
-    const int entry = std::clamp(Round(static_cast<double>(count - 1) * value), 0, count - 1);
+    const int entry = std::clamp(Round(static_cast<double>(count - 1) * static_cast<double>(value)),
+                                 0, count - 1);
     SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
 }
 
@@ -232,8 +233,7 @@ void View::SetVerticalSlider(int controlId, float value)
 {
     HWND control = GetDlgItem(GetHandle(), controlId);
     const auto maximum = static_cast<double>(SendMessageA(control, TBM_GETRANGEMAX, 0, 0));
-    SendMessageA(control, TBM_SETPOS, TRUE,
-                 Round(maximum * (1.0 - static_cast<double>(value))));
+    SendMessageA(control, TBM_SETPOS, TRUE, Round(maximum * (1.0 - static_cast<double>(value))));
 }
 
 INT_PTR View::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

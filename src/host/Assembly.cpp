@@ -1,5 +1,6 @@
 #include "host/Assembly.h"
 
+#include "gui/CorvanePhaserEditor.h"
 #include "host/VstPlugin.h"
 #include "model/ServiceDispatcher.h"
 #include "parameters/CorvanePhaserModel.h"
@@ -38,7 +39,9 @@ AudioEffect* CreateEffectInstance(audioMasterCallback audioMaster)
                                             kPlugCategEffect, kUniqueId);
     // The core owns both from here on.
     dispatcher.release();
-    model.release();
+    CorvanePhaserModel* pluginModel = model.release();
+    core->setEditor(new CorvanePhaserEditor(core.get(), static_cast<HINSTANCE>(GetModuleInstance()),
+                                            pluginModel));
     return core.release();
 }
 
