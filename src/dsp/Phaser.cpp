@@ -1,5 +1,7 @@
 #include "dsp/Phaser.h"
 
+#include "dsp/Simd.h"
+#include "dsp/SweepCoefficients.h"
 #include "parameters/Text.h"
 
 #include <algorithm>
@@ -25,36 +27,6 @@ constexpr float kMaxFrequency = 10000.0f;
 int ClampStageMode(int mode)
 {
     return std::clamp(mode, 0, Phaser::kStageModeCount - 1);
-}
-
-// Coefficient of a first-order all-pass at w, the frequency as a fraction of half the sample
-// rate: 1 at 0 Hz, 0 at half the sample rate, toward -1 above. Values of w that would put the
-// pole outside the unit circle (negative, NaN) stand at 0 Hz; huge ones at the limit -1.
-inline float AllPassCoefficient(float w)
-{
-    if (!(w > 0.0f))
-        return 1.0f;
-    if (w > 1e30f)
-        return -1.0f;
-    return (1.0f - w) / (1.0f + w);
-}
-
-// Runs x through stageCount stages H(z) = (z^-1 - a) / (1 - a z^-1); returns the last output.
-inline float Cascade(float* states, int stageCount, float a, float x)
-{
-    for (int j = 0; j < stageCount; ++j)
-    {
-        const float y = states[j] - a * x;
-        states[j] = (x + a * y) + kDenormalGuard;
-        x = y;
-    }
-    return x;
-}
-
-// A non-finite host sample would poison the states until the next reset.
-inline float Finite(float x)
-{
-    return std::isfinite(x) ? x : 0.0f;
 }
 
 void CopyUnlessSame(const float* in, float* out, int count)
@@ -156,33 +128,78 @@ void Phaser::Process(const float* inL, const float* inR, float* outL, float* out
         return;
 
     const float k = 1.0f / halfSampleRate;
-    const float fb = feedback;
-    const int stages = kStageCounts[stageMode];
-    float lastL = lastLeft;
-    float lastR = lastRight;
+    ComputeSweepCoefficients({depth1, primaryLeft, depth2, secondaryLeft, leftFrequency}, k,
+                             leftCoefficients, count);
+    ComputeSweepCoefficients({depth1, primaryRight, depth2, secondaryRight, rightFrequency}, k,
+                             rightCoefficients, count);
+
+    switch (kStageCounts[stageMode])
+    {
+    case 4:
+        RunCascade<4>(inL, inR, outL, outR, count);
+        break;
+    case 6:
+        RunCascade<6>(inL, inR, outL, outR, count);
+        break;
+    case 8:
+        RunCascade<8>(inL, inR, outL, outR, count);
+        break;
+    case 10:
+        RunCascade<10>(inL, inR, outL, outR, count);
+        break;
+    case 12:
+        RunCascade<12>(inL, inR, outL, outR, count);
+        break;
+    case 14:
+        RunCascade<14>(inL, inR, outL, outR, count);
+        break;
+    default:
+        RunCascade<16>(inL, inR, outL, outR, count);
+        break;
+    }
+}
+
+// Left and right share one vector (lanes 0 and 1), so the per-sample chain through the stages
+// and the feedback is walked once for both channels; states stay in registers for the slice.
+template <int Stages>
+void Phaser::RunCascade(const float* inL, const float* inR, float* outL, float* outR, int count)
+{
+    using Simd::Float4;
+    const Float4 zero = Float4::Broadcast(0.0f);
+    const Float4 one = Float4::Broadcast(1.0f);
+    const Float4 guard = Float4::Broadcast(kDenormalGuard);
+    const Float4 fb = Float4::Broadcast(feedback);
+
+    Float4 s[Stages];
+    for (int j = 0; j < Stages; ++j)
+        s[j] = Float4::LoadPair(&leftStates[j], &rightStates[j]);
+    Float4 last = Float4::LoadPair(&lastLeft, &lastRight);
 
     for (int i = 0; i < count; ++i)
     {
-        // Sweep exponents in octaves.
-        const float eL = depth1[i] * primaryLeft[i] + secondaryLeft[i] * depth2[i];
-        const float eR = depth1[i] * primaryRight[i] + secondaryRight[i] * depth2[i];
-        const float aL = AllPassCoefficient(Pow2(eL) * leftFrequency[i] * k);
-        const float aR = AllPassCoefficient(Pow2(eR) * rightFrequency[i] * k);
+        const Float4 a = Float4::LoadPair(&leftCoefficients[i], &rightCoefficients[i]);
+        // Inputs are read before outputs of the same index are written: in place is safe. A
+        // non-finite host sample (x - x is not 0) would poison the states until the next reset.
+        Float4 dry = Float4::LoadPair(inL + i, inR + i);
+        dry = And(dry, Equal(dry - dry, zero));
 
-        // Inputs are read before outputs of the same index are written: in place is safe.
-        const float dryL = Finite(inL[i]);
-        const float dryR = Finite(inR[i]);
+        Float4 x = dry + fb * last;
+        for (int j = 0; j < Stages; ++j)
+        {
+            const Float4 y = s[j] - a * x;
+            s[j] = (x + a * y) + guard;
+            x = y;
+        }
+        last = x;
+
         // Feedback is taken before the mix, so mix 0 still runs the cascade.
-        lastL = Cascade(leftStates, stages, aL, dryL + fb * lastL);
-        lastR = Cascade(rightStates, stages, aR, dryR + fb * lastR);
-
-        const float m = mix[i];
-        outL[i] = (1.0f - m) * dryL + m * lastL;
-        outR[i] = (1.0f - m) * dryR + m * lastR;
+        const Float4 m = Float4::Broadcast(mix[i]);
+        ((one - m) * dry + m * x).StorePair(outL + i, outR + i);
     }
 
-    lastLeft = lastL;
-    lastRight = lastR;
+    for (int j = 0; j < Stages; ++j)
+        s[j].StorePair(&leftStates[j], &rightStates[j]);
+    last.StorePair(&lastLeft, &lastRight);
 }
 
 } // namespace Kestrune::Effects

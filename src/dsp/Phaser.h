@@ -90,6 +90,8 @@ public:
     const float* GetRightModulationSource() const { return primaryRight; }
 
 private:
+    template <int Stages>
+    void RunCascade(const float* inL, const float* inR, float* outL, float* outR, int count);
     static bool ValidStage(int stage) { return stage >= 0 && stage < kMaxStages; }
     static const float* OrSilence(const float* buffer)
     {
@@ -115,6 +117,9 @@ private:
     const float* secondaryLeft = SilenceBuffer;
     const float* secondaryRight = SilenceBuffer;
     IServiceProvider* provider;
+    // Per-sample all-pass coefficients of the slice being processed.
+    alignas(64) float leftCoefficients[kMaxBlockSize] = {};
+    alignas(64) float rightCoefficients[kMaxBlockSize] = {};
 };
 
 } // namespace Kestrune::Effects

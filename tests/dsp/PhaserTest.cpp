@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -33,7 +34,9 @@ struct Rig
     static constexpr int kLength = 4096;
 
     TestSupport::FakeServiceProvider provider;
-    Phaser phaser{&provider};
+    // Large object (coefficient buffers): kept on the heap.
+    std::unique_ptr<Phaser> owned = std::make_unique<Phaser>(&provider);
+    Phaser& phaser = *owned;
     std::vector<float> depth = std::vector<float>(kLength, 0.0f);
     std::vector<float> left = std::vector<float>(kLength, 2500.0f);
     std::vector<float> right = std::vector<float>(kLength, 2500.0f);
