@@ -136,37 +136,65 @@ void Phaser::Process(const float* inL, const float* inR, float* outL, float* out
     switch (kStageCounts[stageMode])
     {
     case 4:
-        RunCascade<4>(inL, inR, outL, outR, count);
+        RunCascade<4>(inL, inR, count);
         break;
     case 6:
-        RunCascade<6>(inL, inR, outL, outR, count);
+        RunCascade<6>(inL, inR, count);
         break;
     case 8:
-        RunCascade<8>(inL, inR, outL, outR, count);
+        RunCascade<8>(inL, inR, count);
         break;
     case 10:
-        RunCascade<10>(inL, inR, outL, outR, count);
+        RunCascade<10>(inL, inR, count);
         break;
     case 12:
-        RunCascade<12>(inL, inR, outL, outR, count);
+        RunCascade<12>(inL, inR, count);
         break;
     case 14:
-        RunCascade<14>(inL, inR, outL, outR, count);
+        RunCascade<14>(inL, inR, count);
         break;
     default:
-        RunCascade<16>(inL, inR, outL, outR, count);
+        RunCascade<16>(inL, inR, count);
         break;
     }
+    // Feedback is taken before the mix, so mix 0 still runs the cascade.
+    MixInto(inL, leftCoefficients, outL, count);
+    MixInto(inR, rightCoefficients, outR, count);
 }
 
-// Left and right share one vector (lanes 0 and 1), so the per-sample chain through the stages
-// and the feedback is walked once for both channels; states stay in registers for the slice.
-template <int Stages>
-void Phaser::RunCascade(const float* inL, const float* inR, float* outL, float* outR, int count)
+void Phaser::MixInto(const float* in, const float* wet, float* out, int count) const
 {
     using Simd::Float4;
     const Float4 zero = Float4::Broadcast(0.0f);
     const Float4 one = Float4::Broadcast(1.0f);
+    auto blend = [&](Float4 dry, Float4 m, Float4 cascade)
+    {
+        dry = And(dry, Equal(dry - dry, zero));
+        return (one - m) * dry + m * cascade;
+    };
+    const float* m = mix;
+    const int whole = count - count % 4;
+    for (int i = 0; i < whole; i += 4)
+        blend(Float4::Load(in + i), Float4::Load(m + i), Float4::Load(wet + i)).Store(out + i);
+    if (whole == count)
+        return;
+    float dry[4] = {}, level[4] = {}, mixed[4];
+    for (int j = whole; j < count; ++j)
+    {
+        dry[j - whole] = in[j];
+        level[j - whole] = m[j];
+    }
+    blend(Float4::Load(dry), Float4::Load(level), Float4::Load(wet + whole)).Store(mixed);
+    for (int j = whole; j < count; ++j)
+        out[j] = mixed[j - whole];
+}
+
+// Left and right share one vector (lanes 0 and 1), so the per-sample chain through the stages
+// and the feedback is walked once for both channels; states stay in registers for the slice.
+template <int Stages> void Phaser::RunCascade(const float* inL, const float* inR, int count)
+{
+    using Simd::Float4;
+    const Float4 zero = Float4::Broadcast(0.0f);
     const Float4 guard = Float4::Broadcast(kDenormalGuard);
     const Float4 fb = Float4::Broadcast(feedback);
 
@@ -192,9 +220,8 @@ void Phaser::RunCascade(const float* inL, const float* inR, float* outL, float* 
         }
         last = x;
 
-        // Feedback is taken before the mix, so mix 0 still runs the cascade.
-        const Float4 m = Float4::Broadcast(mix[i]);
-        ((one - m) * dry + m * x).StorePair(outL + i, outR + i);
+        // The coefficient is used up: its slot keeps the cascade output for the mix.
+        x.StorePair(&leftCoefficients[i], &rightCoefficients[i]);
     }
 
     for (int j = 0; j < Stages; ++j)

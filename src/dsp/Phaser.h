@@ -90,8 +90,8 @@ public:
     const float* GetRightModulationSource() const { return primaryRight; }
 
 private:
-    template <int Stages>
-    void RunCascade(const float* inL, const float* inR, float* outL, float* outR, int count);
+    template <int Stages> void RunCascade(const float* inL, const float* inR, int count);
+    void MixInto(const float* in, const float* wet, float* out, int count) const;
     static bool ValidStage(int stage) { return stage >= 0 && stage < kMaxStages; }
     static const float* OrSilence(const float* buffer)
     {

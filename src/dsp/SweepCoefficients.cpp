@@ -1,5 +1,6 @@
 #include "dsp/SweepCoefficients.h"
 
+#include "dsp/Buffers.h"
 #include "dsp/Simd.h"
 
 namespace Kestrune::Effects
@@ -57,11 +58,22 @@ void ComputeSweepCoefficients(const SweepInputs& in, float inverseHalfRate, floa
 
     // Two short passes rather than one long one: each sample's chain of dependent operations
     // is shorter, so more samples are in flight at once.
-    for (int i = 0; i < whole; i += 4)
+    if (depth2 == SilenceBuffer && source2 == SilenceBuffer)
     {
-        SignedPower(Float4::Load(depth1 + i), Float4::Load(source1 + i), Float4::Load(depth2 + i),
-                    Float4::Load(source2 + i))
-            .Store(a + i);
+        // The second term is 0 x 0: leaving it out changes no bit of the result.
+        const Float4 zero = Float4::Broadcast(0.0f);
+        for (int i = 0; i < whole; i += 4)
+            SignedPower(Float4::Load(depth1 + i), Float4::Load(source1 + i), zero, zero)
+                .Store(a + i);
+    }
+    else
+    {
+        for (int i = 0; i < whole; i += 4)
+        {
+            SignedPower(Float4::Load(depth1 + i), Float4::Load(source1 + i),
+                        Float4::Load(depth2 + i), Float4::Load(source2 + i))
+                .Store(a + i);
+        }
     }
     for (int i = 0; i < whole; i += 4)
         Coefficient(Float4::Load(a + i), Float4::Load(frequency + i), k).Store(a + i);
