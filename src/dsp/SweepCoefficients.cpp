@@ -30,10 +30,9 @@ Float4 SignedPower(Float4 depth1, Float4 source1, Float4 depth2, Float4 source2)
     return Or(ScaleByExponent(q, exponent), And(sign, e));
 }
 
-// The all-pass coefficient from a signed power s = +-p and the centre frequency. For s >= 0:
-// w = (p x frequency) x k and a = (1 - w) / (1 + w), the same operations as the scalar formula;
-// for s < 0 the same with w = frequency x k / p, written a = (p - w') / (p + w'), w' = frequency
-// x k. Frequencies not above 0 (or NaN) give w = 0, so a = 1; w beyond the float range gives
+// The all-pass coefficient from a signed power s = +-p and the centre frequency:
+// a = 1 - 2v / (u + v) with u = 1, v = (p x frequency) x k for s > 0 and u = p, v = frequency x k
+// for s < 0. Frequencies not above 0 (or NaN) give v = 0, so a = 1; v beyond the float range gives
 // inf / inf = NaN, which Max turns into -1, the limit of a for huge w.
 Float4 Coefficient(Float4 signedPower, Float4 frequency, Float4 k)
 {
@@ -41,7 +40,7 @@ Float4 Coefficient(Float4 signedPower, Float4 frequency, Float4 k)
     const Float4 u = Max(one, Xor(Float4::Broadcast(-0.0f), signedPower));
     const Float4 g = Max(one, signedPower);
     const Float4 v = g * Max(frequency, Float4::Broadcast(0.0f)) * k;
-    return Max((u - v) / (u + v), Float4::Broadcast(-1.0f));
+    return Max(one - (v + v) / (u + v), Float4::Broadcast(-1.0f));
 }
 
 } // namespace
