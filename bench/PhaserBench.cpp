@@ -174,8 +174,24 @@ void PhaserSilenceAfterLoud(benchmark::State& state)
     state.SetLabel(std::to_string(StagesOf(state)) + " stages, silence after +-1 noise");
 }
 
+// The oscillator alone: a coupled recurrence, one multiply-add pair after another per sample.
+void QuadratureLfoProcess(benchmark::State& state)
+{
+    Rig rig(0);
+    for (auto _ : state)
+    {
+        rig.lfo->Process(Bench::kSlice);
+        benchmark::DoNotOptimize(rig.lfo->GetInPhaseOutput());
+        benchmark::ClobberMemory();
+    }
+    const double frames = static_cast<double>(state.iterations()) * Bench::kSlice;
+    state.counters["time/frame"] =
+        benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 } // namespace
 
+BENCHMARK(QuadratureLfoProcess);
 BENCHMARK(PhaserProcess)->ArgName("stageMode")->Arg(0)->Arg(6);
 BENCHMARK(PhaserSlice)->ArgName("stageMode")->Arg(0)->Arg(6);
 BENCHMARK(PhaserSilenceAfterLoud)->ArgName("stageMode")->Arg(0)->Arg(6);
