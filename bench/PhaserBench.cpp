@@ -108,42 +108,44 @@ int StagesOf(const benchmark::State& state)
     return Phaser::StageCount(static_cast<int>(state.range(0)));
 }
 
-// Per-frame time, real-time factor, and the time as a multiple of `reference` ns per frame.
-void Report(benchmark::State& state, double reference, const char* ratioName)
+// Per-frame processor time and real-time factor from the benchmark's own loop.
+void ReportSpeed(benchmark::State& state)
 {
     const double frames = static_cast<double>(state.iterations()) * Bench::kSlice;
-    const auto kPerFrame = benchmark::Counter::kIsRate | benchmark::Counter::kInvert;
-    state.counters["time/frame"] = benchmark::Counter(frames, kPerFrame);
+    state.counters["time/frame"] =
+        benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["x realtime"] = benchmark::Counter(
         frames / static_cast<double>(Bench::kSampleRate), benchmark::Counter::kIsRate);
-    state.counters[ratioName] = benchmark::Counter(frames * reference * 1e-9, kPerFrame);
 }
 
-void ReportAgainstBound(benchmark::State& state)
+// "ratio": time per frame over the bare chain's of the same stage count ("bound ns"), both
+// measured back to back in the same process.
+template <typename F> void ReportAgainstBound(benchmark::State& state, F&& runSlice)
 {
-    const double bound = Bench::ChainBoundNsPerFrame(StagesOf(state));
-    Report(state, bound, "ratio");
-    state.counters["bound ns"] = bound;
+    Bench::BareChain chain(StagesOf(state));
+    const Bench::Comparison c = Bench::Compare(runSlice, [&] { chain.RunSlice(); });
+    state.counters["ratio"] = c.ratio;
+    state.counters["bound ns"] = c.referenceNs;
 }
 
 void PhaserProcess(benchmark::State& state)
 {
     Rig rig(static_cast<int>(state.range(0)));
     rig.PrepareSources();
-    Bench::ChainBoundNsPerFrame(StagesOf(state));
     for (auto _ : state)
         rig.ProcessOnly();
-    ReportAgainstBound(state);
+    ReportSpeed(state);
+    ReportAgainstBound(state, [&] { rig.ProcessOnly(); });
     state.SetLabel(std::to_string(StagesOf(state)) + " stages");
 }
 
 void PhaserSlice(benchmark::State& state)
 {
     Rig rig(static_cast<int>(state.range(0)));
-    Bench::ChainBoundNsPerFrame(StagesOf(state));
     for (auto _ : state)
         rig.ProcessSlice();
-    ReportAgainstBound(state);
+    ReportSpeed(state);
+    ReportAgainstBound(state, [&] { rig.ProcessSlice(); });
     state.SetLabel(std::to_string(StagesOf(state)) + " stages, smoothers + oscillator + phaser");
 }
 
@@ -152,10 +154,6 @@ void PhaserSlice(benchmark::State& state)
 void PhaserSilenceAfterLoud(benchmark::State& state)
 {
     const int mode = static_cast<int>(state.range(0));
-    Rig noisy(mode);
-    noisy.PrepareSources();
-    const double noiseNs = Bench::MedianNsPerFrame([&] { noisy.ProcessOnly(); });
-
     Rig rig(mode);
     rig.PrepareSources();
     rig.inL = Noise(3, 1.0f);
@@ -170,7 +168,11 @@ void PhaserSilenceAfterLoud(benchmark::State& state)
 
     for (auto _ : state)
         rig.ProcessOnly();
-    Report(state, noiseNs, "vs noise");
+    ReportSpeed(state);
+    Rig noisy(mode);
+    noisy.PrepareSources();
+    state.counters["vs noise"] =
+        Bench::Compare([&] { rig.ProcessOnly(); }, [&] { noisy.ProcessOnly(); }).ratio;
     state.SetLabel(std::to_string(StagesOf(state)) + " stages, silence after +-1 noise");
 }
 
@@ -184,9 +186,7 @@ void QuadratureLfoProcess(benchmark::State& state)
         benchmark::DoNotOptimize(rig.lfo->GetInPhaseOutput());
         benchmark::ClobberMemory();
     }
-    const double frames = static_cast<double>(state.iterations()) * Bench::kSlice;
-    state.counters["time/frame"] =
-        benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    ReportSpeed(state);
 }
 
 } // namespace
