@@ -6,11 +6,13 @@
 // for NaN (Min and Max answer the second operand, comparisons answer false).
 //
 // Masks are lanes with every bit set (true) or clear (false), as the comparisons produce them.
+// Defining CORVANE_SIMD_PORTABLE selects the lane loops on x86 too (to test them).
 
 #include <bit>
 #include <cstdint>
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#if !defined(CORVANE_SIMD_PORTABLE) &&                                                             \
+    (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
 #define CORVANE_SIMD_SSE2 1
 #include <emmintrin.h>
 #endif

@@ -18,63 +18,12 @@ std::uint32_t Bits(float x)
     return std::bit_cast<std::uint32_t>(x);
 }
 
-const std::vector<float>& Specials()
-{
-    static const std::vector<float> values = {
-        0.0f,      -0.0f,         1.0f,           -1.0f,     0.5f,     7.75f, 29.999f,
-        30.0f,     1e-40f,        -1e-40f,        FLT_MAX,   -FLT_MAX, 1e30f, INFINITY,
-        -INFINITY, std::nanf(""), -std::nanf(""), 0.333333f, 2500.0f};
-    return values;
-}
-
 template <typename V> std::vector<float> Lanes(V v)
 {
     float out[4];
     v.Store(out);
     return {out[0], out[1], out[2], out[3]};
 }
-
-// Every pair of special values through one binary operation, four pairs per call.
-template <typename V, typename Op> std::vector<float> AllPairs(Op op)
-{
-    const auto& s = Specials();
-    std::vector<float> a, b;
-    for (float x : s)
-        for (float y : s)
-        {
-            a.push_back(x);
-            b.push_back(y);
-        }
-    while (a.size() % 4 != 0)
-    {
-        a.push_back(1.0f);
-        b.push_back(1.0f);
-    }
-    std::vector<float> result;
-    for (std::size_t i = 0; i < a.size(); i += 4)
-    {
-        const auto lanes = Lanes(op(V::Load(&a[i]), V::Load(&b[i])));
-        result.insert(result.end(), lanes.begin(), lanes.end());
-    }
-    return result;
-}
-
-// Operation, expression, and whether a NaN result may differ in sign and payload: the
-// arithmetic ones may, as the compiler is free to swap the operands of + and *.
-#define CORVANE_SIMD_OPS(X)                                                                        \
-    X(Add, a + b, true)                                                                            \
-    X(Subtract, a - b, true)                                                                       \
-    X(Multiply, a* b, true)                                                                        \
-    X(Divide, a / b, true)                                                                         \
-    X(Minimum, Min(a, b), false)                                                                   \
-    X(Maximum, Max(a, b), false)                                                                   \
-    X(Less, Less(a, b), false)                                                                     \
-    X(Greater, Greater(a, b), false)                                                               \
-    X(Equal, Equal(a, b), false)                                                                   \
-    X(And, And(a, b), false)                                                                       \
-    X(AndNot, AndNot(a, b), false)                                                                 \
-    X(Or, Or(a, b), false)                                                                         \
-    X(Xor, Xor(a, b), false)
 
 } // namespace
 
@@ -121,6 +70,62 @@ TEST(Simd, SplitWholeAndScaleByExponentAreExact)
 #ifdef CORVANE_SIMD_SSE2
 
 using Kestrune::Simd::Sse2Float4;
+
+namespace
+{
+
+const std::vector<float>& Specials()
+{
+    static const std::vector<float> values = {
+        0.0f,      -0.0f,         1.0f,           -1.0f,     0.5f,     7.75f, 29.999f,
+        30.0f,     1e-40f,        -1e-40f,        FLT_MAX,   -FLT_MAX, 1e30f, INFINITY,
+        -INFINITY, std::nanf(""), -std::nanf(""), 0.333333f, 2500.0f};
+    return values;
+}
+
+// Every pair of special values through one binary operation, four pairs per call.
+template <typename V, typename Op> std::vector<float> AllPairs(Op op)
+{
+    const auto& s = Specials();
+    std::vector<float> a, b;
+    for (float x : s)
+        for (float y : s)
+        {
+            a.push_back(x);
+            b.push_back(y);
+        }
+    while (a.size() % 4 != 0)
+    {
+        a.push_back(1.0f);
+        b.push_back(1.0f);
+    }
+    std::vector<float> result;
+    for (std::size_t i = 0; i < a.size(); i += 4)
+    {
+        const auto lanes = Lanes(op(V::Load(&a[i]), V::Load(&b[i])));
+        result.insert(result.end(), lanes.begin(), lanes.end());
+    }
+    return result;
+}
+
+// Operation, expression, and whether a NaN result may differ in sign and payload: the
+// arithmetic ones may, as the compiler is free to swap the operands of + and *.
+#define CORVANE_SIMD_OPS(X)                                                                        \
+    X(Add, a + b, true)                                                                            \
+    X(Subtract, a - b, true)                                                                       \
+    X(Multiply, a* b, true)                                                                        \
+    X(Divide, a / b, true)                                                                         \
+    X(Minimum, Min(a, b), false)                                                                   \
+    X(Maximum, Max(a, b), false)                                                                   \
+    X(Less, Less(a, b), false)                                                                     \
+    X(Greater, Greater(a, b), false)                                                               \
+    X(Equal, Equal(a, b), false)                                                                   \
+    X(And, And(a, b), false)                                                                       \
+    X(AndNot, AndNot(a, b), false)                                                                 \
+    X(Or, Or(a, b), false)                                                                         \
+    X(Xor, Xor(a, b), false)
+
+} // namespace
 
 // The fallback must give the SSE2 build's bits, so both builds sound alike.
 TEST(Simd, PortableMatchesSse2BitForBit)
