@@ -29,6 +29,13 @@ int ClampStageMode(int mode)
     return std::clamp(mode, 0, Phaser::kStageModeCount - 1);
 }
 
+// A non-finite host sample (x - x is not 0) becomes 0: it would poison the states until the next
+// reset.
+inline Simd::Float4 FiniteOrZero(Simd::Float4 x)
+{
+    return And(x, Equal(x - x, Simd::Float4::Broadcast(0.0f)));
+}
+
 void CopyUnlessSame(const float* in, float* out, int count)
 {
     if (out != in && count > 0)
@@ -165,11 +172,12 @@ void Phaser::Process(const float* inL, const float* inR, float* outL, float* out
 void Phaser::MixInto(const float* in, const float* wet, float* out, int count) const
 {
     using Simd::Float4;
-    const Float4 zero = Float4::Broadcast(0.0f);
     const Float4 one = Float4::Broadcast(1.0f);
+    // Each group of four inputs is read before the outputs of the same index are written, so
+    // in place (out == in) is safe.
     auto blend = [&](Float4 dry, Float4 m, Float4 cascade)
     {
-        dry = And(dry, Equal(dry - dry, zero));
+        dry = FiniteOrZero(dry);
         return (one - m) * dry + m * cascade;
     };
     const float* m = mix;
@@ -191,10 +199,11 @@ void Phaser::MixInto(const float* in, const float* wet, float* out, int count) c
 
 // Left and right share one vector (lanes 0 and 1), so the per-sample chain through the stages
 // and the feedback is walked once for both channels; states stay in registers for the slice.
+// Only this loop is serial; the coefficients before it and the mix after it are vectorised
+// passes that keep their work off the chain.
 template <int Stages> void Phaser::RunCascade(const float* inL, const float* inR, int count)
 {
     using Simd::Float4;
-    const Float4 zero = Float4::Broadcast(0.0f);
     const Float4 guard = Float4::Broadcast(kDenormalGuard);
     const Float4 fb = Float4::Broadcast(feedback);
 
@@ -206,10 +215,7 @@ template <int Stages> void Phaser::RunCascade(const float* inL, const float* inR
     for (int i = 0; i < count; ++i)
     {
         const Float4 a = Float4::LoadPair(&leftCoefficients[i], &rightCoefficients[i]);
-        // Inputs are read before outputs of the same index are written: in place is safe. A
-        // non-finite host sample (x - x is not 0) would poison the states until the next reset.
-        Float4 dry = Float4::LoadPair(inL + i, inR + i);
-        dry = And(dry, Equal(dry - dry, zero));
+        const Float4 dry = FiniteOrZero(Float4::LoadPair(inL + i, inR + i));
 
         Float4 x = dry + fb * last;
         for (int j = 0; j < Stages; ++j)
