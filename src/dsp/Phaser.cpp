@@ -165,36 +165,49 @@ void Phaser::Process(const float* inL, const float* inR, float* outL, float* out
         break;
     }
     // Feedback is taken before the mix, so mix 0 still runs the cascade.
-    MixInto(inL, leftCoefficients, outL, count);
-    MixInto(inR, rightCoefficients, outR, count);
+    Mix(inL, inR, outL, outR, count);
 }
 
-void Phaser::MixInto(const float* in, const float* wet, float* out, int count) const
+void Phaser::Mix(const float* inL, const float* inR, float* outL, float* outR, int count) const
 {
     using Simd::Float4;
     const Float4 one = Float4::Broadcast(1.0f);
-    // Each group of four inputs is read before the outputs of the same index are written, so
-    // in place (out == in) is safe.
-    auto blend = [&](Float4 dry, Float4 m, Float4 cascade)
+    // Both inputs of a group of four are read before any output of the group is written, so
+    // outputs may be the inputs (even both channels on one buffer), as with one sample at a time.
+    auto blend = [&](const float* level, const float* dryL, const float* dryR, const float* wetL,
+                     const float* wetR, float* toL, float* toR)
     {
-        dry = FiniteOrZero(dry);
-        return (one - m) * dry + m * cascade;
+        const Float4 m = Float4::Load(level);
+        const Float4 x = FiniteOrZero(Float4::Load(dryL));
+        const Float4 y = FiniteOrZero(Float4::Load(dryR));
+        const Float4 left = (one - m) * x + m * Float4::Load(wetL);
+        const Float4 right = (one - m) * y + m * Float4::Load(wetR);
+        left.Store(toL);
+        right.Store(toR);
     };
-    const float* m = mix;
     const int whole = count - count % 4;
     for (int i = 0; i < whole; i += 4)
-        blend(Float4::Load(in + i), Float4::Load(m + i), Float4::Load(wet + i)).Store(out + i);
+    {
+        blend(mix + i, inL + i, inR + i, leftCoefficients + i, rightCoefficients + i, outL + i,
+              outR + i);
+    }
     if (whole == count)
         return;
-    float dry[4] = {}, level[4] = {}, mixed[4];
-    for (int j = whole; j < count; ++j)
+    // The last one to three samples through the same lanes: the buffers may end with the slice.
+    const int rest = count - whole;
+    float level[4] = {}, dryL[4] = {}, dryR[4] = {}, mixedL[4], mixedR[4];
+    for (int j = 0; j < rest; ++j)
     {
-        dry[j - whole] = in[j];
-        level[j - whole] = m[j];
+        level[j] = mix[whole + j];
+        dryL[j] = inL[whole + j];
+        dryR[j] = inR[whole + j];
     }
-    blend(Float4::Load(dry), Float4::Load(level), Float4::Load(wet + whole)).Store(mixed);
-    for (int j = whole; j < count; ++j)
-        out[j] = mixed[j - whole];
+    blend(level, dryL, dryR, leftCoefficients + whole, rightCoefficients + whole, mixedL, mixedR);
+    for (int j = 0; j < rest; ++j)
+    {
+        outL[whole + j] = mixedL[j];
+        outR[whole + j] = mixedR[j];
+    }
 }
 
 // Left and right share one vector (lanes 0 and 1), so the per-sample chain through the stages

@@ -95,8 +95,8 @@ private:
     // The serial part: states, feedback memory and the coefficient buffers (which then hold the
     // cascade outputs) for one slice.
     template <int Stages> void RunCascade(const float* inL, const float* inR, int count);
-    // out[i] = (1 - mix[i]) x in[i] + mix[i] x wet[i]; in place is allowed.
-    void MixInto(const float* in, const float* wet, float* out, int count) const;
+    // out[i] = (1 - mix[i]) x in[i] + mix[i] x cascade output[i], both channels.
+    void Mix(const float* inL, const float* inR, float* outL, float* outR, int count) const;
     static bool ValidStage(int stage) { return stage >= 0 && stage < kMaxStages; }
     static const float* OrSilence(const float* buffer)
     {

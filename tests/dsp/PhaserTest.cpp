@@ -393,6 +393,27 @@ TEST(PhaserProcess, InPlaceEqualsOutOfPlace)
     EXPECT_EQ(bufR, outR);
 }
 
+// A host may hand one buffer as both inputs and both outputs: each sample then ends as the right
+// channel's output from that one input, as when every sample is read before it is written.
+TEST(PhaserProcess, OneBufferForAllFourChannels)
+{
+    Rig separate, shared;
+    for (Rig* rig : {&separate, &shared})
+    {
+        rig->phaser.SetFeedback(0.5f);
+        rig->Fill(rig->right, 6000.0f);
+        rig->Fill(rig->mix, 0.4f);
+    }
+    const int count = 1001;
+    const auto in = Noise(count, 25);
+    std::vector<float> outL(count), outR(count);
+    separate.phaser.Process(in.data(), in.data(), outL.data(), outR.data(), count);
+    auto buffer = in;
+    shared.phaser.Process(buffer.data(), buffer.data(), buffer.data(), buffer.data(), count);
+    EXPECT_EQ(buffer, outR);
+    EXPECT_NE(outL, outR);
+}
+
 TEST(PhaserProcess, SlicingDoesNotChangeTheOutput)
 {
     const auto inL = Noise(Rig::kLength, 12), inR = Noise(Rig::kLength, 13);
