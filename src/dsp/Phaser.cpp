@@ -1,5 +1,7 @@
 #include "dsp/Phaser.h"
 
+#include "dsp/Simd.h"
+#include "dsp/SweepCoefficients.h"
 #include "parameters/Text.h"
 
 #include <algorithm>
@@ -27,34 +29,11 @@ int ClampStageMode(int mode)
     return std::clamp(mode, 0, Phaser::kStageModeCount - 1);
 }
 
-// Coefficient of a first-order all-pass at w, the frequency as a fraction of half the sample
-// rate: 1 at 0 Hz, 0 at half the sample rate, toward -1 above. Values of w that would put the
-// pole outside the unit circle (negative, NaN) stand at 0 Hz; huge ones at the limit -1.
-inline float AllPassCoefficient(float w)
+// A non-finite host sample (x - x is not 0) becomes 0: it would poison the states until the next
+// reset.
+inline Simd::Float4 FiniteOrZero(Simd::Float4 x)
 {
-    if (!(w > 0.0f))
-        return 1.0f;
-    if (w > 1e30f)
-        return -1.0f;
-    return (1.0f - w) / (1.0f + w);
-}
-
-// Runs x through stageCount stages H(z) = (z^-1 - a) / (1 - a z^-1); returns the last output.
-inline float Cascade(float* states, int stageCount, float a, float x)
-{
-    for (int j = 0; j < stageCount; ++j)
-    {
-        const float y = states[j] - a * x;
-        states[j] = (x + a * y) + kDenormalGuard;
-        x = y;
-    }
-    return x;
-}
-
-// A non-finite host sample would poison the states until the next reset.
-inline float Finite(float x)
-{
-    return std::isfinite(x) ? x : 0.0f;
+    return And(x, Equal(x - x, Simd::Float4::Broadcast(0.0f)));
 }
 
 void CopyUnlessSame(const float* in, float* out, int count)
@@ -156,33 +135,117 @@ void Phaser::Process(const float* inL, const float* inR, float* outL, float* out
         return;
 
     const float k = 1.0f / halfSampleRate;
-    const float fb = feedback;
-    const int stages = kStageCounts[stageMode];
-    float lastL = lastLeft;
-    float lastR = lastRight;
+    ComputeSweepCoefficients({depth1, primaryLeft, depth2, secondaryLeft, leftFrequency}, k,
+                             leftCoefficients, count);
+    ComputeSweepCoefficients({depth1, primaryRight, depth2, secondaryRight, rightFrequency}, k,
+                             rightCoefficients, count);
+
+    switch (kStageCounts[stageMode])
+    {
+    case 4:
+        RunCascade<4>(inL, inR, count);
+        break;
+    case 6:
+        RunCascade<6>(inL, inR, count);
+        break;
+    case 8:
+        RunCascade<8>(inL, inR, count);
+        break;
+    case 10:
+        RunCascade<10>(inL, inR, count);
+        break;
+    case 12:
+        RunCascade<12>(inL, inR, count);
+        break;
+    case 14:
+        RunCascade<14>(inL, inR, count);
+        break;
+    default:
+        RunCascade<16>(inL, inR, count);
+        break;
+    }
+    // Feedback is taken before the mix, so mix 0 still runs the cascade.
+    Mix(inL, inR, outL, outR, count);
+}
+
+void Phaser::Mix(const float* inL, const float* inR, float* outL, float* outR, int count) const
+{
+    using Simd::Float4;
+    const Float4 one = Float4::Broadcast(1.0f);
+    // Both inputs of a group of four are read before any output of the group is written, so
+    // outputs may be the inputs (even both channels on one buffer), as with one sample at a time.
+    auto blend = [&](const float* level, const float* dryL, const float* dryR, const float* wetL,
+                     const float* wetR, float* toL, float* toR)
+    {
+        const Float4 m = Float4::Load(level);
+        const Float4 x = FiniteOrZero(Float4::Load(dryL));
+        const Float4 y = FiniteOrZero(Float4::Load(dryR));
+        const Float4 left = (one - m) * x + m * Float4::Load(wetL);
+        const Float4 right = (one - m) * y + m * Float4::Load(wetR);
+        left.Store(toL);
+        right.Store(toR);
+    };
+    const int whole = count - count % 4;
+    for (int i = 0; i < whole; i += 4)
+    {
+        blend(mix + i, inL + i, inR + i, leftCoefficients + i, rightCoefficients + i, outL + i,
+              outR + i);
+    }
+    if (whole == count)
+        return;
+    // The last one to three samples through the same lanes: the buffers may end with the slice.
+    const int rest = count - whole;
+    float level[4] = {}, dryL[4] = {}, dryR[4] = {}, mixedL[4], mixedR[4];
+    for (int j = 0; j < rest; ++j)
+    {
+        level[j] = mix[whole + j];
+        dryL[j] = inL[whole + j];
+        dryR[j] = inR[whole + j];
+    }
+    blend(level, dryL, dryR, leftCoefficients + whole, rightCoefficients + whole, mixedL, mixedR);
+    for (int j = 0; j < rest; ++j)
+    {
+        outL[whole + j] = mixedL[j];
+        outR[whole + j] = mixedR[j];
+    }
+}
+
+// Left and right share one vector (lanes 0 and 1), so the per-sample chain through the stages
+// and the feedback is walked once for both channels; states stay in registers for the slice.
+// Only this loop is serial; the coefficients before it and the mix after it are vectorised
+// passes that keep their work off the chain.
+template <int Stages> void Phaser::RunCascade(const float* inL, const float* inR, int count)
+{
+    using Simd::Float4;
+    const Float4 guard = Float4::Broadcast(kDenormalGuard);
+    const Float4 fb = Float4::Broadcast(feedback);
+
+    Float4 s[Stages];
+    for (int j = 0; j < Stages; ++j)
+        s[j] = Float4::LoadPair(&leftStates[j], &rightStates[j]);
+    Float4 last = Float4::LoadPair(&lastLeft, &lastRight);
 
     for (int i = 0; i < count; ++i)
     {
-        // Sweep exponents in octaves.
-        const float eL = depth1[i] * primaryLeft[i] + secondaryLeft[i] * depth2[i];
-        const float eR = depth1[i] * primaryRight[i] + secondaryRight[i] * depth2[i];
-        const float aL = AllPassCoefficient(Pow2(eL) * leftFrequency[i] * k);
-        const float aR = AllPassCoefficient(Pow2(eR) * rightFrequency[i] * k);
+        const Float4 a = Float4::LoadPair(&leftCoefficients[i], &rightCoefficients[i]);
+        const Float4 dry = FiniteOrZero(Float4::LoadPair(inL + i, inR + i));
 
-        // Inputs are read before outputs of the same index are written: in place is safe.
-        const float dryL = Finite(inL[i]);
-        const float dryR = Finite(inR[i]);
-        // Feedback is taken before the mix, so mix 0 still runs the cascade.
-        lastL = Cascade(leftStates, stages, aL, dryL + fb * lastL);
-        lastR = Cascade(rightStates, stages, aR, dryR + fb * lastR);
+        Float4 x = dry + fb * last;
+        for (int j = 0; j < Stages; ++j)
+        {
+            const Float4 y = s[j] - a * x;
+            s[j] = (x + a * y) + guard;
+            x = y;
+        }
+        last = x;
 
-        const float m = mix[i];
-        outL[i] = (1.0f - m) * dryL + m * lastL;
-        outR[i] = (1.0f - m) * dryR + m * lastR;
+        // The coefficient is used up: its slot keeps the cascade output for the mix.
+        x.StorePair(&leftCoefficients[i], &rightCoefficients[i]);
     }
 
-    lastLeft = lastL;
-    lastRight = lastR;
+    for (int j = 0; j < Stages; ++j)
+        s[j].StorePair(&leftStates[j], &rightStates[j]);
+    last.StorePair(&lastLeft, &lastRight);
 }
 
 } // namespace Kestrune::Effects

@@ -12,6 +12,8 @@ namespace Kestrune::Effects
 // the cascade output to its input and a wet/dry mix. Each sample, every channel's centre
 // frequency is moved by depth x source octaves and its coefficients are recomputed.
 //
+// Holds two 16384-sample working buffers (128 KiB): keep it on the heap or inside its owner.
+//
 // Continuous inputs are borrowed per-sample buffers (at least as long as the slice processed,
 // starting at index 0); a null buffer means silence. No lock of its own: Process [audio] and the
 // setters run under the model's lock; Reset and OnSampleRateChanged come from the service
@@ -90,6 +92,11 @@ public:
     const float* GetRightModulationSource() const { return primaryRight; }
 
 private:
+    // The serial part: states, feedback memory and the coefficient buffers (which then hold the
+    // cascade outputs) for one slice.
+    template <int Stages> void RunCascade(const float* inL, const float* inR, int count);
+    // out[i] = (1 - mix[i]) x in[i] + mix[i] x cascade output[i], both channels.
+    void Mix(const float* inL, const float* inR, float* outL, float* outR, int count) const;
     static bool ValidStage(int stage) { return stage >= 0 && stage < kMaxStages; }
     static const float* OrSilence(const float* buffer)
     {
@@ -115,6 +122,10 @@ private:
     const float* secondaryLeft = SilenceBuffer;
     const float* secondaryRight = SilenceBuffer;
     IServiceProvider* provider;
+    // Per-sample all-pass coefficients of the slice being processed; once the cascade has used a
+    // coefficient, its slot holds that sample's cascade output for the mix.
+    alignas(64) float leftCoefficients[kMaxBlockSize] = {};
+    alignas(64) float rightCoefficients[kMaxBlockSize] = {};
 };
 
 } // namespace Kestrune::Effects
