@@ -188,7 +188,7 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 
 DirectHost::DirectHost(const std::string& modulePath)
 {
-    library = dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    library = dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (library == nullptr)
         throw std::runtime_error("cannot load " + modulePath);
     using Entry = AEffect* (*)(audioMasterCallback);

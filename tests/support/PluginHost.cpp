@@ -24,7 +24,7 @@ const char* ModulePath()
 
 PluginHost::PluginHost(const char* modulePath, const char* entry)
 {
-    module = dlopen(modulePath != nullptr ? modulePath : ModulePath(), RTLD_NOW | RTLD_LOCAL);
+    module = dlopen(modulePath != nullptr ? modulePath : ModulePath(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (module != nullptr)
         entryPoint = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(module, entry));
     time.sampleRate = 44100.0;

@@ -35,9 +35,10 @@ PluginHost::PluginHost(const std::string& modulePath) : path(modulePath)
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         throw RenderError("plug-in module not found: " + path);
-    // A name without a slash would make dlopen search the library path instead.
+    // A name without a slash would make dlopen search the library path instead. The module
+    // stays mapped after dlclose, as in most hosts: plug-ins and their runtime may keep state.
     const std::string openPath = path.find('/') == std::string::npos ? "./" + path : path;
-    library = dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    library = dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (library == nullptr)
     {
         const char* reason = dlerror();
