@@ -350,6 +350,16 @@ TEST_F(CoreTest, EventsAtTheBlockEndAreDeliveredAfterTheWholeBlock)
     log.clear();
     ProcessBlock(256);
     EXPECT_EQ(log, (Log{"S256", "P0:256"}));
+
+    // An event beyond the end behind one at the end: also due in this block. Carried over, it
+    // would take effect at sample 300 of the next block.
+    log.clear();
+    SendControllers({{256, 4}, {300, 5}});
+    ProcessBlock(256);
+    EXPECT_EQ(log, (Log{"S256", "P0:256", "E4", "E5"}));
+    log.clear();
+    ProcessBlock(512);
+    EXPECT_EQ(log, (Log{"S512", "P0:512"}));
 }
 
 TEST_F(CoreTest, LateEventsTakeEffectWhereProcessingStands)
