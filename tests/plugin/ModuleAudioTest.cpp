@@ -7,6 +7,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -122,6 +123,8 @@ TEST(ModuleAudio, DefaultSettingsSweepNotchesThroughTheSpectrum)
     EXPECT_NEAR(leftLow, 3598.0, 40.0);
     EXPECT_NEAR(rightLow, 3598.0, 40.0);
     EXPECT_NEAR(rightHigh, 3900.0, 40.0); // the cosine is at 0.95 there
+    std::printf("notch left %.0f / %.0f Hz, right %.0f / %.0f Hz, depth %.4f\n", leftHigh, leftLow,
+                rightHigh, rightLow, depth);
 }
 
 TEST(ModuleAudio, DisabledPassesAudioAndFreezesTheOscillator)
