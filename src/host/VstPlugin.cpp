@@ -140,8 +140,9 @@ void VstPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
         Deliver(event);
         position = offset;
     }
-    // Events at the block's very end belong to it, not to the next block.
-    while (!queue.Empty() && queue.Front().offset <= sampleFrames)
+    // What is left was sent for this block (at its very end, or beyond it behind an event at
+    // the end): due now, never carried into the next block with offsets that mean nothing there.
+    while (!queue.Empty() && (sampleFrames > 0 || queue.Front().offset <= sampleFrames))
     {
         const QueuedEvent due = queue.Front();
         queue.PopFront();
