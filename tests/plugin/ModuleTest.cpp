@@ -72,8 +72,8 @@ TEST(Module, TheRecordDescribesThePlugin)
         EXPECT_EQ(e->numOutputs, 2);
         EXPECT_EQ(e->numPrograms, 32);
         EXPECT_EQ(e->numParams, 13);
-        // Can-replace and program chunks. The editor, once installed, adds has-editor: 49.
-        EXPECT_EQ(e->flags, 48);
+        // Has-editor, can-replace and program chunks; never the synth flag.
+        EXPECT_EQ(e->flags, 49);
         EXPECT_EQ(e->version, 1);
         EXPECT_EQ(e->initialDelay, 0);
         EXPECT_NE(e->processReplacing, nullptr);
