@@ -86,8 +86,7 @@ TEST_F(EditorWindow, ListsHoldTheirEntriesInOrder)
     for (const auto& [id, entries] : lists)
     {
         const HWND list = host.Item(id);
-        ASSERT_EQ(ui().SendMessageA(list, CB_GETCOUNT, 0, 0),
-                  static_cast<LRESULT>(entries.size()));
+        ASSERT_EQ(ui().SendMessageA(list, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(entries.size()));
         for (std::size_t i = 0; i < entries.size(); ++i)
         {
             char text[32] = {};

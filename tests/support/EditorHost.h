@@ -30,7 +30,10 @@ public:
     EditorHost& operator=(const EditorHost&) = delete;
 
     // Loaded, created and a parent window exists.
-    bool Ready() const { return driver != nullptr && plugin.effect != nullptr && parent != nullptr; }
+    bool Ready() const
+    {
+        return driver != nullptr && plugin.effect != nullptr && parent != nullptr;
+    }
 
     // effEditOpen with the parent window; answers the dispatcher's result.
     VstIntPtr Open();

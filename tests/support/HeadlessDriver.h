@@ -37,6 +37,9 @@ struct HeadlessDriver
     HWND (*ActiveWindow)();
     bool (*WriteScreenshot)(HWND window, const char* path);
     void (*PumpMessages)();
+    // Queues a call among the simulated input: it runs on the user-interface thread when the pump
+    // (or a modal loop) reaches it, so a test can look at a modal box while it is up.
+    void (*QueueCall)(void (*call)(void* context), void* context);
 
     // Win32 subset.
     BOOL (*DestroyWindow)(HWND window);

@@ -3,6 +3,7 @@
 #include "support/HeadlessDriver.h"
 
 #include "platform/Headless.h"
+#include "platform/HeadlessBackend.h"
 #include "platform/MessagePump.h"
 #include "platform/WindowSystem.h"
 
@@ -43,6 +44,13 @@ HeadlessDriver MakeDriver()
     driver.WriteScreenshot = [](HWND window, const char* path)
     { return path != nullptr && Headless::WriteScreenshot(window, path); };
     driver.PumpMessages = &Kestrune::Platform::PumpMessages;
+    driver.QueueCall = [](void (*call)(void*), void* context)
+    {
+        auto* backend = dynamic_cast<Kestrune::Platform::HeadlessBackend*>(
+            &Kestrune::Platform::CurrentBackend());
+        if (backend != nullptr && call != nullptr)
+            backend->Inject([call, context](Kestrune::Platform::InputSink&) { call(context); });
+    };
 
     driver.DestroyWindow = &::DestroyWindow;
     driver.GetDlgItem = &::GetDlgItem;
