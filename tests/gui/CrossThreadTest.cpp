@@ -126,6 +126,42 @@ TEST(CrossThread, HostThreadChangesWhileTheUserDrags)
         EXPECT_EQ(index, 6); // only the user's changes are reported
 }
 
+// The editor opens and closes while a host thread keeps changing parameters: views come and go
+// under notifications that may arrive at any moment.
+TEST(CrossThread, OpenAndCloseWhileAHostThreadChangesParameters)
+{
+    TestSupport::EditorHost host;
+    ASSERT_TRUE(host.Ready());
+    std::atomic<bool> stop{false};
+    std::thread hostThread(
+        [&]
+        {
+            for (int i = 0; !stop.load(); ++i)
+            {
+                host.Set(9, static_cast<float>(i % 100) / 100.0f);
+                host.Set(6, static_cast<float>(i % 50) / 100.0f);
+                if (i % 64 == 0)
+                    host.plugin.Dispatch(effSetProgram, 0, (i / 64) % 2);
+            }
+        });
+    for (int round = 0; round < 30; ++round)
+    {
+        ASSERT_EQ(host.Open(), 1);
+        host.Idle();
+        host.Idle();
+        host.Close();
+    }
+    stop.store(true);
+    hostThread.join();
+
+    host.plugin.Dispatch(effSetProgram, 0, 0);
+    host.Set(9, 0.42f);
+    ASSERT_EQ(host.Open(), 1);
+    host.Idle();
+    EXPECT_EQ(host.SliderPosition(IDC_RIGHT_FREQUENCY), 42);
+    EXPECT_EQ(host.Ui().ChildCount(host.parent), 1);
+}
+
 namespace
 {
 
