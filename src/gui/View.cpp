@@ -43,10 +43,19 @@ int SignedHighWord(WPARAM wParam)
 View::View(HINSTANCE instance, Model* pluginModel) : moduleInstance(instance), model(pluginModel)
 {
     pendingUpdates.reserve(static_cast<std::size_t>(model->GetParameterCount()) + 1);
-    model->AddObserver(this);
 }
 
 View::~View()
+{
+    DetachFromModel();
+}
+
+void View::AttachToModel()
+{
+    model->AddObserver(this);
+}
+
+void View::DetachFromModel()
 {
     model->RemoveObserver(this);
 }

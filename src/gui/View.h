@@ -81,6 +81,13 @@ public:
     static INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
+    // [ui] A concrete view attaches itself from its own constructor's body and detaches first
+    // thing in its destructor: a notification may arrive on another thread at any moment and must
+    // not meet an object still being built or taken down. The destructor of the base detaches
+    // too (a removal takes out every occurrence, so twice is harmless).
+    void AttachToModel();
+    void DetachFromModel();
+
     Model* GetModel() { return model; }
     HINSTANCE GetModuleInstance() { return moduleInstance; }
 

@@ -28,6 +28,7 @@ public:
               std::vector<std::pair<int, std::pair<ControlType, int>>> bindings)
         : View(nullptr, pluginModel)
     {
+        AttachToModel();
         for (const auto& [id, binding] : bindings)
             AddControl(id, binding.first, binding.second);
         dialog = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(IDD_CONTROL_PANEL), parent,
@@ -37,7 +38,11 @@ public:
                 SendMessageA(GetDlgItem(dialog, list), CB_ADDSTRING, 0,
                              reinterpret_cast<LPARAM>(entry));
     }
-    ~ProbeView() override { DestroyWindow(dialog); }
+    ~ProbeView() override
+    {
+        DetachFromModel();
+        DestroyWindow(dialog);
+    }
 
     HWND GetHandle() override { return dialog; }
     void OnParameterUpdate(int index, float value) override
