@@ -73,7 +73,7 @@ int CorvanePhaserView::OnMessage(HWND window, UINT message, WPARAM wParam, LPARA
 {
     if (message == Kestrune::Gui::StatusBar::kShowParameterMessage && statusBar != nullptr)
     {
-        statusBar->ShowParameter(static_cast<int>(wParam));
+        statusBar->ShowPendingParameter();
         return 1;
     }
     return View::OnMessage(window, message, wParam, lParam);

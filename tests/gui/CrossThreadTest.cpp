@@ -126,6 +126,36 @@ TEST(CrossThread, HostThreadChangesWhileTheUserDrags)
         EXPECT_EQ(index, 6); // only the user's changes are reported
 }
 
+// Automation from a host thread while the host does not call idle (a hidden window, a busy user
+// interface): the status bar keeps at most one message in flight, so the window system's posted
+// queue never fills and the next idle shows the latest state.
+TEST(CrossThread, ManyHostThreadChangesWithoutIdleLoseNothing)
+{
+    TestSupport::EditorHost host;
+    ASSERT_TRUE(host.Ready());
+    ASSERT_EQ(host.Open(), 1);
+    host.Idle();
+    std::thread hostThread(
+        [&]
+        {
+            // Twice the posted queue's capacity, every call a change.
+            for (int i = 0; i < 16384; ++i)
+                host.Set(i % 2 == 0 ? 9 : 6, static_cast<float>(i % 97) / 100.0f);
+            host.Set(9, 0.42f);
+            host.Set(6, 0.5f);
+        });
+    hostThread.join();
+    host.Idle();
+    EXPECT_EQ(host.SliderPosition(IDC_RIGHT_FREQUENCY), 42);
+    EXPECT_EQ(host.SliderPosition(IDC_FEEDBACK_LEVEL), 50);
+    EXPECT_EQ(host.StatusText(), "Phaser - Feedback Level: -6.47 Level");
+    // A reopened panel gets its refresh through as well.
+    host.Close();
+    ASSERT_EQ(host.Open(), 1);
+    host.Idle();
+    EXPECT_EQ(host.SliderPosition(IDC_RIGHT_FREQUENCY), 42);
+}
+
 // The editor opens and closes while a host thread keeps changing parameters: views come and go
 // under notifications that may arrive at any moment.
 TEST(CrossThread, OpenAndCloseWhileAHostThreadChangesParameters)

@@ -250,3 +250,46 @@ TEST_F(ViewQueue, UserInputWritesTheModelAndTellsOthersButNotTheView)
     EXPECT_TRUE(Idle().empty());
     model.RemoveObserver(&others);
 }
+
+namespace
+{
+// Posts to `window` until the window system's queue refuses; answers how many it took.
+int FillPostedQueue(HWND window)
+{
+    int posted = 0;
+    while (PostMessageA(window, WM_NULL, 0, 0) && posted < 100000)
+        ++posted;
+    return posted;
+}
+} // namespace
+
+TEST_F(ViewQueue, UpdatesThatCannotBePostedWaitForTheNextIdle)
+{
+    Open(AllThirteen());
+    PumpMessages(); // the refresh of the open
+    Change(9, 0.3f);
+    model.NotifyAllParametersChanged();
+    Change(6, 0.25f);
+    ASSERT_GT(FillPostedQueue(host), 0);
+    view->updates.clear();
+    view->Idle(); // nothing can be posted now
+    PumpMessages();
+    EXPECT_TRUE(view->updates.empty());
+    const Updates updates = Idle();
+    ASSERT_EQ(updates.size(), 14u);
+    EXPECT_EQ(updates[13], (std::pair<int, float>{6, 0.25f}));
+    EXPECT_EQ(SendMessageA(view->Item(IDC_RIGHT_FREQUENCY), TBM_GETPOS, 0, 0), 30);
+}
+
+TEST_F(ViewQueue, ARefreshThatCannotBePostedComesWithTheNextIdle)
+{
+    model.SetParameterValue(6, 0.75f);
+    Open(AllThirteen());
+    ASSERT_GT(FillPostedQueue(host), 0);
+    view->RefreshAll(); // as a panel does when it opens: the queue is full
+    PumpMessages();
+    EXPECT_TRUE(view->updates.empty());
+    const Updates updates = Idle();
+    EXPECT_EQ(updates.size(), 13u);
+    EXPECT_EQ(SendMessageA(view->Item(IDC_FEEDBACK_LEVEL), TBM_GETPOS, 0, 0), 75);
+}
