@@ -1,5 +1,6 @@
 #include "support/EditorHost.h"
 
+#include <cstdint>
 #include <cstring>
 #include <dlfcn.h>
 
