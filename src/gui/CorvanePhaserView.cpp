@@ -19,6 +19,7 @@ void AddStrings(HWND dialog, int controlId, std::initializer_list<const char*> e
 CorvanePhaserView::CorvanePhaserView(HINSTANCE instance, HWND parent, Kestrune::Model* pluginModel)
     : View(instance, pluginModel)
 {
+    AttachToModel(); // only now is this object complete for a notifying thread
     AddControl(IDC_ENABLED, ControlType::CheckBox, 5);
     AddControl(IDC_SYNC_ENABLED, ControlType::CheckBox, 2);
     AddControl(IDC_SYNC_RESOLUTION, ControlType::ComboBox, 3);
@@ -44,6 +45,7 @@ CorvanePhaserView::CorvanePhaserView(HINSTANCE instance, HWND parent, Kestrune::
 
 CorvanePhaserView::~CorvanePhaserView()
 {
+    DetachFromModel();
     statusBar.reset();
     if (dialog != nullptr)
         DestroyWindow(dialog);
@@ -71,7 +73,7 @@ int CorvanePhaserView::OnMessage(HWND window, UINT message, WPARAM wParam, LPARA
 {
     if (message == Kestrune::Gui::StatusBar::kShowParameterMessage && statusBar != nullptr)
     {
-        statusBar->ShowParameter(static_cast<int>(wParam));
+        statusBar->ShowPendingParameter();
         return 1;
     }
     return View::OnMessage(window, message, wParam, lParam);

@@ -26,9 +26,21 @@ StatusBar::~StatusBar()
 void StatusBar::OnParameterChanged(int index)
 {
     if (Platform::CurrentThreadId() == uiThread)
+    {
         ShowParameter(index);
-    else
-        PostMessageA(parent, kShowParameterMessage, static_cast<WPARAM>(index), 0);
+        return;
+    }
+    // A refused post clears the slot, so the next change tries again.
+    if (pendingIndex.exchange(index) < 0 &&
+        !PostMessageA(parent, kShowParameterMessage, static_cast<WPARAM>(index), 0))
+        pendingIndex.store(-1);
+}
+
+void StatusBar::ShowPendingParameter()
+{
+    const int index = pendingIndex.exchange(-1);
+    if (index >= 0)
+        ShowParameter(index);
 }
 
 void StatusBar::ShowParameter(int index)

@@ -3,6 +3,7 @@
 #include "model/IModelObserver.h"
 #include "platform/Win32.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace Kestrune
@@ -15,8 +16,9 @@ namespace Kestrune::Gui
 
 // The panel's one-part status line: "Ready" at first, then "group - parameter: text unit" of
 // the last change. Composed and shown on the user-interface thread only: a change notified on
-// another thread is posted to the panel (kShowParameterMessage, wParam = index), never waited
-// for.
+// another thread leaves its index in a slot and posts kShowParameterMessage to the panel, never
+// waiting for it; while one message is in flight, later changes only replace the index, so a
+// stream of automation cannot flood the window system's posted-message queue.
 class StatusBar : public IModelObserver
 {
 public:
@@ -37,6 +39,8 @@ public:
 
     // [ui] Composes and shows the text for a parameter.
     void ShowParameter(int index);
+    // [ui] Handler of kShowParameterMessage: shows the latest change notified on another thread.
+    void ShowPendingParameter();
     const char* GetText() const { return text; }
     HWND GetWindow() const { return window; }
 
@@ -46,6 +50,7 @@ private:
     Model* model;
     char text[128] = {};
     std::uintptr_t uiThread;
+    std::atomic<int> pendingIndex{-1}; // -1: no message in flight
 };
 
 } // namespace Kestrune::Gui

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
@@ -43,10 +44,19 @@ int SignedHighWord(WPARAM wParam)
 View::View(HINSTANCE instance, Model* pluginModel) : moduleInstance(instance), model(pluginModel)
 {
     pendingUpdates.reserve(static_cast<std::size_t>(model->GetParameterCount()) + 1);
-    model->AddObserver(this);
 }
 
 View::~View()
+{
+    DetachFromModel();
+}
+
+void View::AttachToModel()
+{
+    model->AddObserver(this);
+}
+
+void View::DetachFromModel()
 {
     model->RemoveObserver(this);
 }
@@ -61,6 +71,11 @@ void View::OnParameterChanged(int index)
 }
 
 void View::OnAllParametersChanged()
+{
+    QueueAll();
+}
+
+void View::QueueAll()
 {
     std::lock_guard<RecursiveLock> guard(pendingLock);
     pendingUpdates.clear();
@@ -80,36 +95,45 @@ void View::Show()
     UpdateWindow(GetHandle());
 }
 
-void View::PostValue(int index)
+bool View::PostValue(int index)
 {
-    PostMessageA(GetHandle(), kParameterUpdateMessage, static_cast<WPARAM>(index),
-                 FloatToLParam(model->GetParameterValue(index)));
+    return PostMessageA(GetHandle(), kParameterUpdateMessage, static_cast<WPARAM>(index),
+                        FloatToLParam(model->GetParameterValue(index))) != FALSE;
+}
+
+bool View::PostQueued(int index)
+{
+    if (index >= 0)
+        return parameterControls.count(index) == 0 || PostValue(index);
+    const int count = model->GetParameterCount();
+    for (int k = 0; k < count; ++k)
+        if (parameterControls.count(k) != 0 && !PostValue(k))
+            return false;
+    return true;
 }
 
 void View::Idle()
 {
     std::lock_guard<RecursiveLock> guard(pendingLock);
-    for (const int index : pendingUpdates)
-    {
-        if (index < 0)
-        {
-            const int count = model->GetParameterCount();
-            for (int k = 0; k < count; ++k)
-                if (parameterControls.count(k) != 0)
-                    PostValue(k);
-        }
-        else if (parameterControls.count(index) != 0)
-        {
-            PostValue(index);
-        }
-    }
-    pendingUpdates.clear();
+    // A full posted-message queue refuses a post: that entry and those after it stay queued for
+    // the next idle call instead of being lost (an all-parameters marker is posted whole again).
+    std::size_t posted = 0;
+    while (posted < pendingUpdates.size() && PostQueued(pendingUpdates[posted]))
+        ++posted;
+    pendingUpdates.erase(pendingUpdates.begin(),
+                         pendingUpdates.begin() + static_cast<std::ptrdiff_t>(posted));
 }
 
 void View::RefreshAll()
 {
     for (const auto& [index, controlId] : parameterControls)
-        PostValue(index);
+    {
+        if (!PostValue(index))
+        {
+            QueueAll(); // refused: the next idle call refreshes everything
+            return;
+        }
+    }
 }
 
 void View::Change(int controlId, float value)

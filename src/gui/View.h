@@ -68,9 +68,10 @@ public:
     void AddControl(int controlId, ControlType type, int parameterIndex);
     // [ui] Shows the panel and paints it at once.
     void Show();
-    // [ui] Turns queued changes into posted update messages carrying the current values.
+    // [ui] Turns queued changes into posted update messages carrying the current values; what the
+    // window system refuses to post stays queued for the next call.
     void Idle();
-    // [ui] Posts the current value of every bound parameter.
+    // [ui] Posts the current value of every bound parameter (or, if refused, queues them all).
     void RefreshAll();
 
     void SetCheckBox(int controlId, float value);
@@ -81,6 +82,13 @@ public:
     static INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
+    // [ui] A concrete view attaches itself from its own constructor's body and detaches first
+    // thing in its destructor: a notification may arrive on another thread at any moment and must
+    // not meet an object still being built or taken down. The destructor of the base detaches
+    // too (a removal takes out every occurrence, so twice is harmless).
+    void AttachToModel();
+    void DetachFromModel();
+
     Model* GetModel() { return model; }
     HINSTANCE GetModuleInstance() { return moduleInstance; }
 
@@ -89,7 +97,9 @@ private:
     int OnComboBoxCommand(int controlId, HWND control, int code);
     int OnSliderScroll(HWND control, int code, ControlType type);
     void Change(int controlId, float value);
-    void PostValue(int index);
+    void QueueAll();
+    bool PostValue(int index);
+    bool PostQueued(int index);
     INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HINSTANCE moduleInstance;

@@ -29,6 +29,8 @@ public:
     PluginHost& operator=(const PluginHost&) = delete;
 
     bool Loaded() const { return module != nullptr; }
+    // The dlopen handle, for symbols a test module exports besides the entry points.
+    void* ModuleHandle() const { return module; }
     // Calls the entry point; answerVersion is what audioMasterVersion answers.
     AEffect* Create(VstIntPtr answerVersion = 2400);
     // effOpen, sample rate, block size, resume.
