@@ -1,49 +1,30 @@
 #include "dsp/SweepCoefficients.h"
 
 #include "dsp/Buffers.h"
-#include "dsp/Simd.h"
 
 namespace Kestrune::Effects
 {
 
-namespace
-{
-
 using Simd::Float4;
+using SweepDetail::Coefficient;
+using SweepDetail::SignedPower;
 
-// Pow2(|e|) with the sign of e, four samples at a time: the phaser's polynomial, whose
-// reciprocal for e < 0 is left to the division in Coefficient. The operations per lane are
-// those of Phaser::Pow2 in the same order, so the magnitude has the same bits.
-Float4 SignedPower(Float4 depth1, Float4 source1, Float4 depth2, Float4 source2)
+Float4 SweepCoefficientsPartial(const SweepInputs& in, int i, int n, Float4 inverseHalfRate)
 {
-    const Float4 sign = Float4::Broadcast(-0.0f);
-    const Float4 e = depth1 * source1 + source2 * depth2;
-    // A NaN exponent becomes 0 (Max answers its second operand); |e| is limited to 30 so the
-    // power of two stays exact.
-    const Float4 y = Min(Max(AndNot(sign, e), Float4::Broadcast(0.0f)), Float4::Broadcast(30.0f));
-    Float4 whole, exponent;
-    SplitWhole(y, whole, exponent);
-    const Float4 f = y - whole;
-    // 1 <= q < 2, so adding n to its exponent is q x 2^n.
-    const Float4 q =
-        Float4::Broadcast(1.0f) + Float4::Broadcast(0.333333f) * f * (f + Float4::Broadcast(2.0f));
-    return Or(ScaleByExponent(q, exponent), And(sign, e));
+    // Through the same lanes, padded with zeros: the buffers may end right after sample i + n - 1.
+    float lanes[5][4] = {};
+    for (int j = 0; j < n; ++j)
+    {
+        lanes[0][j] = in.depth1[i + j];
+        lanes[1][j] = in.source1[i + j];
+        lanes[2][j] = in.depth2[i + j];
+        lanes[3][j] = in.source2[i + j];
+        lanes[4][j] = in.frequency[i + j];
+    }
+    const Float4 power = SignedPower(Float4::Load(lanes[0]), Float4::Load(lanes[1]),
+                                     Float4::Load(lanes[2]), Float4::Load(lanes[3]));
+    return Coefficient(power, Float4::Load(lanes[4]), inverseHalfRate);
 }
-
-// The all-pass coefficient from a signed power s = +-p and the centre frequency:
-// a = 1 - 2v / (u + v) with u = 1, v = (p x frequency) x k for s > 0 and u = p, v = frequency x k
-// for s < 0. Frequencies not above 0 (or NaN) give v = 0, so a = 1; v beyond the float range gives
-// inf / inf = NaN, which Max turns into -1, the limit of a for huge w.
-Float4 Coefficient(Float4 signedPower, Float4 frequency, Float4 k)
-{
-    const Float4 one = Float4::Broadcast(1.0f);
-    const Float4 u = Max(one, Xor(Float4::Broadcast(-0.0f), signedPower));
-    const Float4 g = Max(one, signedPower);
-    const Float4 v = g * Max(frequency, Float4::Broadcast(0.0f)) * k;
-    return Max(one - (v + v) / (u + v), Float4::Broadcast(-1.0f));
-}
-
-} // namespace
 
 void ComputeSweepCoefficients(const SweepInputs& in, float inverseHalfRate, float* a, int count)
 {
@@ -79,23 +60,9 @@ void ComputeSweepCoefficients(const SweepInputs& in, float inverseHalfRate, floa
 
     if (whole == count)
         return;
-    // The last one to three samples go through the same lanes, padded with zeros: the buffers
-    // may end right after the slice.
-    const int rest = count - whole;
-    float lanes[5][4] = {};
     float out[4];
-    for (int j = 0; j < rest; ++j)
-    {
-        lanes[0][j] = depth1[whole + j];
-        lanes[1][j] = source1[whole + j];
-        lanes[2][j] = depth2[whole + j];
-        lanes[3][j] = source2[whole + j];
-        lanes[4][j] = frequency[whole + j];
-    }
-    const Float4 power = SignedPower(Float4::Load(lanes[0]), Float4::Load(lanes[1]),
-                                     Float4::Load(lanes[2]), Float4::Load(lanes[3]));
-    Coefficient(power, Float4::Load(lanes[4]), k).Store(out);
-    for (int j = 0; j < rest; ++j)
+    SweepCoefficientsPartial(in, whole, count - whole, k).Store(out);
+    for (int j = 0; j < count - whole; ++j)
         a[whole + j] = out[j];
 }
 
