@@ -81,21 +81,30 @@ struct Rig
         Process();
     }
 
-    // One slice of everything that runs per sample: smoothers, oscillator, phaser.
+    // One slice of everything that runs per sample, as the engine runs it: smoothers, then the
+    // phaser stepping the oscillator inside its loop.
     void ProcessSlice()
     {
         for (Smoother* s : {depth.get(), left.get(), right.get(), mix.get()})
             s->Smooth(Bench::kSlice);
-        lfo->Process(Bench::kSlice);
         phaser->SetLeftModulationSource(lfo->GetInPhaseOutput());
         phaser->SetRightModulationSource(lfo->GetQuadratureOutput());
-        Process();
+        Kestrune::Modulators::CoupledOscillator slice = lfo->StartSlice();
+        phaser->Process(inL.data() + offset, inR.data() + offset, outL.data(), outR.data(),
+                        Bench::kSlice, slice);
+        lfo->FinishSlice(slice);
+        Finish();
     }
 
     void Process()
     {
         phaser->Process(inL.data() + offset, inR.data() + offset, outL.data(), outR.data(),
                         Bench::kSlice);
+        Finish();
+    }
+
+    void Finish()
+    {
         benchmark::DoNotOptimize(outL.data());
         benchmark::DoNotOptimize(outR.data());
         benchmark::ClobberMemory();

@@ -158,7 +158,7 @@ void PluginInstances(benchmark::State& state)
     auto lone = MakePlugin(blockSize, stages);
     const Bench::Comparison c = Bench::CompareWorkloads(
         Bench::Workload{all, kInstances * blockSize},
-        Bench::Workload{[&] { lone->ProcessBlock(); }, blockSize}, 31, kInstances * blockSize);
+        Bench::Workload{[&] { lone->ProcessBlock(); }, blockSize}, 101, kInstances * blockSize);
     state.counters["ns/frame"] = c.subjectNs;
     state.counters["lone ns"] = c.referenceNs;
     state.counters["vs one"] = c.ratio;
