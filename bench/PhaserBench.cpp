@@ -198,8 +198,28 @@ void QuadratureLfoProcess(benchmark::State& state)
     ReportSpeed(state);
 }
 
+// One smoother gliding (a new target every slice, never reached): its recurrence is a chain of
+// three dependent operations per sample, which no grouping of smoothers can shorten.
+void SmootherGlide(benchmark::State& state)
+{
+    TestSupport::FakeServiceProvider provider;
+    provider.sampleRate = Bench::kSampleRate;
+    auto smoother = std::make_unique<Smoother>(&provider);
+    bool high = false;
+    for (auto _ : state)
+    {
+        high = !high;
+        smoother->SetTarget(high ? 0.6f : 0.55f);
+        smoother->Smooth(Bench::kSlice);
+        benchmark::DoNotOptimize(smoother->GetBuffer());
+        benchmark::ClobberMemory();
+    }
+    ReportSpeed(state);
+}
+
 } // namespace
 
+BENCHMARK(SmootherGlide);
 BENCHMARK(QuadratureLfoProcess);
 BENCHMARK(PhaserProcess)->ArgName("stageMode")->Arg(0)->Arg(6);
 BENCHMARK(PhaserSlice)->ArgName("stageMode")->Arg(0)->Arg(6);
