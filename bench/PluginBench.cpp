@@ -216,6 +216,7 @@ void PluginMemory(benchmark::State& state)
 
     state.counters["heap KiB/instance"] = static_cast<double>(after - before) / kInstances / 1024.0;
     state.counters["module KiB"] = static_cast<double>(module.MappedBytes()) / 1024.0;
+    state.counters["module+statics KiB"] = static_cast<double>(module.SegmentBytes()) / 1024.0;
 }
 
 } // namespace

@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <link.h>
 #include <random>
 #include <string>
+#include <unistd.h>
 
 namespace Bench
 {
@@ -55,6 +57,39 @@ std::size_t PluginModule::MappedBytes() const
     }
     std::fclose(maps);
     return total;
+}
+
+std::size_t PluginModule::SegmentBytes() const
+{
+    struct Search
+    {
+        const void* symbol;
+        std::size_t total;
+    } search{reinterpret_cast<const void*>(entry), 0};
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* data)
+        {
+            auto* s = static_cast<Search*>(data);
+            const auto symbol = reinterpret_cast<ElfW(Addr)>(s->symbol);
+            std::size_t total = 0;
+            bool holdsEntry = false;
+            const auto page = static_cast<ElfW(Addr)>(sysconf(_SC_PAGESIZE));
+            for (int i = 0; i < info->dlpi_phnum; ++i)
+            {
+                const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+                if (segment.p_type != PT_LOAD)
+                    continue;
+                const ElfW(Addr) start = info->dlpi_addr + segment.p_vaddr;
+                const ElfW(Addr) end = start + segment.p_memsz;
+                holdsEntry = holdsEntry || (symbol >= start && symbol < end);
+                total += ((end + page - 1) & ~(page - 1)) - (start & ~(page - 1));
+            }
+            if (holdsEntry)
+                s->total = total;
+            return holdsEntry ? 1 : 0;
+        },
+        &search);
+    return search.total;
 }
 
 PluginInstance::PluginInstance(int frames, unsigned seed, float amplitude)

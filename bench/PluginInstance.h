@@ -20,6 +20,9 @@ public:
     AEffect* Create(audioMasterCallback host) const { return entry(host); }
     // Bytes of the module's file mappings in this process (code, constants, data).
     std::size_t MappedBytes() const;
+    // Bytes of the module's loadable segments in memory, page-rounded: the file mappings plus
+    // its zero-initialised statics.
+    std::size_t SegmentBytes() const;
 
 private:
     PluginModule();
