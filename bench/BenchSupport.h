@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace Bench
@@ -19,41 +20,63 @@ namespace Bench
 constexpr int kSlice = 512;
 constexpr float kSampleRate = 48000.0f;
 
-// Nanoseconds per frame of `slices` calls of runSlice (kSlice frames each).
-template <typename F> double NsPerFrame(F& runSlice, int slices)
+// Nanoseconds per frame of `calls` calls of run, each processing framesPerCall frames.
+template <typename F> double NsPerFrame(F& run, int calls, int framesPerCall = kSlice)
 {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
-    for (int s = 0; s < slices; ++s)
-        runSlice();
+    for (int s = 0; s < calls; ++s)
+        run();
     const std::chrono::duration<double, std::nano> took = Clock::now() - start;
-    return took.count() / (static_cast<double>(slices) * kSlice);
+    return took.count() / (static_cast<double>(calls) * framesPerCall);
 }
 
 struct Comparison
 {
     double ratio;       // subject time / reference time
     double referenceNs; // reference ns per frame
+    double subjectNs;   // subject ns per frame
 };
 
-// Times subject and reference alternately in `runs` short runs of `slices` slices each and
-// compares the fastest run of each: a run that other work on the machine interrupted (or whose
-// caches it emptied) is slower, never faster, so the minimum is the undisturbed figure.
-template <typename S, typename R>
-Comparison Compare(S&& subject, R&& reference, int runs = 101, int slices = 16)
+// A routine to time and the frames one call of it processes.
+template <typename F> struct Workload
 {
-    for (int s = 0; s < 4 * slices; ++s)
-    {
-        subject();
-        reference();
-    }
+    F run;
+    int framesPerCall;
+};
+template <typename F> Workload(F, int) -> Workload<F>;
+
+// Times subject and reference alternately in `runs` short runs of about runFrames frames each
+// (at least one call) and compares the fastest run of each: a run that other work on the
+// machine interrupted (or whose caches it emptied) is slower, never faster, so the minimum is
+// the undisturbed figure. Wall-clock time of runs short enough to fit between interruptions.
+template <typename S, typename R>
+Comparison CompareWorkloads(Workload<S> subject, Workload<R> reference, int runs = 101,
+                            int runFrames = 16 * kSlice)
+{
+    const int subjectCalls = std::max(1, runFrames / subject.framesPerCall);
+    const int referenceCalls = std::max(1, runFrames / reference.framesPerCall);
+    for (int s = 0; s < 4 * subjectCalls; ++s)
+        subject.run();
+    for (int s = 0; s < 4 * referenceCalls; ++s)
+        reference.run();
     double bestSubject = INFINITY, bestReference = INFINITY;
     for (int r = 0; r < runs; ++r)
     {
-        bestSubject = std::min(bestSubject, NsPerFrame(subject, slices));
-        bestReference = std::min(bestReference, NsPerFrame(reference, slices));
+        bestSubject =
+            std::min(bestSubject, NsPerFrame(subject.run, subjectCalls, subject.framesPerCall));
+        bestReference = std::min(
+            bestReference, NsPerFrame(reference.run, referenceCalls, reference.framesPerCall));
     }
-    return {bestSubject / bestReference, bestReference};
+    return {bestSubject / bestReference, bestReference, bestSubject};
+}
+
+// Compare for two routines that each process one kSlice-frame slice per call.
+template <typename S, typename R>
+Comparison Compare(S&& subject, R&& reference, int runs = 101, int slices = 16)
+{
+    return CompareWorkloads(Workload{std::forward<S>(subject), kSlice},
+                            Workload{std::forward<R>(reference), kSlice}, runs, slices * kSlice);
 }
 
 // The latency floor of the phaser: `stages` first-order all-pass stages with feedback 0.75,

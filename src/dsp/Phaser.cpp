@@ -42,6 +42,26 @@ void CopyUnlessSame(const float* in, float* out, int count)
         std::memmove(out, in, static_cast<std::size_t>(count) * sizeof(float));
 }
 
+// Process without an oscillator to step.
+struct NoOscillator
+{
+    void Step(int) {}
+};
+
+// How far the oscillator runs ahead of the cascade: two groups, so that the coefficients of the
+// next group read oscillator outputs stored an iteration earlier, not moments before.
+constexpr int kOscillatorLead = 8;
+
+// Coefficients of a group of four samples, stored so that the cascade takes them a pair
+// (left, right) at a time.
+struct GroupCoefficients
+{
+    alignas(16) float left[4];
+    alignas(16) float right[4];
+
+    Simd::Float4 Pair(int j) const { return Simd::Float4::LoadPair(&left[j], &right[j]); }
+};
+
 } // namespace
 
 float Phaser::FrequencyTransform::Convert(float value)
@@ -124,6 +144,20 @@ int Phaser::StageCount(int mode)
 
 void Phaser::Process(const float* inL, const float* inR, float* outL, float* outR, int count)
 {
+    NoOscillator none;
+    ProcessWith(inL, inR, outL, outR, count, none);
+}
+
+void Phaser::Process(const float* inL, const float* inR, float* outL, float* outR, int count,
+                     Modulators::CoupledOscillator& oscillator)
+{
+    ProcessWith(inL, inR, outL, outR, count, oscillator);
+}
+
+template <typename Oscillator>
+void Phaser::ProcessWith(const float* inL, const float* inR, float* outL, float* outR, int count,
+                         Oscillator& oscillator)
+{
     count = std::clamp(count, 0, kMaxBlockSize);
     if (!enabled)
     {
@@ -134,102 +168,57 @@ void Phaser::Process(const float* inL, const float* inR, float* outL, float* out
     if (count == 0)
         return;
 
-    const float k = 1.0f / halfSampleRate;
-    ComputeSweepCoefficients({depth1, primaryLeft, depth2, secondaryLeft, leftFrequency}, k,
-                             leftCoefficients, count);
-    ComputeSweepCoefficients({depth1, primaryRight, depth2, secondaryRight, rightFrequency}, k,
-                             rightCoefficients, count);
-
     switch (kStageCounts[stageMode])
     {
     case 4:
-        RunCascade<4>(inL, inR, count);
-        break;
+        return Run<4>(inL, inR, outL, outR, count, oscillator);
     case 6:
-        RunCascade<6>(inL, inR, count);
-        break;
+        return Run<6>(inL, inR, outL, outR, count, oscillator);
     case 8:
-        RunCascade<8>(inL, inR, count);
-        break;
+        return Run<8>(inL, inR, outL, outR, count, oscillator);
     case 10:
-        RunCascade<10>(inL, inR, count);
-        break;
+        return Run<10>(inL, inR, outL, outR, count, oscillator);
     case 12:
-        RunCascade<12>(inL, inR, count);
-        break;
+        return Run<12>(inL, inR, outL, outR, count, oscillator);
     case 14:
-        RunCascade<14>(inL, inR, count);
-        break;
+        return Run<14>(inL, inR, outL, outR, count, oscillator);
     default:
-        RunCascade<16>(inL, inR, count);
-        break;
-    }
-    // Feedback is taken before the mix, so mix 0 still runs the cascade.
-    Mix(inL, inR, outL, outR, count);
-}
-
-void Phaser::Mix(const float* inL, const float* inR, float* outL, float* outR, int count) const
-{
-    using Simd::Float4;
-    const Float4 one = Float4::Broadcast(1.0f);
-    // Both inputs of a group of four are read before any output of the group is written, so
-    // outputs may be the inputs (even both channels on one buffer), as with one sample at a time.
-    auto blend = [&](const float* level, const float* dryL, const float* dryR, const float* wetL,
-                     const float* wetR, float* toL, float* toR)
-    {
-        const Float4 m = Float4::Load(level);
-        const Float4 x = FiniteOrZero(Float4::Load(dryL));
-        const Float4 y = FiniteOrZero(Float4::Load(dryR));
-        const Float4 left = (one - m) * x + m * Float4::Load(wetL);
-        const Float4 right = (one - m) * y + m * Float4::Load(wetR);
-        left.Store(toL);
-        right.Store(toR);
-    };
-    const int whole = count - count % 4;
-    for (int i = 0; i < whole; i += 4)
-    {
-        blend(mix + i, inL + i, inR + i, leftCoefficients + i, rightCoefficients + i, outL + i,
-              outR + i);
-    }
-    if (whole == count)
-        return;
-    // The last one to three samples through the same lanes: the buffers may end with the slice.
-    const int rest = count - whole;
-    float level[4] = {}, dryL[4] = {}, dryR[4] = {}, mixedL[4], mixedR[4];
-    for (int j = 0; j < rest; ++j)
-    {
-        level[j] = mix[whole + j];
-        dryL[j] = inL[whole + j];
-        dryR[j] = inR[whole + j];
-    }
-    blend(level, dryL, dryR, leftCoefficients + whole, rightCoefficients + whole, mixedL, mixedR);
-    for (int j = 0; j < rest; ++j)
-    {
-        outL[whole + j] = mixedL[j];
-        outR[whole + j] = mixedR[j];
+        return Run<16>(inL, inR, outL, outR, count, oscillator);
     }
 }
 
-// Left and right share one vector (lanes 0 and 1), so the per-sample chain through the stages
-// and the feedback is walked once for both channels; states stay in registers for the slice.
-// Only this loop is serial; the coefficients before it and the mix after it are vectorised
-// passes that keep their work off the chain.
-template <int Stages> void Phaser::RunCascade(const float* inL, const float* inR, int count)
+// The cascade's chain runs through every stage of every sample and sets the pace. One loop over
+// groups of four samples carries two more chains beside it, independent of it, so the processor
+// overlaps all three: the oscillator two groups ahead and the next group's coefficients (one
+// vector per channel, from oscillator outputs stored an iteration earlier). Left and right
+// share one vector (lanes 0 and 1); the states stay in registers for the slice; the mix follows
+// each sample, off the chain.
+template <int Stages, typename Oscillator>
+void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, int count,
+                 Oscillator& caller)
 {
+    // A local copy: the buffers written may be any floats, and the caller's object is one, so
+    // its state would go through memory at every step; the copy's stays in registers.
+    Oscillator oscillator = caller;
     using Simd::Float4;
     const Float4 guard = Float4::Broadcast(kDenormalGuard);
     const Float4 fb = Float4::Broadcast(feedback);
+    const Float4 one = Float4::Broadcast(1.0f);
+    const Float4 k = Float4::Broadcast(1.0f / halfSampleRate);
+    const SweepInputs left{depth1, primaryLeft, depth2, secondaryLeft, leftFrequency};
+    const SweepInputs right{depth1, primaryRight, depth2, secondaryRight, rightFrequency};
+    const float* level = mix;
 
     Float4 s[Stages];
     for (int j = 0; j < Stages; ++j)
         s[j] = Float4::LoadPair(&leftStates[j], &rightStates[j]);
     Float4 last = Float4::LoadPair(&lastLeft, &lastRight);
 
-    for (int i = 0; i < count; ++i)
+    // Sample i through the cascade and the mix, with its coefficients in lanes 0 and 1. The input
+    // is read before the output is written, so the output may be the input.
+    auto sample = [&](int i, Float4 a)
     {
-        const Float4 a = Float4::LoadPair(&leftCoefficients[i], &rightCoefficients[i]);
         const Float4 dry = FiniteOrZero(Float4::LoadPair(inL + i, inR + i));
-
         Float4 x = dry + fb * last;
         for (int j = 0; j < Stages; ++j)
         {
@@ -238,14 +227,61 @@ template <int Stages> void Phaser::RunCascade(const float* inL, const float* inR
             x = y;
         }
         last = x;
+        // Feedback is taken before the mix, so mix 0 still runs the cascade.
+        const Float4 m = Float4::Broadcast(level[i]);
+        ((one - m) * dry + m * x).StorePair(outL + i, outR + i);
+    };
+    // Coefficients of the group from sample i: fewer than four samples at the slice's end.
+    auto sweep = [&](int i, GroupCoefficients& group)
+    {
+        const int n = count - i;
+        if (n >= 4)
+        {
+            SweepCoefficientsWhole(left, i, k).Store(group.left);
+            SweepCoefficientsWhole(right, i, k).Store(group.right);
+        }
+        else
+        {
+            SweepCoefficientsPartial(left, i, n, k).Store(group.left);
+            SweepCoefficientsPartial(right, i, n, k).Store(group.right);
+        }
+    };
 
-        // The coefficient is used up: its slot keeps the cascade output for the mix.
-        x.StorePair(&leftCoefficients[i], &rightCoefficients[i]);
+    // Before the loop: the oscillator's first two groups and the first group's coefficients.
+    int made = std::min(count, kOscillatorLead);
+    for (int i = 0; i < made; ++i)
+        oscillator.Step(i);
+    GroupCoefficients groups[2];
+    sweep(0, groups[0]);
+
+    int i = 0;
+    // Whole groups while the oscillator's group lies inside the slice.
+    for (; i + 4 + kOscillatorLead <= count; i += 4)
+    {
+        const GroupCoefficients& now = groups[(i >> 2) & 1];
+        for (int j = 0; j < 4; ++j)
+            oscillator.Step(i + kOscillatorLead + j);
+        sweep(i + 4, groups[((i >> 2) + 1) & 1]);
+        for (int j = 0; j < 4; ++j)
+            sample(i + j, now.Pair(j));
+    }
+    made = std::min(count, i + kOscillatorLead);
+    // The last groups: the oscillator completes the slice, the last group may be short.
+    for (; i < count; i += 4)
+    {
+        const GroupCoefficients& now = groups[(i >> 2) & 1];
+        for (; made < std::min(count, i + 4 + kOscillatorLead); ++made)
+            oscillator.Step(made);
+        if (i + 4 < count)
+            sweep(i + 4, groups[((i >> 2) + 1) & 1]);
+        for (int j = 0; j < std::min(4, count - i); ++j)
+            sample(i + j, now.Pair(j));
     }
 
     for (int j = 0; j < Stages; ++j)
         s[j].StorePair(&leftStates[j], &rightStates[j]);
     last.StorePair(&lastLeft, &lastRight);
+    caller = oscillator;
 }
 
 } // namespace Kestrune::Effects

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/Buffers.h"
+#include "dsp/CoupledOscillator.h"
 #include "model/ServiceInterfaces.h"
 
 #include <cstddef>
@@ -11,8 +12,6 @@ namespace Kestrune::Effects
 // Stereo phaser: per channel a cascade of 4 to 16 first-order all-pass stages with feedback from
 // the cascade output to its input and a wet/dry mix. Each sample, every channel's centre
 // frequency is moved by depth x source octaves and its coefficients are recomputed.
-//
-// Holds two 16384-sample working buffers (128 KiB): keep it on the heap or inside its owner.
 //
 // Continuous inputs are borrowed per-sample buffers (at least as long as the slice processed,
 // starting at index 0); a null buffer means silence. No lock of its own: Process [audio] and the
@@ -54,6 +53,11 @@ public:
     // [audio] One slice of count samples (clamped to 0..16384). In place is allowed
     // (outL == inL, outR == inR). Disabled: the input is copied and no state changes.
     void Process(const float* inL, const float* inR, float* outL, float* outR, int count);
+    // [audio] Process, stepping the oscillator over samples 0..count-1 of the slice along the
+    // way: each of its samples before any modulation input of that sample is read, so its
+    // outputs may be this phaser's sources. Disabled: the input is copied, the oscillator stays.
+    void Process(const float* inL, const float* inR, float* outL, float* outR, int count,
+                 Modulators::CoupledOscillator& oscillator);
 
     bool IsEnabled() const { return enabled; }
     void SetEnabled(bool on) { enabled = on; }
@@ -92,11 +96,13 @@ public:
     const float* GetRightModulationSource() const { return primaryRight; }
 
 private:
-    // The serial part: states, feedback memory and the coefficient buffers (which then hold the
-    // cascade outputs) for one slice.
-    template <int Stages> void RunCascade(const float* inL, const float* inR, int count);
-    // out[i] = (1 - mix[i]) x in[i] + mix[i] x cascade output[i], both channels.
-    void Mix(const float* inL, const float* inR, float* outL, float* outR, int count) const;
+    template <typename Oscillator>
+    void ProcessWith(const float* inL, const float* inR, float* outL, float* outR, int count,
+                     Oscillator& oscillator);
+    // An enabled slice of 1 to 16384 samples with a fixed stage count.
+    template <int Stages, typename Oscillator>
+    void Run(const float* inL, const float* inR, float* outL, float* outR, int count,
+             Oscillator& oscillator);
     static bool ValidStage(int stage) { return stage >= 0 && stage < kMaxStages; }
     static const float* OrSilence(const float* buffer)
     {
@@ -122,10 +128,6 @@ private:
     const float* secondaryLeft = SilenceBuffer;
     const float* secondaryRight = SilenceBuffer;
     IServiceProvider* provider;
-    // Per-sample all-pass coefficients of the slice being processed; once the cascade has used a
-    // coefficient, its slot holds that sample's cascade output for the mix.
-    alignas(64) float leftCoefficients[kMaxBlockSize] = {};
-    alignas(64) float rightCoefficients[kMaxBlockSize] = {};
 };
 
 } // namespace Kestrune::Effects

@@ -63,24 +63,28 @@ void QuadratureLfo::OnSampleRateChanged(float)
     ComputeIncrement();
 }
 
+CoupledOscillator QuadratureLfo::StartSlice()
+{
+    // The MIDI layer's factor (1 without a MIDI source), read by scaling 1: each output sample
+    // times it is exactly what the layer's own pass over the buffer gives.
+    float gain = 1.0f;
+    ScaleByMidiSource(&gain, 1);
+    return {sine, cosine, increment, gain, quadMode, inPhase, quadrature};
+}
+
+void QuadratureLfo::FinishSlice(const CoupledOscillator& slice)
+{
+    sine = slice.sine;
+    cosine = slice.cosine;
+}
+
 void QuadratureLfo::Process(int count)
 {
     count = std::clamp(count, 0, kMaxBlockSize);
-    float s = sine;
-    float c = cosine;
-    const float e = increment;
+    CoupledOscillator slice = StartSlice();
     for (int i = 0; i < count; ++i)
-    {
-        // Coupled form: the cosine update uses the new sine, which keeps the amplitude constant.
-        s += c * e;
-        c -= s * e;
-        inPhase[i] = s;
-        quadrature[i] = quadMode ? c : s;
-    }
-    sine = s;
-    cosine = c;
-    ScaleByMidiSource(inPhase, count);
-    ScaleByMidiSource(quadrature, count);
+        slice.Step(i);
+    FinishSlice(slice);
 }
 
 } // namespace Kestrune::Modulators

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/Buffers.h"
+#include "dsp/CoupledOscillator.h"
 #include "modulators/SynchableLfo.h"
 
 namespace Kestrune::Modulators
@@ -29,8 +30,14 @@ public:
     void SetPhase(float cycles) override;
     void SetQuadMode(bool on) { quadMode = on; }
 
-    // [audio] Fills output[0..count-1] (count clamped to 0..16384), then applies the MIDI scaling.
+    // [audio] Fills output[0..count-1] (count clamped to 0..16384), scaled by the MIDI source.
     void Process(int count);
+    // [audio] The slice for a caller that steps the recurrence itself (the phaser, inside its
+    // cascade loop): set up to fill the outputs from index 0, MIDI scaling included. Stepping it
+    // over 0..count-1 and handing it to FinishSlice is Process(count), bit for bit.
+    CoupledOscillator StartSlice();
+    // [audio] Keeps the phase the slice reached.
+    void FinishSlice(const CoupledOscillator& slice);
     const float* GetInPhaseOutput() const { return inPhase; }
     const float* GetQuadratureOutput() const { return quadrature; }
 

@@ -12,7 +12,14 @@ PhaserEngine::PhaserEngine(LfoGroup& lfoGroup, PhaserGroup& phaserGroup, Sources
 
 void PhaserEngine::Process(const float* inL, const float* inR, float* outL, float* outR, int count)
 {
-    if (phaser.IsEnabled())
-        lfo.Process(count);
-    phaser.Process(inL, inR, outL, outR, count);
+    if (!phaser.IsEnabled())
+    {
+        phaser.Process(inL, inR, outL, outR, count);
+        return;
+    }
+    // The phaser steps the oscillator inside its cascade loop, each sample before reading it:
+    // the two serial chains overlap instead of running one after the other.
+    Kestrune::Modulators::CoupledOscillator slice = lfo.StartSlice();
+    phaser.Process(inL, inR, outL, outR, count, slice);
+    lfo.FinishSlice(slice);
 }

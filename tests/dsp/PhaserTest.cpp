@@ -657,3 +657,113 @@ TEST(PhaserProcess, NonFiniteInputOrSweepKeepsOutputFinite)
     EXPECT_TRUE(std::isfinite(rig.phaser.GetLastLeft()));
     EXPECT_TRUE(std::isfinite(rig.phaser.GetLastRight()));
 }
+
+namespace
+{
+
+// One slice's worth of an oscillator's output buffers, exactly as long as the slice.
+struct OscillatorBuffers
+{
+    std::vector<float> inPhase, quadrature;
+
+    Kestrune::Modulators::CoupledOscillator Slice(float sine, float cosine, float gain, bool quad,
+                                                  int count)
+    {
+        inPhase.assign(static_cast<std::size_t>(count), 0.0f);
+        quadrature.assign(static_cast<std::size_t>(count), 0.0f);
+        return {sine, cosine, 0.0013f, gain, quad, inPhase.data(), quadrature.data()};
+    }
+};
+
+} // namespace
+
+// The phaser stepping the oscillator inside its loop gives what running the oscillator before
+// it gives: output, oscillator buffers and state bit for bit, for every slice length up to 17
+// and long ones, every stage mode, MIDI gain and quad mode off. Every buffer is exactly as long
+// as the slice, so the address sanitizer sees any read or write beyond it.
+TEST(PhaserProcess, SteppingTheOscillatorInsideEqualsRunningItBefore)
+{
+    TestSupport::FakeServiceProvider provider;
+    auto before = std::make_unique<Phaser>(&provider);
+    auto inside = std::make_unique<Phaser>(&provider);
+    for (Phaser* phaser : {before.get(), inside.get()})
+    {
+        phaser->SetEnabled(true);
+        phaser->SetFeedback(0.8f);
+    }
+    std::vector<int> counts;
+    for (int count = 0; count <= 17; ++count)
+        counts.push_back(count);
+    for (int count : {1000, 4099, 64, 16384})
+        counts.push_back(count);
+
+    const auto noise = Noise(Kestrune::kMaxBlockSize, 30);
+    float sine = 0.0f, cosine = 1.0f;
+    int done = 0;
+    for (std::size_t slice = 0; slice < counts.size(); ++slice)
+    {
+        const int count = counts[slice];
+        SCOPED_TRACE(count);
+        const auto n = static_cast<std::size_t>(count);
+        const float gain = slice % 3 == 1 ? 0.4f : 1.0f;
+        const bool quad = slice % 4 != 2;
+        const std::vector<float> inL(noise.begin(), noise.begin() + count),
+            inR(noise.rbegin(), noise.rbegin() + count), depth(n, 1.0f), left(n, 900.0f),
+            right(n, 3500.0f), mix(n, 0.6f);
+        for (Phaser* phaser : {before.get(), inside.get()})
+        {
+            phaser->SetStageMode(static_cast<int>(slice % 7));
+            phaser->SetModulationDepth1(depth.data());
+            phaser->SetLeftFrequency(left.data());
+            phaser->SetRightFrequency(right.data());
+            phaser->SetMix(mix.data());
+        }
+
+        OscillatorBuffers first, second;
+        auto ahead = first.Slice(sine, cosine, gain, quad, count);
+        for (int i = 0; i < count; ++i)
+            ahead.Step(i);
+        before->SetLeftModulationSource(first.inPhase.data());
+        before->SetRightModulationSource(first.quadrature.data());
+        std::vector<float> expectL(n), expectR(n);
+        before->Process(inL.data(), inR.data(), expectL.data(), expectR.data(), count);
+
+        auto stepped = second.Slice(sine, cosine, gain, quad, count);
+        inside->SetLeftModulationSource(second.inPhase.data());
+        inside->SetRightModulationSource(second.quadrature.data());
+        std::vector<float> outL(n), outR(n);
+        inside->Process(inL.data(), inR.data(), outL.data(), outR.data(), count, stepped);
+
+        ASSERT_EQ(outL, expectL);
+        ASSERT_EQ(outR, expectR);
+        ASSERT_EQ(second.inPhase, first.inPhase);
+        ASSERT_EQ(second.quadrature, first.quadrature);
+        ASSERT_EQ(stepped.sine, ahead.sine);
+        ASSERT_EQ(stepped.cosine, ahead.cosine);
+        sine = ahead.sine;
+        cosine = ahead.cosine;
+        done += count;
+    }
+    // The sweep did move: the oscillator ran through several thousand samples.
+    EXPECT_GT(done, 20000);
+    EXPECT_NE(sine, 0.0f);
+}
+
+// Disabled, the phaser copies and the oscillator it was handed does not move.
+TEST(PhaserProcess, DisabledLeavesTheOscillatorStill)
+{
+    Rig rig;
+    rig.phaser.SetEnabled(false);
+    OscillatorBuffers buffers;
+    auto oscillator = buffers.Slice(0.3f, 0.9f, 1.0f, true, 64);
+    std::fill(buffers.inPhase.begin(), buffers.inPhase.end(), 5.0f);
+    const auto in = Noise(64, 31);
+    std::vector<float> outL(64), outR(64);
+    rig.phaser.Process(in.data(), in.data(), outL.data(), outR.data(), 64, oscillator);
+    EXPECT_EQ(outL, in);
+    EXPECT_EQ(outR, in);
+    EXPECT_EQ(oscillator.sine, 0.3f);
+    EXPECT_EQ(oscillator.cosine, 0.9f);
+    EXPECT_TRUE(std::all_of(buffers.inPhase.begin(), buffers.inPhase.end(),
+                            [](float x) { return x == 5.0f; }));
+}

@@ -153,6 +153,79 @@ TEST(LfoOscillator, QuadModeOffGivesIdenticalOutputs)
     EXPECT_EQ(rig.InPhase(2000), rig.Quadrature(2000));
 }
 
+// The recurrence and the MIDI layer's separate multiply pass, written out in the test: every
+// output bit and the state reached, over slices of several lengths, with and without scaling.
+TEST(LfoOscillator, OutputsAreTheRecurrenceThenTheMidiScaleBitForBit)
+{
+    Rig rig;
+    rig.lfo->SetFrequency(7.3f);
+    rig.controllers.Control(0, 1, 93);
+    float sine = 0.0f, cosine = 1.0f;
+    const float e = rig.lfo->GetIncrement();
+    int slice = 0;
+    for (const int count : {1, 3, 512, 17, 4096})
+    {
+        SCOPED_TRACE(count);
+        const bool quad = slice % 2 == 0;
+        const bool scaled = slice % 3 != 0;
+        ++slice;
+        rig.lfo->SetQuadMode(quad);
+        rig.lfo->SetMidiSource(scaled ? LfoBase::kWheelSource : LfoBase::kNoMidiSource);
+        rig.lfo->Process(count);
+        const float gain = scaled ? static_cast<float>(93) * 0.007874016f : 1.0f;
+        for (int i = 0; i < count; ++i)
+        {
+            sine = sine + cosine * e;
+            cosine = cosine - sine * e;
+            float inPhase = sine, quadrature = quad ? cosine : sine;
+            if (scaled)
+            {
+                inPhase *= gain;
+                quadrature *= gain;
+            }
+            ASSERT_EQ(rig.lfo->GetInPhaseOutput()[i], inPhase) << i;
+            ASSERT_EQ(rig.lfo->GetQuadratureOutput()[i], quadrature) << i;
+        }
+        EXPECT_EQ(rig.lfo->GetSine(), sine);
+        EXPECT_EQ(rig.lfo->GetCosine(), cosine);
+    }
+}
+
+// A caller that steps the slice itself (the phaser does) gets what Process gives, and only the
+// samples it steps are written.
+TEST(LfoOscillator, SliceSteppedByTheCallerEqualsProcess)
+{
+    Rig processed, stepped;
+    for (Rig* rig : {&processed, &stepped})
+    {
+        rig->lfo->SetFrequency(11.0f);
+        rig->lfo->SetMidiSource(LfoBase::kPressureSource);
+        rig->messages.ChannelPressure(0, 50);
+    }
+    for (const int count : {0, 5, 300, 16384})
+    {
+        SCOPED_TRACE(count);
+        stepped.lfo->Process(16384);
+        processed.lfo->Process(16384);
+        const auto before = stepped.InPhase(16384);
+        processed.lfo->Process(count);
+        Kestrune::Modulators::CoupledOscillator slice = stepped.lfo->StartSlice();
+        for (int i = 0; i < count; ++i)
+            slice.Step(i);
+        stepped.lfo->FinishSlice(slice);
+        const QuadratureLfo& a = *stepped.lfo;
+        const QuadratureLfo& b = *processed.lfo;
+        EXPECT_TRUE(
+            std::equal(a.GetInPhaseOutput(), a.GetInPhaseOutput() + count, b.GetInPhaseOutput()));
+        EXPECT_TRUE(std::equal(a.GetQuadratureOutput(), a.GetQuadratureOutput() + count,
+                               b.GetQuadratureOutput()));
+        EXPECT_EQ(stepped.lfo->GetSine(), processed.lfo->GetSine());
+        EXPECT_EQ(stepped.lfo->GetCosine(), processed.lfo->GetCosine());
+        const auto after = stepped.InPhase(16384);
+        EXPECT_TRUE(std::equal(after.begin() + count, after.end(), before.begin() + count));
+    }
+}
+
 // Rising zero crossings of the in-phase output, interpolated, over five seconds.
 TEST(LfoOscillator, FrequencyMeasuredFromZeroCrossings)
 {

@@ -1,0 +1,72 @@
+// The built plug-in module driven as a host drives it: loaded once with dlopen (and kept
+// mapped, as hosts do), instances made by VSTPluginMain, audio through processReplacing with the
+// host's time information advancing block by block. Nothing here allocates while processing.
+#pragma once
+
+#include "host/vst24.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace Bench
+{
+
+class PluginModule
+{
+public:
+    // The module of this build, loaded on first use; aborts the benchmark run if it cannot load.
+    static PluginModule& Get();
+
+    AEffect* Create(audioMasterCallback host) const { return entry(host); }
+    // Bytes of the module's file mappings in this process (code, constants, data).
+    std::size_t MappedBytes() const;
+    // Bytes of the module's loadable segments in memory, page-rounded: the file mappings plus
+    // its zero-initialised statics.
+    std::size_t SegmentBytes() const;
+
+private:
+    PluginModule();
+
+    const char* path;
+    AEffect* (*entry)(audioMasterCallback) = nullptr;
+};
+
+class PluginInstance
+{
+public:
+    static constexpr float kSampleRate = 48000.0f;
+    static constexpr int kInputLength = 16384; // frames of the looped input
+
+    // Opened at 48 kHz for the given block size and resumed; the input is white noise of
+    // +-amplitude from the seed, looped.
+    PluginInstance(int blockSize, unsigned seed = 1, float amplitude = 0.5f);
+    ~PluginInstance(); // effClose
+    PluginInstance(const PluginInstance&) = delete;
+    PluginInstance& operator=(const PluginInstance&) = delete;
+
+    void SetParameter(int index, float value);
+    // Suspend and resume: the host's reset, after which every smoother stands at its target.
+    void Restart();
+    // The next block of the looped input through processReplacing into the instance's output.
+    void ProcessBlock();
+    // Replaces the looped input with the same value everywhere.
+    void FillInput(float value);
+    // Replaces the looped input with white noise of +-amplitude.
+    void FillNoise(unsigned seed, float amplitude);
+
+    int GetBlockSize() const { return blockSize; }
+
+private:
+    static VstIntPtr VSTCALLBACK Answer(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                        VstIntPtr value, void* ptr, float opt);
+    VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                       void* ptr = nullptr, float opt = 0.0f);
+
+    int blockSize;
+    AEffect* effect = nullptr;
+    VstTimeInfo time{};
+    std::vector<float> inL, inR, outL, outR;
+    int position = 0;
+};
+
+} // namespace Bench
