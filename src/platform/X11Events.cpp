@@ -15,6 +15,12 @@
 
 namespace Kestrune::Platform
 {
+namespace
+{
+
+constexpr int kMostEventsPerPump = 4096;
+
+} // namespace
 
 int X11Backend::PumpEvents(InputSink& sink)
 {
@@ -26,9 +32,9 @@ int X11Backend::PumpEvents(InputSink& sink)
     ++pumping;
     {
         X11ErrorGuard guard(display);
-        // What is pending now, not what arrives meanwhile: an idle call always returns.
-        int budget = XPending(display);
-        while (budget-- > 0 && !sink.InputPaused() && XPending(display) > 0)
+        // XPending reads the socket only once Xlib's queue is empty, so it is asked after every
+        // event; the cap makes sure an idle call returns even if input never stops coming.
+        while (handled < kMostEventsPerPump && !sink.InputPaused() && XPending(display) > 0)
         {
             XEvent event;
             XNextEvent(display, &event);

@@ -18,22 +18,6 @@ constexpr int kHostY = 30;
 constexpr int kHostWidth = 460;
 constexpr int kHostHeight = 400;
 
-// Slider 1028 (feedback level) in pixels: 10, 25, 68, 14 dialog units.
-constexpr int kSliderLeft = 15;
-constexpr int kSliderMiddle = 41 + 23 / 2;
-constexpr int kSliderMargin = 8; // the thumb's centre at the extremes
-constexpr int kSliderSpan = 102 - 2 * kSliderMargin;
-
-int ThumbX(int position)
-{
-    return kSliderLeft + kSliderMargin + (position * kSliderSpan + 50) / 100;
-}
-
-int SliderPosition(float value)
-{
-    return static_cast<int>(std::lround(value * 100.0f));
-}
-
 class EmbeddedEditor : public X11EditorTest
 {
 protected:
@@ -142,7 +126,7 @@ TEST_F(EmbeddedEditor, DraggingSlider1028SetsParameter6AndAutomatesEveryStep)
 {
     cairo_surface_t* before = CapturePanel();
     const int start = SliderPosition(editor.Parameter(6));
-    const int goal = start == 50 ? 25 : 50;
+    const int goal = start == 50 ? 30 : 50; // both have pixels of their own
     connection.MoveTo(kHostX + ThumbX(start), kHostY + kSliderMiddle);
     connection.Press();
     const int steps = 6;
@@ -153,6 +137,7 @@ TEST_F(EmbeddedEditor, DraggingSlider1028SetsParameter6AndAutomatesEveryStep)
         editor.Idle();
     }
     connection.Release();
+    ASSERT_EQ(SliderPositionAt(ThumbX(goal)), goal);
     ASSERT_TRUE(IdleUntil(editor, [&] { return SliderPosition(editor.Parameter(6)) == goal; }));
     EXPECT_FLOAT_EQ(editor.Parameter(6), goal / 100.0f);
     EXPECT_GE(editor.AutomationCount(6), 2) << "each step of the drag is a change";

@@ -6,8 +6,35 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace X11Test
 {
+
+// Slider 1028 (feedback level; 10, 25, 68, 14 dialog units) lies at (15, 41), 102 by 23 pixels;
+// its thumb's centre runs over 86 pixels from 8 pixels in, for positions 0 to 100.
+inline constexpr int kSliderLeft = 15;
+inline constexpr int kSliderMiddle = 41 + 23 / 2;
+
+// The panel-relative x of the thumb's centre at a position.
+inline int ThumbX(int position)
+{
+    return kSliderLeft + 8 + (position * 86 + 50) / 100;
+}
+
+// The position a drag that took the thumb's centre to panel-relative x gives (not every
+// position has a pixel of its own).
+inline int SliderPositionAt(int x)
+{
+    const int along = std::clamp(x - kSliderLeft - 8, 0, 86);
+    return (along * 100 + 43) / 86;
+}
+
+inline int SliderPosition(float value)
+{
+    return static_cast<int>(std::lround(value * 100.0f));
+}
 
 class X11EditorTest : public ::testing::Test
 {

@@ -83,6 +83,15 @@ Window Connection::CreateTopLevel(int x, int y, int width, int height)
     return window;
 }
 
+Window Connection::CreateChild(Window parent, int x, int y, int width, int height)
+{
+    const Window window = XCreateSimpleWindow(display, parent, x, y, static_cast<unsigned>(width),
+                                              static_cast<unsigned>(height), 0, 0, 0x405060);
+    XMapWindow(display, window);
+    XSync(display, False);
+    return window;
+}
+
 void Connection::Destroy(Window window)
 {
     XDestroyWindow(display, window);

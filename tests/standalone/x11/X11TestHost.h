@@ -38,6 +38,8 @@ public:
 
     // A mapped top-level window at (x, y) on the screen, titled "Test Host".
     XWindow CreateTopLevel(int x, int y, int width, int height);
+    // A mapped child window, as hosts embed editors below their top-level.
+    XWindow CreateChild(XWindow parent, int x, int y, int width, int height);
     void Destroy(XWindow window);
     // The window's origin on the screen.
     void ScreenPosition(XWindow window, int& x, int& y) const;

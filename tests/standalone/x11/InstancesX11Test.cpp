@@ -1,0 +1,63 @@
+// Two instances of the module in one process, each with its editor open: one connection, and
+// each panel gets only the input aimed at its own window.
+#include "X11Fixture.h"
+
+namespace X11Test
+{
+namespace
+{
+
+using TwoInstances = X11EditorTest;
+
+constexpr int kLeftX = 20;
+constexpr int kRightX = 450;
+constexpr int kTop = 40;
+
+TEST_F(TwoInstances, EachPanelSeesOnlyItsOwnInput)
+{
+    EditorHost left;
+    EditorHost right;
+    ASSERT_TRUE(left.Ready() && right.Ready());
+    const XWindow leftWindow = connection.CreateTopLevel(kLeftX, kTop, kPanelWidth, kPanelHeight);
+    const XWindow rightWindow = connection.CreateTopLevel(kRightX, kTop, kPanelWidth, kPanelHeight);
+    ASSERT_EQ(left.Open(leftWindow), 1);
+    ASSERT_EQ(right.Open(rightWindow), 1);
+    std::vector<EditorHost*> both{&left, &right};
+    IdleUntil(both, [] { return true; });
+
+    // "Enabled" of the right panel: only the right instance changes, whoever idles first.
+    const float leftEnabled = left.Parameter(5);
+    const float rightEnabled = right.Parameter(5);
+    int x = 0, y = 0;
+    Centre(kRightX, kTop, 10, 8, 42, 10, x, y);
+    connection.Click(x, y);
+    ASSERT_TRUE(IdleUntil(both, [&] { return right.Parameter(5) != rightEnabled; }));
+    IdleUntil(both, [] { return true; });
+    EXPECT_EQ(left.Parameter(5), leftEnabled);
+    EXPECT_EQ(left.AutomationCount(5), 0);
+    EXPECT_EQ(right.AutomationCount(5), 1);
+
+    // A page step on the left panel's slider 1029 (wet/dry mix, 10, 152, 68, 16 dialog units),
+    // with only the right editor idling: the left instance takes it, the right one does not.
+    const float leftMix = left.Parameter(11);
+    const float rightMix = right.Parameter(11);
+    connection.Click(kLeftX + UnitsToPixelsX(10) + 4,
+                     kTop + UnitsToPixelsY(152) + UnitsToPixelsY(16) / 2);
+    ASSERT_TRUE(IdleUntil(right, [&] { return left.Parameter(11) != leftMix; }));
+    EXPECT_LT(left.Parameter(11), leftMix) << "a click left of the thumb pages down";
+    EXPECT_EQ(right.Parameter(11), rightMix);
+    EXPECT_EQ(right.AutomationCount(11), 0);
+    EXPECT_GE(left.AutomationCount(11), 1);
+
+    // Closing one editor leaves the other working.
+    left.Close();
+    const float enabledNow = right.Parameter(5);
+    connection.Click(x, y);
+    EXPECT_TRUE(IdleUntil(right, [&] { return right.Parameter(5) != enabledNow; }));
+    right.Close();
+    connection.Destroy(leftWindow);
+    connection.Destroy(rightWindow);
+}
+
+} // namespace
+} // namespace X11Test
