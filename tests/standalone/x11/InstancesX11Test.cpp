@@ -2,6 +2,8 @@
 // each panel gets only the input aimed at its own window.
 #include "X11Fixture.h"
 
+#include <X11/keysym.h>
+
 namespace X11Test
 {
 namespace
@@ -12,6 +14,9 @@ using TwoInstances = X11EditorTest;
 constexpr int kLeftX = 20;
 constexpr int kRightX = 450;
 constexpr int kTop = 40;
+// A spot of a panel's background, right of the About button.
+constexpr int kEmptyX = 350;
+constexpr int kEmptyY = 300;
 
 TEST_F(TwoInstances, EachPanelSeesOnlyItsOwnInput)
 {
@@ -48,6 +53,32 @@ TEST_F(TwoInstances, EachPanelSeesOnlyItsOwnInput)
     EXPECT_EQ(right.Parameter(11), rightMix);
     EXPECT_EQ(right.AutomationCount(11), 0);
     EXPECT_GE(left.AutomationCount(11), 1);
+
+    // Keys go to the panel the keyboard is in, and a panel that loses it keeps nothing focused
+    // that keys could still reach.
+    const float leftFeedback = left.Parameter(6);
+    const float rightFeedback = right.Parameter(6);
+    const int leftPosition = SliderPosition(leftFeedback);
+    connection.Click(kLeftX + ThumbX(leftPosition), kTop + kSliderMiddle);
+    IdleUntil(both, [] { return true; });
+    connection.Key(leftPosition < 100 ? XK_Right : XK_Left);
+    ASSERT_TRUE(IdleUntil(both, [&] { return left.Parameter(6) != leftFeedback; }));
+    const float leftMoved = left.Parameter(6);
+    connection.Click(kRightX + kEmptyX, kTop + kEmptyY); // on the right panel's background
+    IdleUntil(both, [] { return true; });
+    connection.Key(XK_Home);
+    connection.Key(XK_space);
+    IdleUntil(both, [] { return true; });
+    IdleUntil(both, [] { return true; });
+    EXPECT_EQ(left.Parameter(6), leftMoved);
+    EXPECT_EQ(right.Parameter(6), rightFeedback);
+    EXPECT_EQ(right.AutomationCount(5), 1) << "nothing in the right panel took the space bar";
+    // Back in the left panel, its slider has the keyboard again.
+    connection.Click(kLeftX + kEmptyX, kTop + kEmptyY);
+    IdleUntil(both, [] { return true; });
+    connection.Key(XK_Home);
+    EXPECT_TRUE(IdleUntil(both, [&] { return left.Parameter(6) == 0.0f; }));
+    EXPECT_EQ(right.Parameter(6), rightFeedback);
 
     // Closing one editor leaves the other working.
     left.Close();
