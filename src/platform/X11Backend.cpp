@@ -265,6 +265,11 @@ void X11Backend::MoveSurface(HWND window, int x, int y, int width, int height)
     int nativeX = 0;
     int nativeY = 0;
     NativePosition(surface, nativeX, nativeY);
+    if (surface.kind != SurfaceKind::Embedded)
+    {
+        surface.rootX = nativeX;
+        surface.rootY = nativeY;
+    }
     XMoveResizeWindow(display, surface.window, nativeX, nativeY,
                       static_cast<unsigned>(surface.width), static_cast<unsigned>(surface.height));
     cairo_xlib_surface_set_size(surface.target, surface.width, surface.height);
@@ -304,6 +309,18 @@ HWND X11Backend::SurfaceOf(unsigned long window) const
 {
     const auto found = byWindow.find(window);
     return found != byWindow.end() ? found->second : nullptr;
+}
+
+HWND X11Backend::GrabbingSurface() const
+{
+    for (const auto& entry : surfaces)
+    {
+        if (entry.second.grabbing && !entry.second.gone)
+        {
+            return entry.first;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace Kestrune::Platform

@@ -58,6 +58,8 @@ private:
         int y = 0;
         int width = 1;
         int height = 1;
+        int rootX = 0; // pop-ups and dialogs: where the window was placed on its screen
+        int rootY = 0;
         cairo_surface_t* image = nullptr;  // what the window system paints
         cairo_surface_t* target = nullptr; // the X window, through cairo-xlib
         bool gone = false;                 // destroyed by the server (with the host's window)
@@ -88,6 +90,8 @@ private:
     void Translate(_XEvent& event, InputSink& sink);
     void MarkGone(unsigned long window);
     HWND SurfaceOf(unsigned long window) const;
+    // The shown pop-up that holds the pointer, or null.
+    HWND GrabbingSurface() const;
 
     _XDisplay* display = nullptr;
     Atoms atoms;

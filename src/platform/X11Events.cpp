@@ -84,7 +84,27 @@ void X11Backend::Translate(XEvent& event, InputSink& sink)
         MarkGone(event.xdestroywindow.window);
         return;
     }
-    const HWND surface = SurfaceOf(event.xany.window);
+    HWND surface = SurfaceOf(event.xany.window);
+    // While a pop-up holds the pointer every pointer event is its own, placed by the screen
+    // position: the windows of other panels share no coordinates with it.
+    const bool pointer =
+        event.type == ButtonPress || event.type == ButtonRelease || event.type == MotionNotify;
+    const HWND grabbing = pointer ? GrabbingSurface() : nullptr;
+    if (grabbing != nullptr && grabbing != surface)
+    {
+        const Surface& popUp = surfaces.at(grabbing);
+        if (event.type == MotionNotify)
+        {
+            event.xmotion.x = event.xmotion.x_root - popUp.rootX;
+            event.xmotion.y = event.xmotion.y_root - popUp.rootY;
+        }
+        else
+        {
+            event.xbutton.x = event.xbutton.x_root - popUp.rootX;
+            event.xbutton.y = event.xbutton.y_root - popUp.rootY;
+        }
+        surface = grabbing;
+    }
     const auto found = surfaces.find(surface);
     if (surface == nullptr || found == surfaces.end())
     {

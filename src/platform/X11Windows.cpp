@@ -74,6 +74,8 @@ bool X11Backend::CreateWindowFor(Surface& surface, const SurfaceDescription& des
     int x = 0;
     int y = 0;
     NativePosition(surface, x, y);
+    surface.rootX = x;
+    surface.rootY = y;
     surface.window =
         XCreateWindow(display, surface.root, x, y, width, height, 0, DefaultDepth(display, screen),
                       InputOutput, DefaultVisual(display, screen), mask, &attributes);

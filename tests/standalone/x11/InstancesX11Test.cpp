@@ -90,5 +90,50 @@ TEST_F(TwoInstances, EachPanelSeesOnlyItsOwnInput)
     connection.Destroy(rightWindow);
 }
 
+// While one panel's list is open, a click on the other panel closes the list without a choice,
+// wherever it lands: panels of different instances share no coordinates.
+TEST_F(TwoInstances, AClickOnTheOtherPanelClosesAnOpenListWithoutAChoice)
+{
+    EditorHost left;
+    EditorHost right;
+    ASSERT_TRUE(left.Ready() && right.Ready());
+    const XWindow leftWindow = connection.CreateTopLevel(kLeftX, kTop, kPanelWidth, kPanelHeight);
+    const XWindow rightWindow = connection.CreateTopLevel(kRightX, kTop, kPanelWidth, kPanelHeight);
+    ASSERT_EQ(left.Open(leftWindow), 1);
+    ASSERT_EQ(right.Open(rightWindow), 1);
+    std::vector<EditorHost*> both{&left, &right};
+    IdleUntil(both, [] { return true; });
+
+    // List 1006 (100, 149, 69 dialog units; a 21-pixel field) of the left panel.
+    const int listX = UnitsToPixelsX(100);
+    const int listY = UnitsToPixelsY(149) + 21;
+    const float leftStages = left.Parameter(10);
+    const float rightStages = right.Parameter(10);
+    const float rightEnabled = right.Parameter(5);
+    connection.Click(kLeftX + listX + 20, kTop + listY - 10);
+    const auto popUps = [&]
+    {
+        int count = 0;
+        for (const XWindow window : connection.Children(connection.Root()))
+        {
+            count += connection.Viewable(window) && connection.IsOverrideRedirect(window) ? 1 : 0;
+        }
+        return count;
+    };
+    ASSERT_TRUE(IdleUntil(both, [&] { return popUps() == 1; }));
+    // On the right panel, where the left list's third entry would be in the left panel.
+    connection.Click(kRightX + listX + 20, kTop + listY + 1 + 2 * 13 + 6);
+    ASSERT_TRUE(IdleUntil(both, [&] { return popUps() == 0; }));
+    IdleUntil(both, [] { return true; });
+    EXPECT_EQ(left.Parameter(10), leftStages);
+    EXPECT_EQ(left.AutomationCount(10), 0);
+    EXPECT_EQ(right.Parameter(10), rightStages);
+    EXPECT_EQ(right.Parameter(5), rightEnabled);
+    left.Close();
+    right.Close();
+    connection.Destroy(leftWindow);
+    connection.Destroy(rightWindow);
+}
+
 } // namespace
 } // namespace X11Test
