@@ -4,6 +4,10 @@
 // surfaces for the root windows (those without a parent of ours: top-level dialogs, pop-up lists,
 // and panels embedded in a host's native window) and turns its input into InputSink calls. The
 // window system does everything else: window tree, messages, controls, painting, focus.
+// Each root keeps the backend that created its surface. A panel embedded in a host's native
+// window goes to the native backend (X11 on Linux) when the platform has one; a window owned by
+// another root goes to its owner's backend; every other root to the current backend. So headless
+// windows and native ones can live side by side in one process.
 // Everything here runs on the user-interface thread [ui] unless marked otherwise.
 
 #include "platform/Win32.h"
@@ -56,6 +60,8 @@ public:
     virtual void ExposeEvent(HWND surface) = 0;
     // The user asked to close the surface (the window manager's close button).
     virtual void CloseEvent(HWND surface) = 0;
+    // The surface gained or lost the keyboard focus of its display.
+    virtual void FocusEvent(HWND surface, bool focused) = 0;
     // True while a modal loop that has ended unwinds: a backend stops delivering and keeps the
     // rest of its input for the next pump, which then reaches the windows the box had disabled.
     virtual bool InputPaused() const = 0;
@@ -89,10 +95,13 @@ public:
     virtual int ModalIdleLimitMs() const = 0;
 };
 
-// The backend in use: the headless one unless another was installed first.
+// The backend for roots that are neither embedded in a native window nor owned: the headless one
+// unless another was installed first.
 Backend& CurrentBackend();
-// Installs a backend; refused (false) while windows exist.
+// Installs that backend; refused (false) while windows exist.
 bool InstallBackend(std::unique_ptr<Backend> backend);
+// The backend showing a window's root, or null when the window does not exist.
+Backend* BackendOf(HWND window);
 
 // Services of the window system for backends and test drivers.
 // The root window whose surface shows `window`; `point` goes from the window's client area to

@@ -253,7 +253,8 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLG
         ShowWindow(dialog, SW_SHOWNORMAL);
     }
 
-    Backend& backend = CurrentBackend();
+    Backend* shownBy = BackendOf(dialog);
+    Backend& backend = shownBy != nullptr ? *shownBy : CurrentBackend();
     auto lastInput = Clock::now();
     while (!isOver())
     {

@@ -5,6 +5,8 @@
 
 #include "platform/WindowSystem.h"
 
+#include <iterator>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -116,13 +118,13 @@ public:
         DeliverMouse(surface, WM_MOUSEMOVE, x, y);
     }
 
-    void KeyEvent(HWND, UINT virtualKey, bool pressed) override
+    void KeyEvent(HWND surface, UINT virtualKey, bool pressed) override
     {
         if (virtualKey == VK_SHIFT)
         {
             shiftDown = pressed;
         }
-        const HWND target = KeyboardTarget();
+        const HWND target = KeyboardTarget(surface);
         if (target == nullptr)
         {
             return;
@@ -140,14 +142,14 @@ public:
         Send(target, pressed ? WM_KEYDOWN : WM_KEYUP, virtualKey, flags);
     }
 
-    void CharEvent(HWND, unsigned character) override
+    void CharEvent(HWND surface, unsigned character) override
     {
         if (suppressChar)
         {
             suppressChar = false;
             return;
         }
-        if (const HWND target = KeyboardTarget())
+        if (const HWND target = KeyboardTarget(surface))
         {
             Send(target, WM_CHAR, character, 1);
         }
@@ -160,6 +162,41 @@ public:
         if (IsUsable(surface))
         {
             Send(surface, WM_CLOSE, 0, 0);
+        }
+    }
+
+    // Like a Windows top-level being activated and deactivated: the surface's focused control
+    // loses the focus with the display's and gets it back on return.
+    void FocusEvent(HWND surface, bool focused) override
+    {
+        if (FindWindowState(surface) == nullptr)
+        {
+            return;
+        }
+        for (auto it = savedFocus.begin(); it != savedFocus.end();)
+        {
+            it = FindWindowState(it->first) == nullptr ? savedFocus.erase(it) : std::next(it);
+        }
+        const HWND focus = FocusWindow();
+        if (focused)
+        {
+            Activate(surface);
+            const auto saved = savedFocus.find(surface);
+            if (saved != savedFocus.end())
+            {
+                const HWND control = saved->second;
+                savedFocus.erase(saved);
+                if (focus == nullptr && RootOf(control) == surface && IsUsable(control))
+                {
+                    ChangeFocus(control);
+                }
+            }
+            return;
+        }
+        if (focus != nullptr && RootOf(focus) == surface)
+        {
+            savedFocus[surface] = focus;
+            ChangeFocus(nullptr);
         }
     }
 
@@ -198,12 +235,25 @@ private:
         Send(target, message, keys, MAKELPARAM(local.x, local.y));
     }
 
-    static HWND KeyboardTarget()
+    // A key that arrived on a usable surface stays with it: the focused control when that lies
+    // in the surface (or in the window owning a pop-up surface), else the surface itself. A
+    // surface disabled by a modal box, or no surface: the focus, else the active window.
+    static HWND KeyboardTarget(HWND surface)
     {
         HWND target = FocusWindow();
+        const Window* state = FindWindowState(surface);
+        if (state != nullptr && IsUsable(surface))
+        {
+            const HWND focusRoot = RootOf(target);
+            if (focusRoot == nullptr ||
+                (focusRoot != surface && (state->owner == nullptr || state->owner != focusRoot)))
+            {
+                target = surface;
+            }
+        }
         if (target == nullptr || !IsUsable(target))
         {
-            target = ActiveSurface();
+            target = surface == nullptr ? ActiveSurface() : nullptr;
         }
         return target != nullptr && IsUsable(target) ? target : nullptr;
     }
@@ -263,6 +313,7 @@ private:
     bool shiftDown = false;
     bool suppressChar = false;
     std::set<UINT> swallowedKeys;
+    std::map<HWND, HWND> savedFocus; // surface -> its control that had the focus
 };
 
 Input& TheInput()

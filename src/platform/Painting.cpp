@@ -73,13 +73,15 @@ void PaintSurface(HWND root)
         return;
     }
     window->needsPaint = false;
-    cairo_t* cr = CurrentBackend().BeginDraw(root);
+    Backend* backend = window->backend;
+    cairo_t* cr = backend != nullptr ? backend->BeginDraw(root) : nullptr;
     if (cr == nullptr)
     {
         return;
     }
     PaintTree(root, cr);
-    CurrentBackend().Present(root, cr);
+    // The tree may have destroyed the root while painting; the backend copes with that.
+    backend->Present(root, cr);
 }
 
 void RenderWindow(HWND window, cairo_t* context)

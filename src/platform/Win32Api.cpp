@@ -130,9 +130,9 @@ BOOL ShowWindow(HWND window, int command)
     {
         return wasVisible ? TRUE : FALSE;
     }
-    if (state->hasSurface)
+    if (state->hasSurface && state->backend != nullptr)
     {
-        CurrentBackend().ShowSurface(window, show);
+        state->backend->ShowSurface(window, show);
         const bool popup = (state->style & WS_POPUP) != 0 && (state->style & WS_CAPTION) == 0 &&
                            state->owner != nullptr;
         if (show && !popup && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE)

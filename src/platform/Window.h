@@ -12,6 +12,8 @@
 namespace Kestrune::Platform
 {
 
+class Backend;
+
 // Per-class state of a window (a control's range, a list's entries, a dialog's procedure).
 struct WindowExtra
 {
@@ -35,7 +37,8 @@ struct Window
     LONG_PTR userData = 0;
     HINSTANCE instance = nullptr;
     bool hasSurface = false;
-    bool needsPaint = false; // roots: the surface must be redrawn
+    Backend* backend = nullptr; // roots with a surface: the backend that shows it
+    bool needsPaint = false;    // roots: the surface must be redrawn
     bool destroying = false;
     HDC paintContext = nullptr; // set while the window handles WM_PAINT
     std::unique_ptr<WindowExtra> extra;

@@ -4,6 +4,7 @@
 
 #include "platform/HeadlessBackend.h"
 #include "platform/MessagePump.h"
+#include "platform/NativeBackend.h"
 #include "platform/PostedMessageQueue.h"
 #include "platform/WindowTable.h"
 
@@ -37,7 +38,9 @@ const std::array<WindowClass, 8> kClasses = {{
 
 struct State
 {
-    std::unique_ptr<Backend> backend;
+    std::unique_ptr<Backend> backend; // roots neither embedded nor owned
+    std::unique_ptr<Backend> native;  // panels embedded in a host's native window
+    bool nativeCreated = false;
     // Destroyed windows stay allocated until no message is being handled, so a procedure that
     // destroys its own window returns through valid memory.
     std::vector<std::unique_ptr<Window>> graveyard;
@@ -144,12 +147,38 @@ void DestroyTree(HWND handle)
         siblings.erase(std::remove(siblings.begin(), siblings.end(), handle), siblings.end());
         InvalidateWindow(parent->handle);
     }
-    if (window->hasSurface)
+    if (window->hasSurface && window->backend != nullptr)
     {
-        CurrentBackend().DestroySurface(handle);
+        window->backend->DestroySurface(handle);
     }
     RemoveFromActivation(handle);
     state.graveyard.push_back(Windows().Remove(handle));
+}
+
+Backend* NativeBackend()
+{
+    State& state = TheState();
+    if (!state.nativeCreated)
+    {
+        state.nativeCreated = true;
+        state.native = CreateNativeBackend();
+    }
+    return state.native.get();
+}
+
+// Embedded panels go to the native backend, owned windows to their owner's.
+Backend& BackendFor(const SurfaceDescription& surface)
+{
+    Backend* backend = nullptr;
+    if (surface.kind == SurfaceKind::Embedded)
+    {
+        backend = NativeBackend();
+    }
+    else if (const Window* owner = FindWindowState(surface.owner))
+    {
+        backend = FindWindowState(RootOf(owner->handle))->backend;
+    }
+    return backend != nullptr ? *backend : CurrentBackend();
 }
 
 } // namespace
@@ -172,6 +201,12 @@ bool InstallBackend(std::unique_ptr<Backend> backend)
     }
     TheState().backend = std::move(backend);
     return true;
+}
+
+Backend* BackendOf(HWND window)
+{
+    const Window* root = FindWindowState(RootOf(window));
+    return root != nullptr ? root->backend : nullptr;
 }
 
 Window* FindWindowState(HWND window)
@@ -237,13 +272,16 @@ HWND CreateWindowInternal(CreateParameters parameters)
         surface.width = created->Width();
         surface.height = created->Height();
         surface.title = created->text.c_str();
-        if (!CurrentBackend().CreateSurface(surface))
+        Backend& backend = BackendFor(surface);
+        if (!backend.CreateSurface(surface))
         {
             DestroyTree(handle);
             ReleaseGraveyard();
             return nullptr;
         }
+        created = FindWindowState(handle);
         created->hasSurface = true;
+        created->backend = &backend;
     }
 
     if (Send(handle, WM_CREATE, 0, 0) == -1)
@@ -261,7 +299,7 @@ HWND CreateWindowInternal(CreateParameters parameters)
     {
         if (created->hasSurface)
         {
-            CurrentBackend().ShowSurface(handle, true);
+            created->backend->ShowSurface(handle, true);
             if (surface.kind != SurfaceKind::Popup)
             {
                 Activate(handle);
@@ -596,10 +634,12 @@ HWND SurfaceAt(int screenX, int screenY, POINT& point)
     }
     const auto& activation = TheState().activation;
     order.insert(order.end(), activation.rbegin(), activation.rend());
+    // Screen coordinates are the current backend's; native surfaces lie elsewhere.
+    const Backend* current = &CurrentBackend();
     for (const HWND handle : order)
     {
         const Window* window = FindWindowState(handle);
-        if (window == nullptr || !IsShown(handle))
+        if (window == nullptr || !IsShown(handle) || window->backend != current)
         {
             continue;
         }
@@ -616,7 +656,12 @@ HWND SurfaceAt(int screenX, int screenY, POINT& point)
 
 int PumpOnce()
 {
-    const int events = CurrentBackend().PumpEvents(WindowSystemInput());
+    State& state = TheState();
+    int events = CurrentBackend().PumpEvents(WindowSystemInput());
+    if (state.native)
+    {
+        events += state.native->PumpEvents(WindowSystemInput());
+    }
 
     // Only what was queued before this round: a handler that posts again runs next round.
     PostedMessageQueue& queue = PostedMessages();

@@ -9,6 +9,8 @@ namespace
 
 constexpr std::uint64_t kIndexBits = 16;
 constexpr std::uint64_t kIndexMask = (1u << kIndexBits) - 1;
+constexpr std::uint32_t kFirstGeneration = 1u << 13;
+static_assert((std::uint64_t{kFirstGeneration} << kIndexBits) == WindowTable::kSmallestHandle);
 
 std::uint64_t ValueOf(HWND handle)
 {
@@ -34,7 +36,9 @@ HWND WindowTable::Add(std::unique_ptr<Window> window)
             continue;
         }
         cursor = (index + 1) % kCapacity;
-        slot.generation = slot.generation == 0xFFFFFFFFu ? 1 : slot.generation + 1;
+        slot.generation = slot.generation < kFirstGeneration || slot.generation == 0xFFFFFFFFu
+                              ? kFirstGeneration
+                              : slot.generation + 1;
         const std::uint64_t value = (static_cast<std::uint64_t>(slot.generation) << kIndexBits) |
                                     static_cast<std::uint64_t>(index);
         const HWND handle = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));

@@ -18,6 +18,9 @@ class WindowTable
 {
 public:
     static constexpr std::size_t kCapacity = 4096;
+    // Every handle is at least this, above every X11 resource id (29 bits), so a host's native
+    // window id is never taken for one of our windows.
+    static constexpr std::uintptr_t kSmallestHandle = std::uintptr_t{1} << 29;
 
     constexpr WindowTable() = default;
     WindowTable(const WindowTable&) = delete;
