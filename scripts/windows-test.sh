@@ -10,13 +10,16 @@ root=$PWD
 build=$root/build/windows
 xvfb=(xvfb-run -a -s "-screen 0 1024x768x24")
 
+step() { echo "== $* (at $((SECONDS - ${start:-0})) s)"; }
+
 export WINEPREFIX=$build/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Inside the Xvfb session: prefix, unit tests, test host. Every Wine call is bounded.
 if [ "${1:-}" = "--in-xvfb" ]; then
-    echo "== Wine prefix"
+    start=$((-${2:-0})) # seconds the outer run had taken when it started this one
+    step "Wine prefix"
     timeout 120 wineboot --init
     timeout 60 wineserver -w
     # Debian's Wine does not find its own fonts otherwise ("MS Sans Serif" falls back).
@@ -24,9 +27,9 @@ if [ "${1:-}" = "--in-xvfb" ]; then
     timeout 60 wine regedit /S "$(winepath -w "$root/tests/windows/wine-settings.reg")"
     timeout 60 wineserver -w
     status=0
-    echo "== Unit tests (corvane_tests.exe)"
+    step "Unit tests (corvane_tests.exe)"
     timeout 300 wine "$build/tests/corvane_tests.exe" --gtest_brief=1 || status=1
-    echo "== Test host (WinHost.exe)"
+    step "Test host (WinHost.exe)"
     (cd "$build" && timeout 120 wine WinHost.exe CorvanePhaser.dll scenario-windows.f32) || status=1
     timeout 60 wineserver -w
     exit $status
@@ -54,10 +57,10 @@ if [ ${#missing[@]} -gt 0 ]; then
         "${missing[@]}" >&2
 fi
 
-echo "== Build (windows)"
+step "Build (windows)"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
-echo "== Exports and imports of CorvanePhaser.dll"
+step "Exports and imports of CorvanePhaser.dll"
 x86_64-w64-mingw32-objdump -p "$build/CorvanePhaser.dll" >"$build/CorvanePhaser.objdump"
 exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' "$build/CorvanePhaser.objdump" |
     awk '/\]/ && NR > 1 {print $NF}' | sort | tr '\n' ' ')
@@ -78,7 +81,7 @@ for dll in $imports; do
     esac
 done
 
-echo "== Build (release: the Linux reference)"
+step "Build (release: the Linux reference)"
 cmake --preset release >/dev/null
 cmake --build --preset release --target CorvanePhaser corvane_tests
 
@@ -89,10 +92,10 @@ cleanup() {
 trap cleanup EXIT
 rm -rf "$WINEPREFIX" "$build/scenario-windows.f32" "$build/scenario-linux.f32"
 status=0
-timeout 600 "${xvfb[@]}" bash "$0" --in-xvfb 2>&1 | tee "$build/wine.log" || status=1
+timeout 600 "${xvfb[@]}" bash "$0" --in-xvfb "$((SECONDS - start))" 2>&1 | tee "$build/wine.log" || status=1
 summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$build/wine.log" | tail -n 1 || true)
 
-echo "== Linux render and byte-for-byte comparison"
+step "Linux render and byte-for-byte comparison"
 if [ -f "$build/scenario-windows.f32" ]; then
     CORVANE_SCENARIO_OUTPUT=$build/scenario-linux.f32 \
         CORVANE_SCENARIO_REFERENCE=$build/scenario-windows.f32 \
