@@ -34,6 +34,11 @@ CorvanePhaserView::CorvanePhaserView(HINSTANCE instance, HWND parent, Kestrune::
     AddControl(IDC_STAGE_MODE, ControlType::ComboBox, 10);
     AddControl(IDC_MOD_SOURCE, ControlType::ComboBox, 12);
 
+    // The trackbar and status window classes must be registered before the first dialog.
+    INITCOMMONCONTROLSEX classes{};
+    classes.dwSize = sizeof classes;
+    classes.dwICC = ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&classes);
     dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_CONTROL_PANEL), parent,
                                 &View::DialogProc, reinterpret_cast<LPARAM>(this));
     if (dialog == nullptr)

@@ -5,8 +5,9 @@
 // (see Backend.h), with the effects the editor relies on.
 
 #if defined(_WIN32)
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 #else
 #include "platform/Win32Constants.h"
 #include "platform/Win32Functions.h"
