@@ -27,14 +27,17 @@ void CheckLoad(Fuzz::FuzzHost& host, const std::uint8_t* data, std::size_t size,
             Fuzz::Fail("a refused %s chunk changed the plug-in", isPreset ? "program" : "bank");
         return;
     }
+    // The header names this plug-in; what follows a name's terminating zero is not kept.
     const auto stored = host.GetChunk(isPreset);
+    if (!std::equal(stored.begin(), stored.begin() + kHeaderBytes, bankBefore.begin()))
+        Fuzz::Fail("an accepted chunk changed the plug-in's header");
     const auto recordBytes = kNameBytes + 4 * static_cast<std::size_t>(host.Effect()->numParams);
     if (stored.size() > size)
         Fuzz::Fail("an accepted chunk of %zu bytes came back as %zu", size, stored.size());
-    for (std::size_t i = 0; i < stored.size(); ++i)
+    for (std::size_t i = kHeaderBytes; i < stored.size(); ++i)
     {
         const std::size_t inRecord = (i - kHeaderBytes) % recordBytes;
-        const bool nameEnd = i >= kHeaderBytes && inRecord == kNameBytes - 1;
+        const bool nameEnd = inRecord == kNameBytes - 1;
         const std::uint8_t expected = nameEnd ? 0 : data[i];
         if (stored[i] != expected)
             Fuzz::Fail("byte %zu of an accepted %s chunk came back as %u, not %u", i,
@@ -51,13 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CheckLoad(host, data, size, true);
     host.Process(512);
-    host.Process(3000);
+    host.Process(1000);
     host.CheckTexts();
 
     CheckLoad(host, data, size, false);
     host.Process(512);
     host.Dispatch(effSetProgram, 0, static_cast<VstIntPtr>((size / 32) % 32));
-    host.Process(4096);
+    host.Process(1024);
     host.CheckTexts();
     return 0;
 }

@@ -103,7 +103,7 @@ private:
                                           VstIntPtr value, void* ptr, float opt);
 
     AEffect* effect = nullptr;
-    std::uint32_t noise = 0x12345678u;
+    std::vector<float> noiseL, noiseR; // the input every block starts from
     std::vector<float> inL, inR, outL, outR;
 };
 

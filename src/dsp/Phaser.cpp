@@ -21,6 +21,11 @@ constexpr const char* kStageModeTexts[Phaser::kStageModeCount] = {"4",  "6",  "8
 constexpr float kDenormalGuard = 1e-25f;
 constexpr float kMaxFeedback = 0.95f;
 constexpr float kMaxFrequency = 10000.0f;
+// The wet proportion used: a full range beyond either end of 0..1, so stored values somewhat
+// outside it still blend as the formula says, while input and cascade output are never weighted
+// by more than 3 in total (a huge stored mix would otherwise amplify without bound).
+constexpr float kMinMix = -1.0f;
+constexpr float kMaxMix = 2.0f;
 
 int ClampStageMode(int mode)
 {
@@ -49,6 +54,11 @@ inline float Cascade(float* states, int stageCount, float a, float x)
         x = y;
     }
     return x;
+}
+
+inline float LimitMix(float m)
+{
+    return m >= kMinMix ? std::min(m, kMaxMix) : kMinMix; // NaN gives the lower limit
 }
 
 // A non-finite host sample would poison the states until the next reset.
@@ -176,7 +186,7 @@ void Phaser::Process(const float* inL, const float* inR, float* outL, float* out
         lastL = Cascade(leftStates, stages, aL, dryL + fb * lastL);
         lastR = Cascade(rightStates, stages, aR, dryR + fb * lastR);
 
-        const float m = mix[i];
+        const float m = LimitMix(mix[i]);
         outL[i] = (1.0f - m) * dryL + m * lastL;
         outR[i] = (1.0f - m) * dryR + m * lastR;
     }

@@ -63,6 +63,7 @@ public:
     void SetRightFrequency(const float* buffer) { rightFrequency = OrSilence(buffer); }
     // Clamped to 0..6: the index selects from the stage-count table.
     void SetStageMode(int mode);
+    // The wet proportion is used within -1..2 (0 dry, 1 wet), whatever the buffer holds.
     void SetMix(const float* buffer) { mix = OrSilence(buffer); }
     void SetLeftModulationSource(const float* buffer) { primaryLeft = OrSilence(buffer); }
     void SetRightModulationSource(const float* buffer) { primaryRight = OrSilence(buffer); }
