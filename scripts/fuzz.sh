@@ -31,9 +31,9 @@ for target in "${targets[@]}"; do
         failed+=("$target")
         continue
     fi
-    # libFuzzer's closing lines: executions, coverage (cov, ft) and the time taken.
-    grep -E '^#[0-9]+ +DONE|^Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb' \
-        "$log" >&2 || true
+    # libFuzzer's last status line (executions, coverage as cov and ft) and its closing lines.
+    grep -E '^#[0-9]+ .*cov: ' "$log" | tail -n 1 >&2 || true
+    grep -E '^Done [0-9]+ runs|stat::peak_rss_mb' "$log" >&2 || true
 done
 
 if [ ${#failed[@]} -ne 0 ]; then
