@@ -21,11 +21,16 @@ constexpr const char* kStageModeTexts[Phaser::kStageModeCount] = {"4",  "6",  "8
 constexpr float kDenormalGuard = 1e-25f;
 constexpr float kMaxFeedback = 0.95f;
 constexpr float kMaxFrequency = 10000.0f;
-// The wet proportion used: a full range beyond either end of 0..1, so stored values somewhat
-// outside it still blend as the formula says, while input and cascade output are never weighted
-// by more than 3 in total (a huge stored mix would otherwise amplify without bound).
-constexpr float kMinMix = -1.0f;
-constexpr float kMaxMix = 2.0f;
+// The wet proportion used: stored values outside 0..1 are kept by the parameter, but the phaser
+// blends within 0 (dry) to 1 (wet). Then for input within +-1 the output stays below the
+// cascade's worst-case gain (about 95 with 16 stages and feedback 0.95); a huge stored mix would
+// otherwise amplify without bound.
+constexpr float kMinMix = 0.0f;
+constexpr float kMaxMix = 1.0f;
+// Sweep depth used, in octaves per unit of source: the range of Pow2's exponent. A deeper sweep
+// (only from stored values far above 1) just jumps between the extremes of that range, from
+// 0 Hz to beyond half the sample rate and back, and each jump pumps the feedback loop further up.
+constexpr float kMaxDepth = 30.0f;
 
 int ClampStageMode(int mode)
 {
@@ -58,7 +63,13 @@ inline float Cascade(float* states, int stageCount, float a, float x)
 
 inline float LimitMix(float m)
 {
-    return m >= kMinMix ? std::min(m, kMaxMix) : kMinMix; // NaN gives the lower limit
+    return m >= kMinMix ? std::min(m, kMaxMix) : kMinMix; // NaN gives dry
+}
+
+// NaN stays NaN (Pow2 then gives 1: no sweep).
+inline float LimitDepth(float d)
+{
+    return std::fabs(d) > kMaxDepth ? std::copysign(kMaxDepth, d) : d;
 }
 
 // A non-finite host sample would poison the states until the next reset.
@@ -174,8 +185,10 @@ void Phaser::Process(const float* inL, const float* inR, float* outL, float* out
     for (int i = 0; i < count; ++i)
     {
         // Sweep exponents in octaves.
-        const float eL = depth1[i] * primaryLeft[i] + secondaryLeft[i] * depth2[i];
-        const float eR = depth1[i] * primaryRight[i] + secondaryRight[i] * depth2[i];
+        const float d1 = LimitDepth(depth1[i]);
+        const float d2 = LimitDepth(depth2[i]);
+        const float eL = d1 * primaryLeft[i] + secondaryLeft[i] * d2;
+        const float eR = d1 * primaryRight[i] + secondaryRight[i] * d2;
         const float aL = AllPassCoefficient(Pow2(eL) * leftFrequency[i] * k);
         const float aR = AllPassCoefficient(Pow2(eR) * rightFrequency[i] * k);
 

@@ -106,6 +106,26 @@ TEST(PluginExtremeInput, HugeParameterValuesKeepOutputFiniteAndBounded)
     }
 }
 
+TEST(PluginExtremeInput, FastDeepSweepWithFeedbackStaysBounded)
+{
+    // Stored values far above 1: the oscillator at 20 v^2 Hz (a thousand times the audio
+    // range), or locked to an absurd tempo, and a sweep of 100 octaves, with feedback. The
+    // cascade used to run away to infinity within a second.
+    for (bool sync : {false, true})
+    {
+        Rig rig;
+        rig.host.time.tempo = 1e9;
+        rig.Set(0, 1000.0f);            // LFO frequency
+        rig.Set(2, sync ? 1.0f : 0.0f); // sync
+        rig.Set(3, 0.0f);               // 1/32
+        rig.Set(kFeedbackIndex, 1.0f);  // 0.95
+        rig.Set(kDepthIndex, 10.0f);    // 100 octaves
+        rig.Set(10, 1.0f);              // 16 stages
+        rig.Set(kMixIndex, 1.0f);
+        EXPECT_LT(rig.Run(200), 100.0f) << (sync ? "synchronised" : "free");
+    }
+}
+
 TEST(PluginExtremeInput, ChunkWithHugeValuesKeepsOutputFiniteAndBounded)
 {
     Rig rig;
