@@ -25,15 +25,15 @@ for target in "${targets[@]}"; do
     cp fuzz/corpus/"$target"/* "$corpus"/
     log="$work/$target.log"
     echo "== $target: ${seconds} s" >&2
-    if ! build/fuzz/fuzz/"$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
+    if ! build/fuzz/fuzz/"$target" -max_total_time="$seconds" -max_len=4096 -timeout=30 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$artifacts/$target-" "$corpus" >"$log" 2>&1; then
         tail -n 60 "$log" >&2
         failed+=("$target")
         continue
     fi
     # libFuzzer's last status line (executions, coverage as cov and ft) and its closing lines.
-    grep -E '^#[0-9]+ .*cov: ' "$log" | tail -n 1 >&2 || true
-    grep -E '^Done [0-9]+ runs|stat::peak_rss_mb' "$log" >&2 || true
+    grep -aE '^#[0-9]+ .*cov: ' "$log" | tail -n 1 >&2 || true
+    grep -aE '^Done [0-9]+ runs|stat::peak_rss_mb' "$log" >&2 || true
 done
 
 if [ ${#failed[@]} -ne 0 ]; then

@@ -2,6 +2,7 @@
 // finite size, chunks holding such values. Output stays finite and bounded for input within +-1.
 #include "support/PluginHost.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -63,6 +64,60 @@ struct Rig
 };
 
 } // namespace
+
+TEST(PluginExtremeInput, EntryRefusesAHostWithoutCallbackOrVersion)
+{
+    PluginHost host;
+    ASSERT_TRUE(host.Loaded());
+    EXPECT_EQ(host.Create(0), nullptr) << "host version 0";
+    using Entry = AEffect* (*)(audioMasterCallback);
+    void* module = dlopen(TestSupport::ModulePath(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr);
+    auto entry = reinterpret_cast<Entry>(dlsym(module, "VSTPluginMain"));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry(nullptr), nullptr) << "no callback";
+    dlclose(module);
+}
+
+TEST(PluginExtremeInput, ProcessingWithoutChannelsOrSamplesLeavesEverythingAlone)
+{
+    Rig rig;
+    std::vector<float> out(kBlock, 7.0f);
+    float* missingInput[2] = {rig.inL.data(), nullptr};
+    float* outputs[2] = {out.data(), out.data()};
+    rig.host.effect->processReplacing(rig.host.effect, missingInput, outputs, kBlock);
+    EXPECT_EQ(out, std::vector<float>(kBlock, 7.0f)) << "an input channel is missing";
+    float* inputs[2] = {rig.inL.data(), rig.inR.data()};
+    float* missingOutput[2] = {nullptr, out.data()};
+    rig.host.effect->processReplacing(rig.host.effect, inputs, missingOutput, kBlock);
+    EXPECT_EQ(out, std::vector<float>(kBlock, 7.0f)) << "an output channel is missing";
+    rig.host.effect->processReplacing(rig.host.effect, nullptr, outputs, kBlock);
+    rig.host.effect->processReplacing(rig.host.effect, inputs, nullptr, kBlock);
+    for (int frames : {0, -1, -100000})
+        rig.host.effect->processReplacing(rig.host.effect, inputs, outputs, frames);
+    EXPECT_EQ(out, std::vector<float>(kBlock, 7.0f)) << "no samples to process";
+    EXPECT_LT(rig.Run(4), 100.0f) << "and processing goes on as before";
+}
+
+TEST(PluginExtremeInput, MoreEventsThanTheQueueHoldsAreDroppedNotStored)
+{
+    // The queue holds 4096 events; the rest of a flood is dropped, and nothing allocates.
+    auto render = [](int controllers)
+    {
+        Rig rig;
+        rig.Set(kSourceIndex, 2.0f / 3.0f); // "MW"
+        rig.Set(kDepthIndex, 1.0f);
+        rig.Set(kMixIndex, 1.0f);
+        for (int i = 0; i < controllers; ++i)
+            rig.host.AddMidi(0, 0xB0, 2, 0);
+        rig.host.AddMidi(0, 0xB0, 1, 127); // the wheel, last in the list
+        rig.Run(8);
+        return rig.recorded;
+    };
+    const auto unmoved = render(5000);
+    EXPECT_EQ(unmoved, render(5000 + 1)) << "past the capacity the wheel never arrives";
+    EXPECT_NE(render(4095), unmoved) << "within the capacity it does";
+}
 
 TEST(PluginExtremeInput, EveryEntryOfALongEventListIsDelivered)
 {
