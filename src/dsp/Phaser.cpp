@@ -31,6 +31,8 @@ constexpr float kMaxMix = 1.0f;
 // (only from stored values far above 1) just jumps between the extremes of that range, from
 // 0 Hz to beyond half the sample rate and back, and each jump pumps the feedback loop further up.
 constexpr float kMaxDepth = 30.0f;
+// Far beyond any cascade output for real input (the worst-case gain is about 95).
+constexpr float kRunaway = 1e6f;
 
 int ClampStageMode(int mode)
 {
@@ -70,6 +72,16 @@ inline float LimitMix(float m)
 inline float LimitDepth(float d)
 {
     return std::fabs(d) > kMaxDepth ? std::copysign(kMaxDepth, d) : d;
+}
+
+// A channel whose cascade runs away (left possible only for sweeps far beyond their ranges at
+// sample rates below about 8000 Hz) starts again from silence instead of reaching infinity.
+inline void Contain(float* states, float& last)
+{
+    if (std::fabs(last) < kRunaway)
+        return;
+    std::fill(states, states + Phaser::kMaxStages, 0.0f);
+    last = 0.0f;
 }
 
 // A non-finite host sample would poison the states until the next reset.
@@ -198,6 +210,8 @@ void Phaser::Process(const float* inL, const float* inR, float* outL, float* out
         // Feedback is taken before the mix, so mix 0 still runs the cascade.
         lastL = Cascade(leftStates, stages, aL, dryL + fb * lastL);
         lastR = Cascade(rightStates, stages, aR, dryR + fb * lastR);
+        Contain(leftStates, lastL);
+        Contain(rightStates, lastR);
 
         const float m = LimitMix(mix[i]);
         outL[i] = (1.0f - m) * dryL + m * lastL;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <memory>
@@ -63,8 +64,14 @@ struct Rig
     std::mt19937 rng{3};
     long position = 0;
 
-    explicit Rig(float depthValue) : depth(kLength, depthValue), source(kLength), in(kLength)
+    float rate, sweepHz;
+
+    explicit Rig(float depthValue, float sampleRate = 44100.0f, float sourceHz = 2.0f)
+        : depth(kLength, depthValue), source(kLength), in(kLength), rate(sampleRate),
+          sweepHz(sourceHz)
     {
+        provider.sampleRate = rate;
+        phaser.OnSampleRateChanged(rate);
         phaser.SetEnabled(true);
         phaser.SetFeedback(0.95f);
         phaser.SetModulationDepth1(depth.data());
@@ -82,7 +89,7 @@ struct Rig
         {
             const auto k = static_cast<std::size_t>(i);
             source[k] =
-                std::sin(2.0f * 3.14159265f * 2.0f * static_cast<float>(position + i) / 44100.0f);
+                std::sin(2.0f * 3.14159265f * sweepHz * static_cast<float>(position + i) / rate);
             in[k] = noise(rng);
         }
         position += kLength;
@@ -143,6 +150,26 @@ TEST(PhaserDepthLimit, HugeDepthWithFeedbackStaysBounded)
         for (float x : out)
             ASSERT_LT(std::fabs(x), 100.0f) << "block " << block;
     }
+}
+
+TEST(PhaserRunaway, ChannelThatRunsAwayStartsAgainFromSilence)
+{
+    // At 6000 Hz a 20 Hz sweep of 30 octaves around 100 Hz with feedback grows without bound
+    // (the oscillator always allows 20 Hz, whatever the sample rate).
+    Rig rig(30.0f, 6000.0f, 20.0f);
+    std::fill(rig.frequency.begin(), rig.frequency.end(), 100.0f);
+    float peak = 0.0f;
+    for (int block = 0; block < 40; ++block)
+    {
+        for (float x : rig.Run())
+        {
+            ASSERT_TRUE(std::isfinite(x)) << "block " << block;
+            peak = std::max(peak, std::fabs(x));
+        }
+    }
+    EXPECT_LT(peak, 2e6f);
+    for (int stage = 0; stage < Phaser::kMaxStages; ++stage)
+        EXPECT_LT(std::fabs(rig.phaser.GetLeftState(stage)), 1e7f);
 }
 
 TEST(SmootherExtremes, GlideAcrossTheWholeFloatRangeStaysFinite)
