@@ -23,6 +23,19 @@ constexpr const char* kStageModeTexts[Phaser::kStageModeCount] = {"4",  "6",  "8
 constexpr float kDenormalGuard = 1e-25f;
 constexpr float kMaxFeedback = 0.95f;
 constexpr float kMaxFrequency = 10000.0f;
+// Far beyond any cascade output for real input (the worst-case gain is about 95 with 16 stages
+// and feedback 0.95).
+constexpr float kRunaway = 1e6f;
+
+// A channel whose cascade ran away (possible only for sweeps far beyond their ranges) starts
+// again from silence instead of reaching infinity.
+void ContainRunaway(float* states, float& last)
+{
+    if (std::fabs(last) < kRunaway)
+        return;
+    std::fill(states, states + Phaser::kMaxStages, 0.0f);
+    last = 0.0f;
+}
 
 int ClampStageMode(int mode)
 {
@@ -204,6 +217,7 @@ void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, i
     const Float4 guard = Float4::Broadcast(kDenormalGuard);
     const Float4 fb = Float4::Broadcast(feedback);
     const Float4 one = Float4::Broadcast(1.0f);
+    const Float4 zero = Float4::Broadcast(0.0f);
     const Float4 k = Float4::Broadcast(1.0f / halfSampleRate);
     const SweepInputs left{depth1, primaryLeft, depth2, secondaryLeft, leftFrequency};
     const SweepInputs right{depth1, primaryRight, depth2, secondaryRight, rightFrequency};
@@ -227,8 +241,9 @@ void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, i
             x = y;
         }
         last = x;
-        // Feedback is taken before the mix, so mix 0 still runs the cascade.
-        const Float4 m = Float4::Broadcast(level[i]);
+        // Feedback is taken before the mix, so mix 0 still runs the cascade. Stored mixes
+        // outside 0..1 (or NaN) are used within 0 (dry) to 1 (wet): a huge one would amplify.
+        const Float4 m = Min(Max(Float4::Broadcast(level[i]), zero), one);
         ((one - m) * dry + m * x).StorePair(outL + i, outR + i);
     };
     // Coefficients of the group from sample i: fewer than four samples at the slice's end.
@@ -281,6 +296,8 @@ void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, i
     for (int j = 0; j < Stages; ++j)
         s[j].StorePair(&leftStates[j], &rightStates[j]);
     last.StorePair(&lastLeft, &lastRight);
+    ContainRunaway(leftStates, lastLeft);
+    ContainRunaway(rightStates, lastRight);
     caller = oscillator;
 }
 

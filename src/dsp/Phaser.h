@@ -63,12 +63,14 @@ public:
     void SetEnabled(bool on) { enabled = on; }
     // Kept within -0.95 to 0.95; non-finite levels are ignored.
     void SetFeedback(float level);
+    // Depths are used within -30..30 octaves, whatever the buffers hold.
     void SetModulationDepth1(const float* buffer) { depth1 = OrSilence(buffer); }
     void SetModulationDepth2(const float* buffer) { depth2 = OrSilence(buffer); }
     void SetLeftFrequency(const float* buffer) { leftFrequency = OrSilence(buffer); }
     void SetRightFrequency(const float* buffer) { rightFrequency = OrSilence(buffer); }
     // Clamped to 0..6: the index selects from the stage-count table.
     void SetStageMode(int mode);
+    // The wet proportion is used within 0 (dry) to 1 (wet), whatever the buffer holds.
     void SetMix(const float* buffer) { mix = OrSilence(buffer); }
     void SetLeftModulationSource(const float* buffer) { primaryLeft = OrSilence(buffer); }
     void SetRightModulationSource(const float* buffer) { primaryRight = OrSilence(buffer); }

@@ -9,7 +9,18 @@ namespace Kestrune::Parameters
 namespace
 {
 constexpr float kOvershoot = 0.0001f;
+
+// (aim - value) x coefficient; in double when the float difference would overflow (a glide
+// across most of the float range), so the glide never turns infinite and then NaN.
+inline float Step(float aim, float value, float coefficient)
+{
+    const float step = (aim - value) * coefficient;
+    if (std::isfinite(step))
+        return step;
+    return static_cast<float>((static_cast<double>(aim) - static_cast<double>(value)) *
+                              static_cast<double>(coefficient));
 }
+} // namespace
 
 Smoother::Smoother(IServiceProvider* serviceProvider) : provider(serviceProvider)
 {
@@ -96,7 +107,7 @@ void Smoother::Smooth(std::int32_t sampleCount)
     {
         for (; i < n && value < target; ++i)
         {
-            value += (aim - value) * coefficient;
+            value += Step(aim, value, coefficient);
             output[i] = std::min(value, target);
         }
     }
@@ -104,7 +115,7 @@ void Smoother::Smooth(std::int32_t sampleCount)
     {
         for (; i < n && value > target; ++i)
         {
-            value += (aim - value) * coefficient;
+            value += Step(aim, value, coefficient);
             output[i] = std::max(value, target);
         }
     }

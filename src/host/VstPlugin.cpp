@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <mutex>
 
@@ -75,9 +76,13 @@ VstInt32 VstPlugin::processEvents(VstEvents* events)
 {
     if (events == nullptr)
         return 0;
+    // The list declares two entries but holds numEvents: index it through a pointer to its
+    // first entry, not the declared array.
+    VstEvent* const* entries = reinterpret_cast<VstEvent* const*>(
+        reinterpret_cast<const char*>(events) + offsetof(VstEvents, events));
     for (VstInt32 i = 0; i < events->numEvents; ++i)
     {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = entries[i];
         if (event == nullptr || event->type != kVstMidiType)
             continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);

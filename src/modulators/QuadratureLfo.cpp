@@ -31,7 +31,8 @@ void QuadratureLfo::ComputeIncrement()
     const float rate = provider->GetSampleRate();
     if (!std::isfinite(rate) || !(rate > 0.0f))
         return;
-    const float step = (frequency * kTwoPi) / rate;
+    const float limit = std::max(kAlwaysAllowedFrequency, rate / kMinSamplesPerCycle);
+    const float step = (std::clamp(frequency, -limit, limit) * kTwoPi) / rate;
     increment = std::clamp(step, -kMaxIncrement, kMaxIncrement);
 }
 

@@ -20,11 +20,18 @@ public:
     // Limit of the phase increment in radians per sample (about a sixth of the sample rate):
     // the recurrence turns unstable towards 2, and no sweep rate comes near it.
     static constexpr float kMaxIncrement = 1.0f;
+    // The fastest sweep: one cycle per 882 samples (50 Hz at 44100 Hz), but never below the
+    // free-running maximum of 20 Hz. Faster sweeps (only from stored values far above 1 or
+    // absurd tempos) move the phaser's all-pass coefficients at audio rate, and with feedback
+    // and a deep sweep the cascade then pumps itself up without bound.
+    static constexpr float kMinSamplesPerCycle = 882.0f;
+    static constexpr float kAlwaysAllowedFrequency = 20.0f; // Hz
 
     explicit QuadratureLfo(IServiceProvider* serviceProvider);
     ~QuadratureLfo() override;
 
-    // Running frequency in Hz; non-finite values are ignored.
+    // Running frequency in Hz, swept at most at the fastest sweep rate; non-finite values are
+    // ignored.
     void ApplyFrequency(float hz) override;
     // Phase in cycles; non-finite values are ignored.
     void SetPhase(float cycles) override;
