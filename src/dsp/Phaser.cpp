@@ -218,6 +218,8 @@ void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, i
     const Float4 fb = Float4::Broadcast(feedback);
     const Float4 one = Float4::Broadcast(1.0f);
     const Float4 zero = Float4::Broadcast(0.0f);
+    const Float4 sign = Float4::Broadcast(-0.0f);
+    const Float4 runaway = Float4::Broadcast(kRunaway);
     const Float4 k = Float4::Broadcast(1.0f / halfSampleRate);
     const SweepInputs left{depth1, primaryLeft, depth2, secondaryLeft, leftFrequency};
     const SweepInputs right{depth1, primaryRight, depth2, secondaryRight, rightFrequency};
@@ -240,6 +242,12 @@ void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, i
             s[j] = (x + a * y) + guard;
             x = y;
         }
+        // A channel whose cascade ran away (possible only for sweeps far beyond their ranges)
+        // starts again from silence instead of reaching infinity; NaN counts as run away.
+        const Float4 keep = Less(AndNot(sign, x), runaway);
+        for (int j = 0; j < Stages; ++j)
+            s[j] = And(s[j], keep);
+        x = And(x, keep);
         last = x;
         // Feedback is taken before the mix, so mix 0 still runs the cascade. Stored mixes
         // outside 0..1 (or NaN) are used within 0 (dry) to 1 (wet): a huge one would amplify.

@@ -43,6 +43,12 @@ using Simd::Float4;
 inline Float4 SignedPower(Float4 depth1, Float4 source1, Float4 depth2, Float4 source2)
 {
     const Float4 sign = Float4::Broadcast(-0.0f);
+    // Depths are used within 30 octaves, whatever the buffers hold (NaN stays NaN: the second
+    // operand wins in Min and Max). A deeper sweep would only jump between the range's extremes.
+    const Float4 limit = Float4::Broadcast(30.0f);
+    const Float4 negativeLimit = Float4::Broadcast(-30.0f);
+    depth1 = Max(negativeLimit, Min(limit, depth1));
+    depth2 = Max(negativeLimit, Min(limit, depth2));
     const Float4 e = depth1 * source1 + source2 * depth2;
     // A NaN exponent becomes 0 (Max answers its second operand); |e| is limited to 30 so the
     // power of two stays exact.
