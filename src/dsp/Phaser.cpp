@@ -242,17 +242,21 @@ void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, i
             s[j] = (x + a * y) + guard;
             x = y;
         }
-        // A channel whose cascade ran away (possible only for sweeps far beyond their ranges)
-        // starts again from silence instead of reaching infinity; NaN counts as run away.
-        const Float4 keep = Less(AndNot(sign, x), runaway);
-        for (int j = 0; j < Stages; ++j)
-            s[j] = And(s[j], keep);
-        x = And(x, keep);
         last = x;
         // Feedback is taken before the mix, so mix 0 still runs the cascade. Stored mixes
         // outside 0..1 (or NaN) are used within 0 (dry) to 1 (wet): a huge one would amplify.
         const Float4 m = Min(Max(Float4::Broadcast(level[i]), zero), one);
         ((one - m) * dry + m * x).StorePair(outL + i, outR + i);
+    };
+    // A channel whose cascade ran away (possible only for sweeps far beyond their ranges) starts
+    // again from silence instead of reaching infinity; NaN counts as run away. Checked once per
+    // group of four, off the cascade's chain.
+    auto contain = [&]()
+    {
+        const Float4 keep = Less(AndNot(sign, last), runaway);
+        for (int j = 0; j < Stages; ++j)
+            s[j] = And(s[j], keep);
+        last = And(last, keep);
     };
     // Coefficients of the group from sample i: fewer than four samples at the slice's end.
     auto sweep = [&](int i, GroupCoefficients& group)
@@ -287,6 +291,7 @@ void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, i
         sweep(i + 4, groups[((i >> 2) + 1) & 1]);
         for (int j = 0; j < 4; ++j)
             sample(i + j, now.Pair(j));
+        contain();
     }
     made = std::min(count, i + kOscillatorLead);
     // The last groups: the oscillator completes the slice, the last group may be short.
@@ -299,6 +304,7 @@ void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, i
             sweep(i + 4, groups[((i >> 2) + 1) & 1]);
         for (int j = 0; j < std::min(4, count - i); ++j)
             sample(i + j, now.Pair(j));
+        contain();
     }
 
     for (int j = 0; j < Stages; ++j)
