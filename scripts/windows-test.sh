@@ -16,6 +16,25 @@ export WINEPREFIX=$build/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Waits (at most 100 s) for the test host's "editor panel at X,Y" line, then saves the screen
+# area of the 391 x 348 panel to $3 while the host holds the editor open.
+panel_shot() {
+    local log=$1 pid=$2 out=$3 position="" x y
+    for _ in $(seq 400); do
+        position=$(tr -d '\r' <"$log" |
+            sed -n 's/^editor panel at \([0-9]*\),\([0-9]*\)$/\1 \2/p')
+        [ -n "$position" ] && break
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.25
+    done
+    [ -n "$position" ] || return 1
+    read -r x y <<<"$position"
+    sleep 1
+    mkdir -p "$(dirname "$out")"
+    timeout 30 import -window root -crop "391x348+$x+$y" +repage "$out" &&
+        echo "screenshot: $out (panel at $x,$y)"
+}
+
 # Inside the Xvfb session: prefix, unit tests, test host. Every Wine call is bounded.
 if [ "${1:-}" = "--in-xvfb" ]; then
     start=$((-${2:-0})) # seconds the outer run had taken when it started this one
@@ -29,8 +48,15 @@ if [ "${1:-}" = "--in-xvfb" ]; then
     status=0
     step "Unit tests (corvane_tests.exe)"
     timeout 300 wine "$build/tests/corvane_tests.exe" --gtest_brief=1 || status=1
-    step "Test host (WinHost.exe)"
-    (cd "$build" && timeout 120 wine WinHost.exe CorvanePhaser.dll scenario-windows.f32) || status=1
+    step "Test host (WinHost.exe), holding the editor open 5 s for a screenshot"
+    rm -f "$build/winhost.log" "$root/docs/panel-windows.png"
+    (cd "$build" && timeout 120 wine WinHost.exe CorvanePhaser.dll scenario-windows.f32 5000) \
+        >"$build/winhost.log" 2>&1 &
+    host=$!
+    panel_shot "$build/winhost.log" "$host" "$root/docs/panel-windows.png" ||
+        echo "windows-test: warning: no screenshot of the editor panel" >&2
+    wait "$host" || status=1
+    tr -d '\r' <"$build/winhost.log"
     timeout 60 wineserver -w
     exit $status
 fi

@@ -178,8 +178,8 @@ ScenarioHost::~ScenarioHost()
         Dispatch(effClose);
 }
 
-VstIntPtr VSTCALLBACK ScenarioHost::Callback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr,
-                                             void*, float)
+VstIntPtr VSTCALLBACK ScenarioHost::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                             VstIntPtr, void*, float opt)
 {
     ScenarioHost* host = effect != nullptr && effect->user != nullptr
                              ? static_cast<ScenarioHost*>(effect->user)
@@ -194,6 +194,8 @@ VstIntPtr VSTCALLBACK ScenarioHost::Callback(AEffect* effect, VstInt32 opcode, V
         return reinterpret_cast<VstIntPtr>(&host->time);
     case audioMasterAutomate:
         ++host->automations;
+        host->lastAutomatedIndex = index;
+        host->lastAutomatedValue = opt;
         return 0;
     default:
         return 0;

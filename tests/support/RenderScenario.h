@@ -62,6 +62,8 @@ public:
     AEffect* effect = nullptr;
     VstTimeInfo time{};
     int automations = 0;
+    VstInt32 lastAutomatedIndex = -1; // of the latest audioMasterAutomate
+    float lastAutomatedValue = 0.0f;
 
 private:
     static VstIntPtr VSTCALLBACK Callback(AEffect* effect, VstInt32 opcode, VstInt32 index,

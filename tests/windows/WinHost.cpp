@@ -3,15 +3,20 @@
 // restores program and bank chunks into further instances, and writes the render as raw
 // little-endian floats for comparison with the Linux build.
 //
-//   WinHost.exe PLUGIN.dll OUTPUT.f32
+//   WinHost.exe PLUGIN.dll OUTPUT.f32 [HOLD_MS]
+//
+// Then opens the editor and drives its controls (WinEditorChecks.cpp); HOLD_MS keeps the panel on
+// screen that long afterwards for a screenshot.
 //
 // Prints one line per failed check and ends with "N passed, N failed"; exits 0 only when every
 // check passed.
+#include "WinEditorChecks.h"
 #include "support/RenderScenario.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace
@@ -26,38 +31,16 @@ EntryPoint FindEntry(HMODULE module, const char* name)
     return reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-// Runs only on a build whose record has effFlagsHasEditor. The editor's checks go here: open it
-// into a top-level window of this host's own, drive the real controls (keyboard input to the
-// sliders and lists, BM_CLICK on the check boxes), open and close the About box and read the
-// status bar's text, checking the model after each step.
-void CheckEditor(EntryPoint entry, CheckLog& log)
-{
-    ScenarioHost host(entry);
-    if (!log.Check(host.effect != nullptr, "record for the editor checks"))
-        return;
-    if ((host.effect->flags & effFlagsHasEditor) == 0)
-    {
-        log.Note("editor checks skipped: the build has no editor");
-        return;
-    }
-    host.Open();
-    ERect* rect = nullptr;
-    const bool hasRect = host.Dispatch(effEditGetRect, 0, 0, &rect) == 1 && rect != nullptr;
-    if (log.Check(hasRect && rect->right > rect->left && rect->bottom > rect->top,
-                  "effEditGetRect answers a rectangle"))
-        log.Note("editor rectangle " + std::to_string(rect->right - rect->left) + " x " +
-                 std::to_string(rect->bottom - rect->top));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
+    if (argc != 3 && argc != 4)
     {
-        std::fprintf(stderr, "usage: WinHost PLUGIN.dll OUTPUT.f32\n");
+        std::fprintf(stderr, "usage: WinHost PLUGIN.dll OUTPUT.f32 [HOLD_MS]\n");
         return 2;
     }
+    const int holdMs = argc == 4 ? std::atoi(argv[3]) : 0;
     CheckLog log;
     HMODULE module = LoadLibraryA(argv[1]);
     if (log.Check(module != nullptr, std::string("LoadLibraryA ") + argv[1]))
@@ -70,7 +53,7 @@ int main(int argc, char** argv)
         log.Check(output.size() == 2u * TestSupport::kScenarioFrames, "whole render");
         log.Check(TestSupport::WriteRawFloats(argv[2], output), std::string("write ") + argv[2]);
         if (vstPluginMain != nullptr)
-            CheckEditor(vstPluginMain, log);
+            TestSupport::CheckEditor(vstPluginMain, log, holdMs);
         log.Check(FreeLibrary(module) != 0, "FreeLibrary");
     }
     std::printf("%s\n", log.Summary().c_str());
