@@ -71,7 +71,7 @@ TEST(PluginExtremeInput, EntryRefusesAHostWithoutCallbackOrVersion)
     ASSERT_TRUE(host.Loaded());
     EXPECT_EQ(host.Create(0), nullptr) << "host version 0";
     using Entry = AEffect* (*)(audioMasterCallback);
-    void* module = dlopen(TestSupport::ModulePath(), RTLD_NOW | RTLD_LOCAL);
+    void* module = dlopen(TestSupport::ModulePath(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     ASSERT_NE(module, nullptr);
     auto entry = reinterpret_cast<Entry>(dlsym(module, "VSTPluginMain"));
     ASSERT_NE(entry, nullptr);

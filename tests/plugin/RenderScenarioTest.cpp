@@ -19,7 +19,9 @@ namespace
 
 struct Module
 {
-    explicit Module(const char* path) : handle(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {}
+    explicit Module(const char* path) : handle(dlopen(path, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE))
+    {
+    }
     ~Module()
     {
         if (handle != nullptr)

@@ -23,7 +23,7 @@ ModuleHost::~ModuleHost()
 
 bool ModuleHost::Load(const char* modulePath, float sampleRate, int blockSize)
 {
-    module = dlopen(modulePath, RTLD_NOW | RTLD_LOCAL);
+    module = dlopen(modulePath, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (module == nullptr)
     {
         std::fprintf(stderr, "cannot load %s: %s\n", modulePath, dlerror());
