@@ -68,16 +68,16 @@ void PrintListing(PluginHost& host)
 std::vector<TimedMidi> ResolveEvents(const Options& options, const AudioBuffer& input)
 {
     std::vector<TimedMidi> events;
-    for (const MidiEventSpec& spec : options.events)
+    for (const MidiEventSpec& given : options.events)
     {
         TimedMidi event;
-        event.frame = spec.time.ToFrame(input.sampleRate);
+        event.frame = given.time.ToFrame(input.sampleRate);
         if (event.frame >= static_cast<std::int64_t>(input.Frames()))
-            throw RenderError(spec.text + " lies beyond the end of the audio (" +
+            throw RenderError(given.text + " lies beyond the end of the audio (" +
                               std::to_string(input.Frames()) + " samples)");
-        event.bytes[0] = spec.status;
-        event.bytes[1] = spec.data1;
-        event.bytes[2] = spec.data2;
+        event.bytes[0] = given.status;
+        event.bytes[1] = given.data1;
+        event.bytes[2] = given.data2;
         events.push_back(event);
     }
     return events;
