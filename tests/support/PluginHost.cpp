@@ -1,6 +1,7 @@
 #include "support/PluginHost.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <dlfcn.h>
 
@@ -24,7 +25,8 @@ const char* ModulePath()
 
 PluginHost::PluginHost(const char* modulePath, const char* entry)
 {
-    module = dlopen(modulePath != nullptr ? modulePath : ModulePath(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    module = dlopen(modulePath != nullptr ? modulePath : ModulePath(),
+                    RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (module != nullptr)
         entryPoint = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(module, entry));
     time.sampleRate = 44100.0;
@@ -104,8 +106,12 @@ void PluginHost::Process(float* inL, float* inR, float* outL, float* outR, int f
         eventStorage.assign(sizeof(VstEvents) + count * sizeof(VstEvent*), 0);
         auto* list = reinterpret_cast<VstEvents*>(eventStorage.data());
         list->numEvents = static_cast<VstInt32>(count);
+        // The list declares two entries but holds count: write them through a pointer to the
+        // first, not the declared array.
+        auto** entries =
+            reinterpret_cast<VstEvent**>(eventStorage.data() + offsetof(VstEvents, events));
         for (std::size_t i = 0; i < count; ++i)
-            list->events[i] = reinterpret_cast<VstEvent*>(&pending[i]);
+            entries[i] = reinterpret_cast<VstEvent*>(&pending[i]);
         Dispatch(effProcessEvents, 0, 0, list);
     }
     float* inputs[2] = {inL, inR};
