@@ -51,6 +51,8 @@ CorvanePhaserView::CorvanePhaserView(HINSTANCE instance, HWND parent, Kestrune::
 CorvanePhaserView::~CorvanePhaserView()
 {
     DetachFromModel();
+    if (about != nullptr)
+        DestroyWindow(about);
     statusBar.reset();
     if (dialog != nullptr)
         DestroyWindow(dialog);
@@ -69,9 +71,37 @@ int CorvanePhaserView::OnCommand(int controlId, HWND control, int code)
 {
     if (controlId != IDC_ABOUT)
         return View::OnCommand(controlId, control, code);
+#if defined(_WIN32)
+    // The system's nested loop keeps pumping the host's windows while the box is up.
     auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), dialog, &AboutDialogProc, 0);
+#else
+    // A loop of our own would run inside the host's idle call and freeze the host's interface.
+    OpenAbout();
+#endif
     return 1;
+}
+
+void CorvanePhaserView::OpenAbout()
+{
+    if (about != nullptr)
+        return;
+    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+    about = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), dialog, &AboutDialogProc,
+                               reinterpret_cast<LPARAM>(this));
+    if (about == nullptr)
+        return;
+    EnableWindow(dialog, FALSE);
+    ShowWindow(about, SW_SHOWNORMAL);
+    SetFocus(GetDlgItem(about, IDOK));
+}
+
+void CorvanePhaserView::CloseAbout()
+{
+    EnableWindow(dialog, TRUE);
+    DestroyWindow(about);
+    about = nullptr;
+    SetFocus(GetDlgItem(dialog, IDC_ABOUT));
 }
 
 int CorvanePhaserView::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -84,12 +114,22 @@ int CorvanePhaserView::OnMessage(HWND window, UINT message, WPARAM wParam, LPARA
     return View::OnMessage(window, message, wParam, lParam);
 }
 
-INT_PTR CorvanePhaserView::AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CorvanePhaserView::AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_INITDIALOG)
+    {
+        // The view that opened the box without a loop of its own; null under DialogBoxParamA.
+        SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
+        return TRUE;
+    }
     // Only OK (or Enter, which presses it) closes the box.
     if (message == WM_COMMAND && LOWORD(wParam) == IDOK)
     {
-        EndDialog(window, 1);
+        if (auto* view =
+                reinterpret_cast<CorvanePhaserView*>(GetWindowLongPtrA(window, GWLP_USERDATA)))
+            view->CloseAbout();
+        else
+            EndDialog(window, 1);
         return TRUE;
     }
     return FALSE;

@@ -22,9 +22,16 @@ public:
 
     static INT_PTR AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // [ui] Where the window system has no nested loop, the About box is a pop-up that later idle
+    // calls run; the panel takes no input while it is up. Null when closed.
+    HWND GetAboutBox() const { return about; }
+
 private:
     void FillLists();
+    void OpenAbout();
+    void CloseAbout();
 
     HWND dialog = nullptr;
+    HWND about = nullptr;
     std::unique_ptr<Kestrune::Gui::StatusBar> statusBar;
 };

@@ -25,6 +25,9 @@ public:
 
     bool open(void* parent) override
     {
+        // A child panel needs a parent; one the host cannot show is not an open editor.
+        if (parent == nullptr)
+            return false;
         if (view != nullptr)
             close();
         systemWindow = parent;
@@ -50,9 +53,12 @@ public:
     {
         if (view == nullptr)
             return;
+        // Where Win32 is absent the host's idle call is the editor's message loop. The user's
+        // input goes first: the values the view posts are read after it, so a click and a host
+        // change in the same interval leave the control showing what the model holds.
+        Platform::PumpInput();
         view->Idle();
-        // Where Win32 is absent the host's idle call is the editor's message loop.
-        Platform::PumpMessages();
+        Platform::DispatchPosted();
     }
 
     View* GetView() { return view; }

@@ -27,18 +27,24 @@ void StatusBar::OnParameterChanged(int index)
 {
     if (Platform::CurrentThreadId() == uiThread)
     {
+        // Later than anything in flight (notifications come one at a time, under the model's
+        // lock): the message still on its way must not bring an older change back.
+        int pending = pendingIndex.load();
+        while (pending >= 0 && !pendingIndex.compare_exchange_weak(pending, kInFlight))
+        {
+        }
         ShowParameter(index);
         return;
     }
     // A refused post clears the slot, so the next change tries again.
-    if (pendingIndex.exchange(index) < 0 &&
+    if (pendingIndex.exchange(index) == kIdle &&
         !PostMessageA(parent, kShowParameterMessage, static_cast<WPARAM>(index), 0))
-        pendingIndex.store(-1);
+        pendingIndex.store(kIdle);
 }
 
 void StatusBar::ShowPendingParameter()
 {
-    const int index = pendingIndex.exchange(-1);
+    const int index = pendingIndex.exchange(kIdle);
     if (index >= 0)
         ShowParameter(index);
 }

@@ -50,7 +50,9 @@ private:
     Model* model;
     char text[128] = {};
     std::uintptr_t uiThread;
-    std::atomic<int> pendingIndex{-1}; // -1: no message in flight
+    static constexpr int kIdle = -1;     // no message in flight
+    static constexpr int kInFlight = -2; // a message in flight with nothing left to show
+    std::atomic<int> pendingIndex{kIdle};
 };
 
 } // namespace Kestrune::Gui

@@ -26,7 +26,7 @@ unsigned char modifierByte(float opt)
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                    float opt)
 {
-    // Every opcode that reads or writes through ptr answers 0 for a null ptr.
+    // Every opcode whose handler reads or writes through ptr answers 0 for a null ptr.
     char* text = static_cast<char*>(ptr);
     const auto v32 = static_cast<VstInt32>(value);
     switch (opcode)
@@ -106,19 +106,18 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         return dispatchEditorKey(opcode, index, value, opt);
     case effSetEditKnobMode:
         return editor == nullptr ? 0 : asFlag(editor->setKnobMode(v32));
+    // The MIDI program queries answer their defaults without reading ptr; an override that
+    // reads it checks it.
     case effGetMidiProgramName:
-        return ptr == nullptr ? 0 : getMidiProgramName(index, static_cast<MidiProgramName*>(ptr));
+        return getMidiProgramName(index, static_cast<MidiProgramName*>(ptr));
     case effGetCurrentMidiProgram:
-        return ptr == nullptr ? 0
-                              : getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr));
+        return getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr));
     case effGetMidiProgramCategory:
-        return ptr == nullptr
-                   ? 0
-                   : getMidiProgramCategory(index, static_cast<MidiProgramCategory*>(ptr));
+        return getMidiProgramCategory(index, static_cast<MidiProgramCategory*>(ptr));
     case effHasMidiProgramsChanged:
         return asFlag(hasMidiProgramsChanged(index));
     case effGetMidiKeyName:
-        return ptr == nullptr ? 0 : asFlag(getMidiKeyName(index, static_cast<MidiKeyName*>(ptr)));
+        return asFlag(getMidiKeyName(index, static_cast<MidiKeyName*>(ptr)));
     case effBeginSetProgram:
         return asFlag(beginSetProgram());
     case effEndSetProgram:

@@ -38,7 +38,8 @@ VstPlugin::VstPlugin(audioMasterCallback hostCallback, ServiceDispatcher* servic
       inputPointers(static_cast<std::size_t>(pluginModel->GetInputCount()), nullptr),
       outputPointers(static_cast<std::size_t>(pluginModel->GetOutputCount()), nullptr)
 {
-    model->AddObserver(this);
+    // Told outside the model's lock: it calls the host.
+    model->SetOutsideObserver(this);
     setNumInputs(model->GetInputCount());
     setNumOutputs(model->GetOutputCount());
     setUniqueID(uniqueId);
@@ -94,13 +95,17 @@ VstInt32 VstPlugin::processEvents(VstEvents* events)
 
 void VstPlugin::ReadTimeInfo()
 {
+    // Asked before the lock is taken: a host may lock around this and around setParameter.
     const VstTimeInfo* time = getTimeInfo(kTimeFilter);
     if (time == nullptr)
         return;
-    if (FitsFloat(time->tempo))
-        dispatcher->SetTempo(static_cast<float>(time->tempo));
-    if (FitsFloat(time->ppqPos))
-        dispatcher->SetPpqnPosition(static_cast<float>(time->ppqPos));
+    const double tempo = time->tempo;
+    const double position = time->ppqPos;
+    std::lock_guard<RecursiveLock> guard(model->GetLock());
+    if (FitsFloat(tempo))
+        dispatcher->SetTempo(static_cast<float>(tempo));
+    if (FitsFloat(position))
+        dispatcher->SetPpqnPosition(static_cast<float>(position));
 }
 
 void VstPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
@@ -114,10 +119,7 @@ void VstPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
         if (outputs[i] == nullptr)
             return;
 
-    {
-        std::lock_guard<RecursiveLock> guard(model->GetLock());
-        ReadTimeInfo();
-    }
+    ReadTimeInfo();
     int position = 0;
     while (position < sampleFrames)
     {
@@ -190,10 +192,12 @@ void VstPlugin::setParameter(VstInt32 index, float value)
 {
     if (!IsParameter(index) || !std::isfinite(value))
         return;
-    std::lock_guard<RecursiveLock> guard(model->GetLock());
-    if (value == model->GetParameterValue(index))
-        return;
-    model->SetParameterValue(index, value);
+    {
+        std::lock_guard<RecursiveLock> guard(model->GetLock());
+        if (value == model->GetParameterValue(index))
+            return;
+        model->SetParameterValue(index, value);
+    }
     model->NotifyParameterChanged(index, this);
 }
 
@@ -339,6 +343,7 @@ VstInt32 VstPlugin::getNumMidiInputChannels()
     return 1;
 }
 
+// Reached outside the model's lock (see the constructor).
 void VstPlugin::OnParameterChanged(int index)
 {
     setParameterAutomated(index, model->GetParameterValue(index));

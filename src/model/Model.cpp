@@ -193,17 +193,29 @@ void Model::RemoveObserver(IModelObserver* observer)
     observers.Remove(observer);
 }
 
+void Model::SetOutsideObserver(IModelObserver* observer)
+{
+    Guard guard(lock);
+    outsideObserver = observer;
+}
+
 void Model::NotifyParameterChanged(int index, IModelObserver* source)
 {
     if (index < 0 || index >= GetParameterCount())
         return;
-    Guard guard(lock);
-    observers.ForEach(
-        [index, source](IModelObserver* observer)
-        {
-            if (observer != source)
-                observer->OnParameterChanged(index);
-        });
+    IModelObserver* outside = nullptr;
+    {
+        Guard guard(lock);
+        observers.ForEach(
+            [index, source](IModelObserver* observer)
+            {
+                if (observer != source)
+                    observer->OnParameterChanged(index);
+            });
+        outside = outsideObserver;
+    }
+    if (outside != nullptr && outside != source)
+        outside->OnParameterChanged(index);
 }
 
 void Model::NotifyAllParametersChanged()
@@ -225,7 +237,6 @@ void Model::OnControlChange(std::uint8_t, std::uint8_t controller, std::uint8_t 
     const int index = GetMappedParameter(controller);
     if (index >= GetParameterCount())
         return;
-    Guard guard(lock);
     SetParameterValue(index, static_cast<float>(value) * kControllerScale);
     NotifyParameterChanged(index, nullptr);
 }

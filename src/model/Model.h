@@ -86,7 +86,12 @@ public:
 
     void AddObserver(IModelObserver* observer);
     void RemoveObserver(IModelObserver* observer); // every occurrence
-    // Every observer but source (null leaves nobody out), in attachment order.
+    // The one observer that calls out of the plug-in (the host binding): told of single changes
+    // after the lock is released, on the thread that made the change, so that a host that takes
+    // its own lock there and around its calls into us cannot deadlock. Null removes it.
+    void SetOutsideObserver(IModelObserver* observer);
+    // Every observer but source (null leaves nobody out), in attachment order, then the outside
+    // observer. [any] without the lock held: the outside observer must be called unlocked.
     void NotifyParameterChanged(int index, IModelObserver* source);
     void NotifyAllParametersChanged();
 
@@ -113,6 +118,7 @@ private:
     char product[kProductSize];
     std::int32_t version;
     ObserverList<IModelObserver> observers;
+    IModelObserver* outsideObserver = nullptr;
     std::vector<Parameters::IParameterGroup*> groups; // fixed once construction is over
     Midi::IMessageProvider* messageProvider;
     // Written and copied out only under the lock; every buffer ends with a zero byte.

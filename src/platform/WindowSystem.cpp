@@ -654,7 +654,7 @@ HWND SurfaceAt(int screenX, int screenY, POINT& point)
     return nullptr;
 }
 
-int PumpOnce()
+int PumpInput()
 {
     State& state = TheState();
     int events = CurrentBackend().PumpEvents(WindowSystemInput());
@@ -662,7 +662,11 @@ int PumpOnce()
     {
         events += state.native->PumpEvents(WindowSystemInput());
     }
+    return events;
+}
 
+void DispatchPosted()
+{
     // Only what was queued before this round: a handler that posts again runs next round.
     PostedMessageQueue& queue = PostedMessages();
     std::size_t budget = queue.ApproximateSize();
@@ -676,6 +680,12 @@ int PumpOnce()
     }
     PaintPendingSurfaces();
     ReleaseGraveyard();
+}
+
+int PumpOnce()
+{
+    const int events = PumpInput();
+    DispatchPosted();
     return events;
 }
 

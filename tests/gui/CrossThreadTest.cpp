@@ -14,9 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -332,4 +334,86 @@ TEST(CrossThread, MappedControllerOnTheAudioThreadNeverWaitsForTheUserInterface)
     DestroyWindow(parent);
     Kestrune::Platform::PumpMessages();
     MessageSpy::Clear();
+}
+
+// A change from another thread is still on its way to the status bar when the user makes a later
+// one: the status bar names the user's.
+TEST(CrossThread, StatusBarNamesTheLaterUserChangeOverAnEarlierOneInFlight)
+{
+    TestSupport::EditorHost host;
+    ASSERT_TRUE(host.Ready());
+    ASSERT_EQ(host.Open(), 1);
+    host.Idle();
+    std::thread hostThread([&] { host.Set(6, 0.5f); });
+    hostThread.join();
+    host.Ui().ClickItem(host.Panel(), IDC_ENABLED);
+    host.Idle();
+    EXPECT_EQ(host.StatusText(), "Phaser - Enabled: Off On/Off");
+    host.Set(9, 0.3f); // the slot works on afterwards
+    std::thread later([&] { host.Set(6, 0.25f); });
+    later.join();
+    host.Idle();
+    EXPECT_EQ(host.StatusText().rfind("Phaser - Feedback Level: ", 0), 0u) << host.StatusText();
+}
+
+// A host that takes a lock of its own around its calls into the plug-in and inside the requests
+// it answers deadlocks if the plug-in calls it while holding a lock of ours. Inside every request
+// another thread changes a parameter: it must finish while the request still waits.
+TEST(CrossThread, NoLockOfOursIsHeldWhileTheHostIsCalled)
+{
+    TestSupport::EditorHost host;
+    ASSERT_TRUE(host.Ready());
+    std::vector<VstInt32> answered;
+    std::vector<VstInt32> blocked;
+    std::vector<std::thread> stuck; // joined once the request that blocks them has returned
+    std::atomic<bool> inside{false};
+    float next = 0.1f;
+    host.plugin.onRequest = [&](VstInt32 opcode)
+    {
+        if (inside.exchange(true))
+            return;
+        next = next > 0.5f ? 0.1f : 0.9f;
+        auto finished = std::make_shared<std::atomic<bool>>(false);
+        std::thread other(
+            [&host, finished, value = next]
+            {
+                host.Set(7, value);
+                *finished = true;
+            });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!finished->load() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (finished->load())
+        {
+            other.join();
+        }
+        else
+        {
+            blocked.push_back(opcode);
+            stuck.push_back(std::move(other));
+        }
+        answered.push_back(opcode);
+        inside = false;
+    };
+
+    ASSERT_EQ(host.Open(), 1);
+    host.Idle();
+    std::vector<float> left(256, 0.25f), right(256, -0.25f);
+    host.plugin.AddMidi(16, 0xB0, 1, 90);
+    host.plugin.Process(left.data(), right.data(), left.data(), right.data(), 256);
+    host.Ui().ClickItem(host.Panel(), IDC_ENABLED); // the user's change is automation
+    host.Idle();
+    host.plugin.Dispatch(effSetProgram, 0, 2);
+    host.plugin.Dispatch(effMainsChanged, 0, 0);
+    host.plugin.Dispatch(effMainsChanged, 0, 1);
+    host.Idle();
+    host.plugin.onRequest = nullptr;
+    for (std::thread& thread : stuck)
+        thread.join();
+
+    EXPECT_TRUE(blocked.empty()) << "first request made under our lock: " << blocked.front();
+    const auto made = [&](VstInt32 opcode)
+    { return std::find(answered.begin(), answered.end(), opcode) != answered.end(); };
+    EXPECT_TRUE(made(audioMasterGetTime));
+    EXPECT_TRUE(made(audioMasterAutomate));
 }

@@ -1,3 +1,4 @@
+#include "support/EditorHost.h"
 #include "support/PluginHost.h"
 
 #include <gtest/gtest.h>
@@ -17,4 +18,17 @@ TEST(EditorSmoke, RecordHasAnEditorWithItsRectangle)
     EXPECT_EQ(rect->right, 391);
     host.Dispatch(effEditClose); // closing a closed editor is harmless
     host.Dispatch(effEditIdle);
+}
+
+// A child panel without a parent window would be open where nobody can see it; the host is told
+// so, and a later open with a window works.
+TEST(EditorSmoke, OpenWithoutAParentWindowIsRefused)
+{
+    TestSupport::EditorHost host;
+    ASSERT_TRUE(host.Ready());
+    EXPECT_EQ(host.plugin.Dispatch(effEditOpen, 0, 0, nullptr), 0);
+    host.Idle();
+    EXPECT_EQ(host.Panel(), nullptr);
+    EXPECT_EQ(host.Open(), 1);
+    EXPECT_NE(host.Panel(), nullptr);
 }

@@ -157,6 +157,20 @@ TEST_F(PanelInput, SliderKeysAndChannelClicksAreChangesToo)
     EXPECT_EQ(host.StatusText().rfind("Phaser - Wet/Dry Mix: ", 0), 0u) << host.StatusText();
 }
 
+// A host change and a key press in the same idle interval: the key moves the slider from where
+// it stands, and the control ends up showing what the model holds, not the host's older value.
+TEST_F(PanelInput, InputAndAHostChangeInOneIntervalLeaveTheModelsValueShown)
+{
+    host.Set(11, 0.2f);
+    ui().SetFocus(host.Item(IDC_WET_DRY_MIX));
+    ui().PressKey(VK_LEFT, false); // 50 -> 49, before the panel has seen the host's value
+    host.Idle();
+    EXPECT_FLOAT_EQ(host.Get(11), 0.49f);
+    EXPECT_EQ(host.SliderPosition(IDC_WET_DRY_MIX), 49);
+    host.Idle();
+    EXPECT_EQ(host.SliderPosition(IDC_WET_DRY_MIX), 49);
+}
+
 TEST_F(PanelInput, ChoosingFromThePopUpListSetsSyncResolution)
 {
     ui().ClickItem(panel, IDC_SYNC_RESOLUTION);
@@ -274,15 +288,14 @@ void LookAtTheActiveWindow(void* context)
     char title[64] = {};
     seen->ui->GetWindowTextA(seen->ui->ActiveWindow(), title, sizeof title);
     seen->titles.emplace_back(title);
-    seen->panelEnabled.push_back(seen->ui->IsWindowEnabled(seen->ui->GetParent(seen->panel)) !=
-                                 FALSE);
+    seen->panelEnabled.push_back(seen->ui->IsWindowEnabled(seen->panel) != FALSE);
 }
 } // namespace
 
 TEST_F(PanelInput, AboutBoxClosesWithOkOrEnterButNotEscape)
 {
     AboutSeen seen{&ui(), panel, {}, {}};
-    // The modal loop runs inside the idle call and consumes what is queued after the click.
+    // The box opens on the click and takes the input queued after it; the panel takes none.
     ui().ClickItem(panel, IDC_ABOUT);
     ui().QueueCall(&LookAtTheActiveWindow, &seen);
     ui().PressKey(VK_ESCAPE, false);

@@ -130,16 +130,22 @@ TEST_F(EffectBase, EveryOpcodeAnswersItsDefault)
         {effGetCurrentMidiProgram, -1},
         {effSetTotalSampleToProcess, total},
     };
-    for (VstInt32 opcode = 0; opcode <= 79; ++opcode)
+    // The defaults do not depend on ptr: a null one gets the same answers.
+    for (const bool nullPointer : {false, true})
     {
-        if (opcode == effClose)
-            continue;
-        alignas(8) char buffer[256];
-        std::memset(buffer, 'x', sizeof buffer);
-        const VstIntPtr value = opcode == effSetTotalSampleToProcess ? total : 0;
-        const VstIntPtr answer = Dispatch(record, opcode, 0, value, buffer);
-        const auto found = expected.find(opcode);
-        EXPECT_EQ(answer, found == expected.end() ? 0 : found->second) << "opcode " << opcode;
+        for (VstInt32 opcode = 0; opcode <= 79; ++opcode)
+        {
+            if (opcode == effClose)
+                continue;
+            alignas(8) char buffer[256];
+            std::memset(buffer, 'x', sizeof buffer);
+            const VstIntPtr value = opcode == effSetTotalSampleToProcess ? total : 0;
+            const VstIntPtr answer =
+                Dispatch(record, opcode, 0, value, nullPointer ? nullptr : buffer);
+            const auto found = expected.find(opcode);
+            EXPECT_EQ(answer, found == expected.end() ? 0 : found->second)
+                << "opcode " << opcode << (nullPointer ? " with a null pointer" : "");
+        }
     }
     for (VstInt32 opcode : {9, 28, 80, 81, 100, 4096, -1, std::numeric_limits<VstInt32>::max(),
                             std::numeric_limits<VstInt32>::min()})
@@ -326,13 +332,6 @@ public:
     {
         return touch(p), true;
     }
-    VstInt32 getMidiProgramName(VstInt32, MidiProgramName* p) override { return touch(p), 1; }
-    VstInt32 getCurrentMidiProgram(VstInt32, MidiProgramName* p) override { return touch(p), 1; }
-    VstInt32 getMidiProgramCategory(VstInt32, MidiProgramCategory* c) override
-    {
-        return touch(c), 1;
-    }
-    bool getMidiKeyName(VstInt32, MidiKeyName* k) override { return touch(k), true; }
     bool getSpeakerArrangement(VstSpeakerArrangement** i, VstSpeakerArrangement** o) override
     {
         touch(i);
@@ -372,10 +371,6 @@ TEST_F(EffectBase, NullPointerFromTheHostIsAnsweredWithZero)
         effGetProductString,
         effCanDo,
         effGetParameterProperties,
-        effGetMidiProgramName,
-        effGetCurrentMidiProgram,
-        effGetMidiProgramCategory,
-        effGetMidiKeyName,
         effGetSpeakerArrangement,
         effShellGetNextPlugin,
         effBeginLoadBank,

@@ -164,6 +164,8 @@ VstIntPtr VSTCALLBACK PluginHost::Callback(AEffect* effect, VstInt32 opcode, Vst
 VstIntPtr PluginHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt)
 {
     requests.push_back({opcode, index, value, opt});
+    if (onRequest)
+        onRequest(opcode);
     switch (opcode)
     {
     case audioMasterVersion:

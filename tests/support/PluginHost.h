@@ -5,6 +5,7 @@
 #include "host/vst24.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,8 @@ public:
     std::vector<HostRequest> requests;
     std::vector<std::pair<VstInt32, float>> automation; // index, value of audioMasterAutomate
     VstIntPtr versionAnswer = 2400;
+    // Runs inside every request, before it is answered (a host doing work of its own there).
+    std::function<void(VstInt32 opcode)> onRequest;
 
     int CountRequests(VstInt32 opcode) const;
 
