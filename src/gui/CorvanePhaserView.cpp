@@ -84,7 +84,8 @@ int CorvanePhaserView::OnMessage(HWND window, UINT message, WPARAM wParam, LPARA
     return View::OnMessage(window, message, wParam, lParam);
 }
 
-INT_PTR CorvanePhaserView::AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK CorvanePhaserView::AboutDialogProc(HWND window, UINT message, WPARAM wParam,
+                                                    LPARAM)
 {
     // Only OK (or Enter, which presses it) closes the box.
     if (message == WM_COMMAND && LOWORD(wParam) == IDOK)

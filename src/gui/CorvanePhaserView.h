@@ -20,7 +20,8 @@ public:
 
     Kestrune::Gui::StatusBar* GetStatusBar() { return statusBar.get(); }
 
-    static INT_PTR AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
 
 private:
     void FillLists();
