@@ -11,6 +11,7 @@ root=$PWD
 build=$root/build/windows
 presets=(windows windows32)
 declare -A objdump=([windows]=x86_64-w64-mingw32-objdump [windows32]=i686-w64-mingw32-objdump)
+declare -A format=([windows]="(PE32+)" [windows32]="(PE32)")
 xvfb=(xvfb-run -a -s "-screen 0 1024x768x24")
 
 step() { echo "== $* (at $((SECONDS - ${start:-0})) s)"; }
@@ -101,11 +102,15 @@ if [ ${#missing[@]} -gt 0 ]; then
         "${missing[@]}" >&2
 fi
 
-# Exports exactly VSTPluginMain and main, undecorated (no _VSTPluginMain@4 on 32-bit), and
-# imports system DLLs only.
+# The preset's architecture; exports exactly VSTPluginMain and main, undecorated (no
+# _VSTPluginMain@4 on 32-bit); imports system DLLs only.
 check_module() {
     local preset=$1 dll=$root/build/$1/CorvanePhaser.dll exports imports import
     "${objdump[$preset]}" -p "$dll" >"$dll.objdump"
+    [ "$(awk '$1 == "Magic" {print $3}' "$dll.objdump")" = "${format[$preset]}" ] || {
+        echo "windows-test: $preset CorvanePhaser.dll is not ${format[$preset]}" >&2
+        return 1
+    }
     exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' "$dll.objdump" |
         awk '/\]/ && NR > 1 {print $NF}' | sort | tr '\n' ' ')
     imports=$(awk '/DLL Name:/ {print $3}' "$dll.objdump" | sort -u | tr '\n' ' ')
