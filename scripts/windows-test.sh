@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Builds CorvanePhaser.dll with mingw-w64 (preset windows) and tests it under Wine: the unit
-# tests, the Win32 test host (tests/windows/WinHost.cpp), and a byte-for-byte comparison of the
-# host's render with the Linux build's render of the same scenario. `bash scripts/windows-test.sh`
-# from a fresh Debian 12 machine; exits non-zero when anything fails. The Wine prefix lives in
+# Builds CorvanePhaser.dll with mingw-w64 for 64-bit Windows (preset windows) and for 32-bit
+# Windows (preset windows32) and tests both under Wine: for each, the unit tests, the Win32 test
+# host (tests/windows/WinHost.cpp), and a byte-for-byte comparison of the host's render with the
+# Linux build's render of the same scenario. `bash scripts/windows-test.sh` from a fresh Debian 12
+# machine; exits non-zero when anything fails for either. One Wine prefix serves both; it lives in
 # build/windows/wineprefix only while the script runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=$root/build/windows
+presets=(windows windows32)
+declare -A objdump=([windows]=x86_64-w64-mingw32-objdump [windows32]=i686-w64-mingw32-objdump)
+declare -A format=([windows]="(PE32+)" [windows32]="(PE32)")
 xvfb=(xvfb-run -a -s "-screen 0 1024x768x24")
 
 step() { echo "== $* (at $((SECONDS - ${start:-0})) s)"; }
@@ -46,23 +50,35 @@ if [ "${1:-}" = "--in-xvfb" ]; then
     timeout 60 wine regedit /S "$(winepath -w "$root/tests/windows/wine-settings.reg")"
     timeout 60 wineserver -w
     status=0
-    step "Unit tests (corvane_tests.exe)"
-    timeout 300 wine "$build/tests/corvane_tests.exe" --gtest_brief=1 || status=1
-    step "Test host (WinHost.exe), holding the editor open 5 s for a screenshot"
-    rm -f "$build/winhost.log" "$root/docs/panel-windows.png"
-    (cd "$build" && timeout 120 wine WinHost.exe CorvanePhaser.dll scenario-windows.f32 5000) \
-        >"$build/winhost.log" 2>&1 &
-    host=$!
-    panel_shot "$build/winhost.log" "$host" "$root/docs/panel-windows.png" ||
-        echo "windows-test: warning: no screenshot of the editor panel" >&2
-    wait "$host" || status=1
-    tr -d '\r' <"$build/winhost.log"
-    timeout 60 wineserver -w
+    for preset in "${presets[@]}"; do
+        dir=$root/build/$preset
+        step "Unit tests ($preset: corvane_tests.exe)"
+        timeout 300 wine "$dir/tests/corvane_tests.exe" --gtest_brief=1 || status=1
+        rm -f "$dir/winhost.log"
+        if [ "$preset" = windows ]; then
+            step "Test host ($preset: WinHost.exe), holding the editor open 5 s for a screenshot"
+            rm -f "$root/docs/panel-windows.png"
+            (cd "$dir" && timeout 120 wine WinHost.exe CorvanePhaser.dll scenario-windows.f32 5000) \
+                >"$dir/winhost.log" 2>&1 &
+            host=$!
+            panel_shot "$dir/winhost.log" "$host" "$root/docs/panel-windows.png" ||
+                echo "windows-test: warning: no screenshot of the editor panel" >&2
+            wait "$host" || status=1
+        else
+            step "Test host ($preset: WinHost.exe)"
+            (cd "$dir" && timeout 120 wine WinHost.exe CorvanePhaser.dll scenario-windows.f32) \
+                >"$dir/winhost.log" 2>&1 || status=1
+        fi
+        tr -d '\r' <"$dir/winhost.log"
+        timeout 60 wineserver -w
+    done
     exit $status
 fi
 
 start=$SECONDS
-packages=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth imagemagick googletest)
+# wine32 (Debian's i386 package) runs the 32-bit programs beside wine64's 64-bit ones.
+packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 fonts-wine xvfb xauth
+          imagemagick googletest)
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -78,33 +94,49 @@ bash scripts/setup.sh
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}" >&2
     export DEBIAN_FRONTEND=noninteractive
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $SUDO dpkg --add-architecture i386
+    fi
     $SUDO apt-get update -qq
     $SUDO apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 \
         "${missing[@]}" >&2
 fi
 
-step "Build (windows)"
-cmake --preset windows >/dev/null
-cmake --build --preset windows
-step "Exports and imports of CorvanePhaser.dll"
-x86_64-w64-mingw32-objdump -p "$build/CorvanePhaser.dll" >"$build/CorvanePhaser.objdump"
-exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' "$build/CorvanePhaser.objdump" |
-    awk '/\]/ && NR > 1 {print $NF}' | sort | tr '\n' ' ')
-imports=$(awk '/DLL Name:/ {print $3}' "$build/CorvanePhaser.objdump" | sort -u | tr '\n' ' ')
-echo "exports: $exports"
-echo "imports: $imports"
-[ "$exports" = "VSTPluginMain main " ] || [ "$exports" = "main VSTPluginMain " ] || {
-    echo "windows-test: CorvanePhaser.dll must export VSTPluginMain and main only" >&2
-    exit 1
+# The preset's architecture; exports exactly VSTPluginMain and main, undecorated (no
+# _VSTPluginMain@4 on 32-bit); imports system DLLs only.
+check_module() {
+    local preset=$1 dll=$root/build/$1/CorvanePhaser.dll exports imports import
+    "${objdump[$preset]}" -p "$dll" >"$dll.objdump"
+    [ "$(awk '$1 == "Magic" {print $3}' "$dll.objdump")" = "${format[$preset]}" ] || {
+        echo "windows-test: $preset CorvanePhaser.dll is not ${format[$preset]}" >&2
+        return 1
+    }
+    exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' "$dll.objdump" |
+        awk '/\]/ && NR > 1 {print $NF}' | sort | tr '\n' ' ')
+    imports=$(awk '/DLL Name:/ {print $3}' "$dll.objdump" | sort -u | tr '\n' ' ')
+    echo "$preset exports: $exports"
+    echo "$preset imports: $imports"
+    [ "$exports" = "VSTPluginMain main " ] || [ "$exports" = "main VSTPluginMain " ] || {
+        echo "windows-test: $preset CorvanePhaser.dll must export VSTPluginMain and main only" >&2
+        return 1
+    }
+    for import in $imports; do
+        case "${import^^}" in
+        KERNEL32.DLL | MSVCRT.DLL | USER32.DLL | COMCTL32.DLL | GDI32.DLL) ;;
+        *)
+            echo "windows-test: $preset CorvanePhaser.dll imports $import, not a system DLL" >&2
+            return 1
+            ;;
+        esac
+    done
 }
-for dll in $imports; do
-    case "${dll^^}" in
-    KERNEL32.DLL | MSVCRT.DLL | USER32.DLL | COMCTL32.DLL | GDI32.DLL) ;;
-    *)
-        echo "windows-test: CorvanePhaser.dll imports $dll, not a system DLL" >&2
-        exit 1
-        ;;
-    esac
+
+for preset in "${presets[@]}"; do
+    step "Build ($preset)"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    step "Exports and imports of $preset CorvanePhaser.dll"
+    check_module "$preset"
 done
 
 step "Build (release: the Linux reference)"
@@ -116,27 +148,37 @@ cleanup() {
     rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
-rm -rf "$WINEPREFIX" "$build/scenario-windows.f32" "$build/scenario-linux.f32"
+rm -rf "$WINEPREFIX" "$build/scenario-linux.f32"
+for preset in "${presets[@]}"; do
+    rm -f "$root/build/$preset/scenario-windows.f32"
+done
 status=0
 timeout 600 "${xvfb[@]}" bash "$0" --in-xvfb "$((SECONDS - start))" 2>&1 | tee "$build/wine.log" || status=1
-summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$build/wine.log" | tail -n 1 || true)
 
-step "Linux render and byte-for-byte comparison"
-if [ -f "$build/scenario-windows.f32" ]; then
-    CORVANE_SCENARIO_OUTPUT=$build/scenario-linux.f32 \
-        CORVANE_SCENARIO_REFERENCE=$build/scenario-windows.f32 \
-        timeout 120 build/release/tests/corvane_tests --gtest_filter='RenderScenario.*' \
-        --gtest_brief=1 || status=1
-    if cmp "$build/scenario-linux.f32" "$build/scenario-windows.f32"; then
-        echo "renders identical: $(stat -c %s "$build/scenario-linux.f32") bytes"
+step "Linux render and byte-for-byte comparison with each Windows render"
+CORVANE_SCENARIO_OUTPUT=$build/scenario-linux.f32 \
+    timeout 120 build/release/tests/corvane_tests --gtest_filter='RenderScenario.*' \
+    --gtest_brief=1 || status=1
+for preset in "${presets[@]}"; do
+    render=$root/build/$preset/scenario-windows.f32
+    if [ ! -f "$render" ]; then
+        echo "windows-test: the $preset render is missing" >&2
+        status=1
+    elif cmp "$build/scenario-linux.f32" "$render"; then
+        echo "$preset render identical to Linux: $(stat -c %s "$render") bytes"
     else
+        # The test names the number of differing samples and the largest difference.
+        CORVANE_SCENARIO_REFERENCE=$render timeout 120 build/release/tests/corvane_tests \
+            --gtest_filter='RenderScenario.*' --gtest_brief=1 || true
         status=1
     fi
-else
-    echo "windows-test: the Windows render is missing" >&2
-    status=1
-fi
+done
 
-echo "== Windows test host: ${summary:-no summary line}"
+for preset in "${presets[@]}"; do
+    summary=$(tr -d '\r' <"$root/build/$preset/winhost.log" 2>/dev/null |
+        grep -E '^[0-9]+ passed, [0-9]+ failed' | tail -n 1 || true)
+    echo "== Windows test host ($preset): ${summary:-no summary line}"
+    [ -n "$summary" ] || status=1
+done
 echo "== windows-test: $([ $status -eq 0 ] && echo passed || echo FAILED) in $((SECONDS - start)) s"
 exit $status

@@ -1,12 +1,18 @@
 #pragma once
 
 // Four-lane float vectors for the DSP loops: SSE2 on x86-64 (part of the base instruction set, so
-// the build stays portable), plain lane loops elsewhere. Both give the same bits: every operation
-// is the single IEEE operation per lane, and Min, Max and the comparisons follow the SSE2 rules
-// for NaN (Min and Max answer the second operand, comparisons answer false).
+// the build stays portable) and on 32-bit x86 (which must build with it), plain lane loops
+// elsewhere. Both give the same bits: every operation is the single IEEE operation per lane, and
+// Min, Max and the comparisons follow the SSE2 rules for NaN (Min and Max answer the second
+// operand, comparisons answer false).
 //
 // Masks are lanes with every bit set (true) or clear (false), as the comparisons produce them.
 // Defining CORVANE_SIMD_PORTABLE selects the lane loops on x86 too (to test them).
+
+// x87 arithmetic keeps wider intermediates and would round differently from every other build.
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+#error "32-bit x86 builds need -msse2 -mfpmath=sse (see cmake/mingw-w64-i686.cmake)"
+#endif
 
 #include <bit>
 #include <cstdint>

@@ -114,7 +114,8 @@ int CorvanePhaserView::OnMessage(HWND window, UINT message, WPARAM wParam, LPARA
     return View::OnMessage(window, message, wParam, lParam);
 }
 
-INT_PTR CorvanePhaserView::AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK CorvanePhaserView::AboutDialogProc(HWND window, UINT message, WPARAM wParam,
+                                                    LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
     {

@@ -20,7 +20,8 @@ public:
 
     Kestrune::Gui::StatusBar* GetStatusBar() { return statusBar.get(); }
 
-    static INT_PTR AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
 
     // [ui] Where the window system has no nested loop, the About box is a pop-up that later idle
     // calls run; the panel takes no input while it is up. Null when closed.

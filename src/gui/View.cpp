@@ -260,7 +260,7 @@ void View::SetVerticalSlider(int controlId, float value)
     SendMessageA(control, TBM_SETPOS, TRUE, Round(maximum * (1.0 - static_cast<double>(value))));
 }
 
-INT_PTR View::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK View::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
     {

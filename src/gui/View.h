@@ -79,7 +79,8 @@ public:
     void SetHorizontalSlider(int controlId, float value);
     void SetVerticalSlider(int controlId, float value);
 
-    static INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Handed to Windows: its calling convention, not the compiler's default.
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
     // [ui] A concrete view attaches itself from its own constructor's body and detaches first

@@ -40,11 +40,13 @@ typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 
+// Windows' own calling convention for what it calls back (stdcall on 32-bit); nothing to choose
+// here, but the code names it so the same declarations build for 32-bit Windows.
 #define CALLBACK
 #define WINAPI
 
-typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
-typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
 struct RECT
 {
