@@ -1,6 +1,6 @@
 #include "FuzzHost.h"
 
-#include "host/Assembly.h"
+#include "phaser/Assembly.h"
 
 #include <cmath>
 #include <cstdarg>

@@ -2,7 +2,7 @@
 
 #include "dsp/Simd.h"
 #include "dsp/SweepCoefficients.h"
-#include "parameters/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -94,7 +94,7 @@ float Phaser::FeedbackTransform::Convert(float value)
 
 void Phaser::StageModeDisplay::Format(int mode, char* text, std::size_t size)
 {
-    Parameters::CopyText(text, size, kStageModeTexts[ClampStageMode(mode)]);
+    Base::CopyText(text, size, kStageModeTexts[ClampStageMode(mode)]);
 }
 
 Phaser::Phaser(IServiceProvider* serviceProvider)

@@ -2,7 +2,7 @@
 
 #include "dsp/Buffers.h"
 #include "dsp/CoupledOscillator.h"
-#include "model/ServiceInterfaces.h"
+#include "services/ServiceInterfaces.h"
 
 #include <cstddef>
 

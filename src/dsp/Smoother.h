@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dsp/Buffers.h"
-#include "model/ServiceInterfaces.h"
+#include "services/ServiceInterfaces.h"
 
 #include <atomic>
 #include <cstdint>

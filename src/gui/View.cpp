@@ -1,7 +1,7 @@
 #include "gui/View.h"
 
 #include "model/Model.h"
-#include "parameters/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,7 +32,7 @@ float LParamToFloat(LPARAM lParam)
 
 int Round(double x)
 {
-    return static_cast<int>(Parameters::RoundHalfAway(x));
+    return static_cast<int>(Base::RoundHalfAway(x));
 }
 
 int SignedHighWord(WPARAM wParam)

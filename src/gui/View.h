@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/IModelObserver.h"
-#include "platform/RecursiveLock.h"
+#include "base/RecursiveLock.h"
 #include "platform/Win32.h"
 
 #include <map>

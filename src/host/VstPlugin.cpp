@@ -5,8 +5,8 @@
 #include "dsp/Buffers.h"
 #include "midi/MessageDispatcher.h"
 #include "model/Model.h"
-#include "model/ServiceDispatcher.h"
-#include "parameters/Text.h"
+#include "services/ServiceDispatcher.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -20,7 +20,7 @@ namespace Kestrune::Vst
 
 namespace
 {
-using Parameters::CopyText;
+using Base::CopyText;
 
 constexpr VstInt32 kTimeFilter = kVstTempoValid | kVstPpqPosValid; // 0x600
 

@@ -2,7 +2,7 @@
 
 #include "midi/ControllerObservers.h"
 #include "midi/MessageObservers.h"
-#include "model/ObserverList.h"
+#include "base/ObserverList.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "midi/MessageObservers.h"
-#include "model/ObserverList.h"
+#include "base/ObserverList.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "model/Model.h"
 
-#include "parameters/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,12 +32,12 @@ Model::Model(const char* effectNameText, const char* vendorText, const char* pro
              int vendorVersion, int programs, Midi::IMessageProvider* provider)
     : version(vendorVersion), messageProvider(provider), programCount(std::max(programs, 0))
 {
-    Parameters::CopyText(effectName, kEffectNameSize, effectNameText);
-    Parameters::CopyText(vendor, kVendorSize, vendorText);
-    Parameters::CopyText(product, kProductSize, productText);
+    Base::CopyText(effectName, kEffectNameSize, effectNameText);
+    Base::CopyText(vendor, kVendorSize, vendorText);
+    Base::CopyText(product, kProductSize, productText);
     programNames.resize(static_cast<std::size_t>(programCount));
     for (auto& programName : programNames)
-        Parameters::CopyText(programName.data(), programName.size(), kInitialProgramName);
+        Base::CopyText(programName.data(), programName.size(), kInitialProgramName);
     // Last, so that a failure above leaves nothing registered with the provider.
     if (messageProvider != nullptr)
         messageProvider->AttachControllerObserver(this);
@@ -94,18 +94,18 @@ void Model::SetProgram(int index)
 void Model::CopyProgramName(char* dest, std::size_t size)
 {
     if (!CopyProgramName(GetProgram(), dest, size))
-        Parameters::CopyText(dest, size, "");
+        Base::CopyText(dest, size, "");
 }
 
 bool Model::CopyProgramName(int index, char* dest, std::size_t size)
 {
     if (!IsProgram(index))
     {
-        Parameters::CopyText(dest, size, "");
+        Base::CopyText(dest, size, "");
         return false;
     }
     Guard guard(lock);
-    Parameters::CopyText(dest, size, programNames[static_cast<std::size_t>(index)].data());
+    Base::CopyText(dest, size, programNames[static_cast<std::size_t>(index)].data());
     return true;
 }
 
@@ -118,7 +118,7 @@ void Model::SetProgramName(const char* name)
     if (IsProgram(index))
     {
         auto& buffer = programNames[static_cast<std::size_t>(index)];
-        Parameters::CopyText(buffer.data(), buffer.size(), name);
+        Base::CopyText(buffer.data(), buffer.size(), name);
     }
 }
 

@@ -5,9 +5,9 @@
 #include "model/ChunkWriter.h"
 #include "model/ControllerMapper.h"
 #include "model/IModelObserver.h"
-#include "model/ObserverList.h"
+#include "base/ObserverList.h"
 #include "parameters/IParameterGroup.h"
-#include "platform/RecursiveLock.h"
+#include "base/RecursiveLock.h"
 
 #include <array>
 #include <atomic>

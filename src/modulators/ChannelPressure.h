@@ -2,7 +2,7 @@
 
 #include "dsp/Smoother.h"
 #include "midi/MessageObservers.h"
-#include "model/ServiceInterfaces.h"
+#include "services/ServiceInterfaces.h"
 
 #include <cstdint>
 

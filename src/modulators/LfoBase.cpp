@@ -1,7 +1,7 @@
 #include "modulators/LfoBase.h"
 
 #include "modulators/MidiScale.h"
-#include "parameters/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -28,7 +28,7 @@ float LfoBase::FrequencyTransform::Convert(float value)
 void LfoBase::MidiSourceDisplay::Format(int source, char* text, std::size_t size)
 {
     const int last = static_cast<int>(std::size(kMidiSourceTexts)) - 1;
-    Parameters::CopyText(text, size, kMidiSourceTexts[std::clamp(source, 0, last)]);
+    Base::CopyText(text, size, kMidiSourceTexts[std::clamp(source, 0, last)]);
 }
 
 LfoBase::LfoBase(IServiceProvider* serviceProvider) : provider(serviceProvider)

@@ -2,7 +2,7 @@
 
 #include "midi/ControllerObservers.h"
 #include "midi/MessageObservers.h"
-#include "model/ServiceInterfaces.h"
+#include "services/ServiceInterfaces.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "dsp/Smoother.h"
 #include "midi/ControllerObservers.h"
-#include "model/ServiceInterfaces.h"
+#include "services/ServiceInterfaces.h"
 
 #include <cstdint>
 

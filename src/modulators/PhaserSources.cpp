@@ -5,7 +5,7 @@
 #include "modulators/ChannelPressure.h"
 #include "modulators/ModulationWheel.h"
 #include "modulators/QuadratureLfo.h"
-#include "parameters/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 
@@ -19,7 +19,7 @@ constexpr const char* kSourceTexts[PhaserSources::kSourceCount] = {"None", "LFO"
 
 void PhaserSources::SourceDisplay::Format(int source, char* text, std::size_t size)
 {
-    Parameters::CopyText(text, size, kSourceTexts[std::clamp(source, 0, kSourceCount - 1)]);
+    Base::CopyText(text, size, kSourceTexts[std::clamp(source, 0, kSourceCount - 1)]);
 }
 
 PhaserSources::PhaserSources(Phaser* phaserToDrive, Modulators::QuadratureLfo* oscillator,

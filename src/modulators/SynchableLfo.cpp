@@ -1,6 +1,6 @@
 #include "modulators/SynchableLfo.h"
 
-#include "parameters/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,7 +27,7 @@ int ClampResolution(int index)
 
 void SynchableLfo::SyncResolutionDisplay::Format(int index, char* text, std::size_t size)
 {
-    Parameters::CopyText(text, size, kSyncResolutionTexts[ClampResolution(index)]);
+    Base::CopyText(text, size, kSyncResolutionTexts[ClampResolution(index)]);
 }
 
 float SynchableLfo::QuarterNotesPerCycle(int index)

@@ -2,7 +2,7 @@
 // terminating zero; longer text is cut. Numbers never depend on the process locale.
 #pragma once
 
-#include "parameters/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,9 +16,9 @@ namespace Kestrune::Parameters
 inline void FormatRounded(double x, char* text, std::size_t size)
 {
     if (std::fabs(x) < 1e9)
-        FormatInteger(RoundHalfAway(x), text, size);
+        Base::FormatInteger(Base::RoundHalfAway(x), text, size);
     else
-        FormatFixed(x, 0, text, size);
+        Base::FormatFixed(x, 0, text, size);
 }
 
 // "%.3f": 0.8 -> "0.800"; 2500 -> "2500.00" and 10000 -> "10000.0" once cut to 7 characters.
@@ -26,7 +26,7 @@ struct FloatDisplay
 {
     static void Format(float setting, char* text, std::size_t size)
     {
-        FormatFixed(static_cast<double>(setting), 3, text, size);
+        Base::FormatFixed(static_cast<double>(setting), 3, text, size);
     }
 };
 
@@ -47,11 +47,11 @@ struct DecibelDisplay
     {
         if (setting == 0.0f)
         {
-            CopyText(text, size, "-oo");
+            Base::CopyText(text, size, "-oo");
             return;
         }
         const double magnitude = std::fabs(static_cast<double>(setting));
-        FormatFixed(20.0 * std::log10(magnitude), 2, text, size);
+        Base::FormatFixed(20.0 * std::log10(magnitude), 2, text, size);
     }
 };
 
@@ -69,7 +69,7 @@ struct EnabledDisplay
 {
     static void Format(bool setting, char* text, std::size_t size)
     {
-        CopyText(text, size, setting ? "On" : "Off");
+        Base::CopyText(text, size, setting ? "On" : "Off");
     }
 };
 
@@ -79,7 +79,7 @@ inline void FormatChoice(const char* const (&table)[N], int index, char* text, s
 {
     static_assert(N > 0);
     const int last = static_cast<int>(N) - 1;
-    CopyText(text, size, table[std::clamp(index, 0, last)]);
+    Base::CopyText(text, size, table[std::clamp(index, 0, last)]);
 }
 
 } // namespace Kestrune::Parameters

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "parameters/IParameter.h"
-#include "parameters/Text.h"
+#include "base/Text.h"
 
 #include <atomic>
 #include <cmath>
@@ -27,8 +27,8 @@ public:
     ParameterBase(const char* shortName, const char* name, float defaultValue)
         : defaultNormalised(std::isfinite(defaultValue) ? defaultValue : 0.0f)
     {
-        CopyText(shortNameText, kShortNameSize, shortName);
-        CopyText(nameText, kNameSize, name);
+        Base::CopyText(shortNameText, kShortNameSize, shortName);
+        Base::CopyText(nameText, kNameSize, name);
         for (auto& value : programValues)
             value.store(defaultNormalised, std::memory_order_relaxed);
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dsp/Smoother.h"
-#include "model/ServiceInterfaces.h"
+#include "services/ServiceInterfaces.h"
 #include "parameters/DisplayText.h"
 #include "parameters/ParameterBase.h"
 

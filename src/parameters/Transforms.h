@@ -2,7 +2,7 @@
 // Arithmetic in double; float settings are stored as 32-bit floats.
 #pragma once
 
-#include "parameters/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 
@@ -44,7 +44,7 @@ template <int N> struct SelectionTransform
     {
         const double last = static_cast<double>(N - 1);
         const double x = std::clamp(static_cast<double>(v) * last, 0.0, last);
-        return static_cast<int>(RoundHalfAway(x));
+        return static_cast<int>(Base::RoundHalfAway(x));
     }
 };
 

@@ -1,9 +1,9 @@
 // Changes notified on threads other than the user-interface thread: they only queue and post, so
 // the notifying thread never waits for the user-interface thread, and every window message is
 // handled on the user-interface thread after its next idle call.
-#include "gui/CorvanePhaserEditor.h"
+#include "phaser/CorvanePhaserEditor.h"
 #include "gui/resource.h"
-#include "host/Assembly.h"
+#include "phaser/Assembly.h"
 #include "host/VstPlugin.h"
 #include "model/Model.h"
 #include "platform/CurrentThread.h"

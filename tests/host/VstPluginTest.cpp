@@ -4,7 +4,7 @@
 #include "host/VstPlugin.h"
 #include "host/AEffEditor.h"
 #include "host/RecordingHost.h"
-#include "model/ServiceDispatcher.h"
+#include "services/ServiceDispatcher.h"
 #include "support/TestModel.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // blocks with MIDI events while a control thread changes parameters, programs and chunks.
 // Meant for the thread sanitizer; in other builds it checks that the output stays finite.
 #include "host/VstPlugin.h"
-#include "model/ServiceDispatcher.h"
-#include "parameters/CorvanePhaserModel.h"
+#include "services/ServiceDispatcher.h"
+#include "phaser/CorvanePhaserModel.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // whatever MIDI providers a test installs (null by default).
 #pragma once
 
-#include "model/ServiceInterfaces.h"
+#include "services/ServiceInterfaces.h"
 
 #include <algorithm>
 #include <vector>

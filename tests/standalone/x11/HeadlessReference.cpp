@@ -1,6 +1,6 @@
 #include "HeadlessReference.h"
 
-#include "host/Assembly.h"
+#include "phaser/Assembly.h"
 #include "platform/Headless.h"
 #include "platform/MessagePump.h"
 

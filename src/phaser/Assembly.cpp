@@ -1,9 +1,9 @@
-#include "host/Assembly.h"
+#include "phaser/Assembly.h"
 
-#include "gui/CorvanePhaserEditor.h"
+#include "phaser/CorvanePhaserEditor.h"
 #include "host/VstPlugin.h"
-#include "model/ServiceDispatcher.h"
-#include "parameters/CorvanePhaserModel.h"
+#include "services/ServiceDispatcher.h"
+#include "phaser/CorvanePhaserModel.h"
 
 #include <atomic>
 #include <memory>

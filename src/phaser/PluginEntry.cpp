@@ -1,6 +1,6 @@
 // The module's only exported symbols: VSTPluginMain, also under the older name main, and the
 // platform's load notification that records the module handle.
-#include "host/Assembly.h"
+#include "phaser/Assembly.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -1,4 +1,4 @@
-// Text and rounding helpers shared by the parameter policies. Formatting never depends on the
+// Text and rounding helpers everything shares. Formatting never depends on the
 // process locale: a host running with a comma as decimal separator still shows "2500.00".
 #pragma once
 
@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstring>
 
-namespace Kestrune::Parameters
+namespace Kestrune::Base
 {
 
 // Magnitude plus one half, truncated, sign restored: halves move away from zero.
@@ -51,4 +51,4 @@ inline void FormatInteger(long value, char* text, std::size_t size)
     CopyText(text, size, buffer);
 }
 
-} // namespace Kestrune::Parameters
+} // namespace Kestrune::Base

@@ -5,9 +5,9 @@
 #include "modulators/ModulationWheel.h"
 #include "modulators/PhaserSources.h"
 #include "modulators/QuadratureLfo.h"
-#include "parameters/LfoParameterGroup.h"
-#include "parameters/PhaserParameterGroup.h"
-#include "parameters/SourcesParameterGroup.h"
+#include "phaser/LfoParameterGroup.h"
+#include "phaser/PhaserParameterGroup.h"
+#include "phaser/SourcesParameterGroup.h"
 
 // The plug-in's processing chain: the oscillator, the phaser, the two MIDI modulators and the
 // router that picks the phaser's sweep source. Held by value inside the model.

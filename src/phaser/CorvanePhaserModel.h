@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/Model.h"
-#include "parameters/PhaserEngine.h"
+#include "phaser/PhaserEngine.h"
 
 // The plug-in's model: three parameter groups (LFO, Phaser, Phaser source) giving the 13
 // parameters in flat-index order, and the processing chain they drive.

@@ -1,4 +1,4 @@
-#include "parameters/PhaserEngine.h"
+#include "phaser/PhaserEngine.h"
 
 PhaserEngine::PhaserEngine(LfoGroup& lfoGroup, PhaserGroup& phaserGroup, SourcesGroup& sourcesGroup,
                            Kestrune::IServiceProvider* provider)

@@ -1,4 +1,4 @@
-#include "gui/CorvanePhaserView.h"
+#include "phaser/CorvanePhaserView.h"
 
 #include "gui/resource.h"
 

@@ -2,8 +2,8 @@
 
 #include "midi/ControllerDispatcher.h"
 #include "midi/MessageDispatcher.h"
-#include "model/ObserverList.h"
-#include "model/ServiceInterfaces.h"
+#include "base/ObserverList.h"
+#include "services/ServiceInterfaces.h"
 
 #include <cstdint>
 

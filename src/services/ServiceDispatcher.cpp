@@ -1,4 +1,4 @@
-#include "model/ServiceDispatcher.h"
+#include "services/ServiceDispatcher.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // The plug-in's concrete model: its 13 parameters as the host and the editor see them, and
 // the wiring between parameters, owners and the processing chain.
-#include "parameters/CorvanePhaserModel.h"
-#include "model/ServiceDispatcher.h"
+#include "phaser/CorvanePhaserModel.h"
+#include "services/ServiceDispatcher.h"
 
 #include <gtest/gtest.h>
 

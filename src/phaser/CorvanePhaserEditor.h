@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/CorvanePhaserView.h"
+#include "phaser/CorvanePhaserView.h"
 #include "gui/Editor.h"
 
 // The plug-in's editor: a fixed 391 by 348 pixel panel.

@@ -1,4 +1,4 @@
-#include "parameters/CorvanePhaserModel.h"
+#include "phaser/CorvanePhaserModel.h"
 
 CorvanePhaserModel::CorvanePhaserModel(const char* pluginName, const char* vendorName,
                                        const char* productName, int vendorVersion,
