@@ -1,9 +1,11 @@
 #include "PluginInstance.h"
 
+#include "hostkit/Error.h"
+#include "hostkit/Module.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dlfcn.h>
 #include <link.h>
 #include <random>
 #include <string>
@@ -26,12 +28,14 @@ PluginModule::PluginModule()
     path = "CorvanePhaser.so";
 #endif
     // Never closed: hosts keep a module mapped once they have used it.
-    void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    if (handle != nullptr)
-        entry = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(handle, "VSTPluginMain"));
-    if (entry == nullptr)
+    try
     {
-        std::fprintf(stderr, "cannot load %s: %s\n", path, dlerror());
+        static const HostKit::Module module(path);
+        entry = module.Entry();
+    }
+    catch (const HostKit::Error& error)
+    {
+        std::fprintf(stderr, "%s\n", error.what());
         std::abort();
     }
 }

@@ -13,9 +13,6 @@ namespace Fuzz
 
 namespace
 {
-// The instance under construction: its record is not known until the entry returns.
-FuzzHost* constructing = nullptr;
-
 constexpr int kGuardSamples = 16;
 constexpr float kGuardValue = 12345.0f;
 } // namespace
@@ -29,92 +26,6 @@ void Fail(const char* format, ...)
     std::fputc('\n', stderr);
     va_end(args);
     std::abort();
-}
-
-void EventList::Clear()
-{
-    kinds.clear();
-    midi.clear();
-    sysex.clear();
-    dumps.clear();
-    other.clear();
-}
-
-void EventList::AddMidi(std::int32_t deltaFrames, std::uint8_t status, std::uint8_t data1,
-                        std::uint8_t data2)
-{
-    VstMidiEvent event{};
-    event.type = kVstMidiType;
-    event.byteSize = sizeof(VstMidiEvent);
-    event.deltaFrames = deltaFrames;
-    event.midiData[0] = status;
-    event.midiData[1] = data1;
-    event.midiData[2] = data2;
-    midi.push_back(event);
-    kinds.push_back(Kind::Midi);
-}
-
-void EventList::AddSysex(std::int32_t deltaFrames, std::int32_t dumpBytes)
-{
-    SysexEvent event{};
-    event.type = kVstSysExType;
-    event.byteSize = sizeof(SysexEvent);
-    event.deltaFrames = deltaFrames;
-    event.dumpBytes = dumpBytes;
-    sysex.push_back(event);
-    std::vector<char> dump(static_cast<std::size_t>(std::max(dumpBytes, 2)), 0);
-    dump.front() = static_cast<char>(0xF0);
-    dump.back() = static_cast<char>(0xF7);
-    dumps.push_back(std::move(dump));
-    kinds.push_back(Kind::Sysex);
-}
-
-void EventList::AddNull()
-{
-    kinds.push_back(Kind::Null);
-}
-
-void EventList::AddOther(std::int32_t type, std::int32_t byteSize, std::int32_t deltaFrames)
-{
-    VstEvent event{};
-    event.type = type;
-    event.byteSize = byteSize;
-    event.deltaFrames = deltaFrames;
-    std::memset(event.data, 0x90, sizeof event.data);
-    other.push_back(event);
-    kinds.push_back(Kind::Other);
-}
-
-VstEvents* EventList::Build()
-{
-    const std::size_t count = kinds.size();
-    block.assign(offsetof(VstEvents, events) + std::max<std::size_t>(count, 2) * sizeof(VstEvent*),
-                 0);
-    auto* list = reinterpret_cast<VstEvents*>(block.data());
-    list->numEvents = static_cast<VstInt32>(count);
-    // Two entries are declared; the host's block holds numEvents of them.
-    auto** entries = reinterpret_cast<VstEvent**>(block.data() + offsetof(VstEvents, events));
-    std::size_t m = 0, s = 0, o = 0;
-    for (std::size_t i = 0; i < count; ++i)
-    {
-        switch (kinds[i])
-        {
-        case Kind::Midi:
-            entries[i] = reinterpret_cast<VstEvent*>(&midi[m++]);
-            break;
-        case Kind::Sysex:
-            sysex[s].sysexDump = dumps[s].data();
-            entries[i] = reinterpret_cast<VstEvent*>(&sysex[s++]);
-            break;
-        case Kind::Null:
-            entries[i] = nullptr;
-            break;
-        case Kind::Other:
-            entries[i] = &other[o++];
-            break;
-        }
-    }
-    return list;
 }
 
 void EventList::AddFrom(ByteReader& reader)
@@ -152,9 +63,10 @@ void EventList::WriteMidi(ByteWriter& writer, std::int32_t deltaFrames, std::uin
 }
 
 FuzzHost::FuzzHost()
-    : noiseL(kMaxFrames + kGuardSamples), noiseR(kMaxFrames + kGuardSamples),
-      inL(kMaxFrames + kGuardSamples), inR(kMaxFrames + kGuardSamples),
-      outL(kMaxFrames + kGuardSamples), outR(kMaxFrames + kGuardSamples)
+    : Host(&Kestrune::Vst::CreatePluginRecord), noiseL(kMaxFrames + kGuardSamples),
+      noiseR(kMaxFrames + kGuardSamples), inL(kMaxFrames + kGuardSamples),
+      inR(kMaxFrames + kGuardSamples), outL(kMaxFrames + kGuardSamples),
+      outR(kMaxFrames + kGuardSamples)
 {
     // Noise within +-1, and full scale every 64 samples on the right.
     std::uint32_t seed = 0x12345678u;
@@ -166,42 +78,10 @@ FuzzHost::FuzzHost()
         noiseR[i] = i % 64 == 0 ? 1.0f : -x;
     }
 
-    time.sampleRate = 44100.0;
-    time.tempo = 120.0;
-    time.timeSigNumerator = 4;
-    time.timeSigDenominator = 4;
-    time.flags = kVstTransportPlaying | kVstTempoValid | kVstPpqPosValid;
-
-    constructing = this;
-    effect = Kestrune::Vst::CreatePluginRecord(&FuzzHost::Callback);
-    constructing = nullptr;
-    if (effect == nullptr)
+    logRequests = false;
+    if (Create() == nullptr)
         Fail("the entry point answered no record");
-    effect->user = this;
-    Dispatch(effOpen);
-    Dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
-    Dispatch(effSetBlockSize, 0, 512);
-    Dispatch(effMainsChanged, 0, 1);
-}
-
-FuzzHost::~FuzzHost()
-{
-    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
-}
-
-VstIntPtr FuzzHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
-{
-    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
-}
-
-void FuzzHost::SetParameter(VstInt32 index, float value)
-{
-    effect->setParameter(effect, index, value);
-}
-
-float FuzzHost::GetParameter(VstInt32 index)
-{
-    return effect->getParameter(effect, index);
+    Start(44100.0, 512);
 }
 
 void FuzzHost::SendEvents(EventList& events)
@@ -221,7 +101,7 @@ void FuzzHost::Process(int frames)
 
     float* inputs[2] = {inL.data(), inR.data()};
     float* outputs[2] = {outL.data(), outR.data()};
-    effect->processReplacing(effect, inputs, outputs, frames);
+    Effect()->processReplacing(Effect(), inputs, outputs, frames);
 
     for (std::size_t k = 0; k < used; ++k)
     {
@@ -253,7 +133,7 @@ void FuzzHost::CheckTexts()
 {
     // Fields as hosts pass them: larger than promised, so an overrun shows in the tail.
     char text[64];
-    const VstInt32 count = effect->numParams;
+    const VstInt32 count = Effect()->numParams;
     for (VstInt32 index = -1; index <= count; ++index)
     {
         for (VstInt32 opcode : {effGetParamLabel, effGetParamDisplay, effGetParamName})
@@ -266,30 +146,13 @@ void FuzzHost::CheckTexts()
                 Fail("text of opcode %d, parameter %d, runs past 8 bytes", opcode, index);
         }
     }
-    for (VstInt32 program = -1; program <= effect->numPrograms; ++program)
+    for (VstInt32 program = -1; program <= Effect()->numPrograms; ++program)
     {
         std::memset(text, 'x', sizeof text);
         Dispatch(effGetProgramNameIndexed, program, 0, text);
         if (std::memchr(text, '\0', kVstMaxProgNameLen) == nullptr ||
             text[kVstMaxProgNameLen] != 'x')
             Fail("name of program %d is not held within 24 bytes", program);
-    }
-}
-
-VstIntPtr VSTCALLBACK FuzzHost::Callback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr,
-                                         void*, float)
-{
-    FuzzHost* host = effect != nullptr && effect->user != nullptr
-                         ? static_cast<FuzzHost*>(effect->user)
-                         : constructing;
-    switch (opcode)
-    {
-    case audioMasterVersion:
-        return kVstVersion;
-    case audioMasterGetTime:
-        return host != nullptr && host->provideTime ? reinterpret_cast<VstIntPtr>(&host->time) : 0;
-    default:
-        return 0;
     }
 }
 

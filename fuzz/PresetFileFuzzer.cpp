@@ -1,17 +1,17 @@
 // fuzz_preset_file: corvane-render's .fxp/.fxb reader. Any input is either refused with a
-// RenderError or parsed; what parses must write back into a file that parses to the same
+// HostKit::Error or parsed; what parses must write back into a file that parses to the same
 // preset, and writing that again must give the same bytes.
 #include "FuzzHost.h"
 
-#include "PresetFile.h"
-#include "RenderError.h"
+#include "hostkit/Error.h"
+#include "hostkit/PresetFile.h"
 
 #include <cstring>
 
 namespace
 {
 
-using namespace Kestrune::Render;
+using namespace HostKit;
 
 constexpr std::int32_t kPluginId = FourCC("CPhr");
 
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         preset = ParsePreset({data, size}, kPluginId);
     }
-    catch (const RenderError&)
+    catch (const Error&)
     {
         return 0;
     }
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         reread = ParsePreset(written, kPluginId);
     }
-    catch (const RenderError& error)
+    catch (const Error& error)
     {
         Fuzz::Fail("a written preset file is refused: %s", error.what());
     }

@@ -4,9 +4,7 @@
 // come from corvane-render itself (see README.md).
 #include "FuzzHost.h"
 
-#if CORVANE_FUZZ_PRESET_SEEDS
-#include "PresetFile.h"
-#endif
+#include "hostkit/PresetFile.h"
 
 #include <cmath>
 #include <cstdio>
@@ -333,10 +331,9 @@ void EventSeeds(const fs::path& out)
     }
 }
 
-#if CORVANE_FUZZ_PRESET_SEEDS
 void PresetSeeds(const fs::path& out)
 {
-    using namespace Kestrune::Render;
+    using namespace HostKit;
     const fs::path dir = out / "fuzz_preset_file";
     PresetFile program;
     program.kind = PresetKind::ProgramParams;
@@ -358,7 +355,6 @@ void PresetSeeds(const fs::path& out)
     bank.numPrograms = 3;
     Save(dir, "params.fxb", SerializePreset(bank));
 }
-#endif
 
 } // namespace
 
@@ -373,8 +369,6 @@ int main(int argc, char** argv)
     ChunkSeeds(out);
     DispatcherSeeds(out);
     EventSeeds(out);
-#if CORVANE_FUZZ_PRESET_SEEDS
     PresetSeeds(out);
-#endif
     return 0;
 }

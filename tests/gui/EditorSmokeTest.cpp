@@ -8,7 +8,7 @@ TEST(EditorSmoke, RecordHasAnEditorWithItsRectangle)
 {
     TestSupport::PluginHost host;
     ASSERT_NE(host.Create(), nullptr);
-    EXPECT_EQ(host.effect->flags, 49);
+    EXPECT_EQ(host.Effect()->flags, 49);
     ERect* rect = nullptr;
     ASSERT_EQ(host.Dispatch(effEditGetRect, 0, 0, &rect), 1);
     ASSERT_NE(rect, nullptr);

@@ -23,8 +23,8 @@ TEST(ModuleExports, HeadlessTestModuleIsThePlugInWithItsEditor)
 {
     TestSupport::EditorHost host;
     ASSERT_TRUE(host.Ready());
-    EXPECT_EQ(host.plugin.effect->magic, kEffectMagic);
-    EXPECT_EQ(host.plugin.effect->flags, 49); // editor, replacing, program chunks
-    EXPECT_EQ(host.plugin.effect->numParams, 13);
+    EXPECT_EQ(host.plugin.Effect()->magic, kEffectMagic);
+    EXPECT_EQ(host.plugin.Effect()->flags, 49); // editor, replacing, program chunks
+    EXPECT_EQ(host.plugin.Effect()->numParams, 13);
     EXPECT_EQ(host.plugin.GetString(effGetEffectName, 0), "Corvane Phaser");
 }

@@ -1,8 +1,8 @@
 // The built module under input no host should send: long event lists, parameter values of any
 // finite size, chunks holding such values. Output stays finite and bounded for input within +-1.
+#include "hostkit/Module.h"
 #include "support/PluginHost.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -60,7 +60,7 @@ struct Rig
         return peak;
     }
 
-    void Set(int index, float value) { host.effect->setParameter(host.effect, index, value); }
+    void Set(int index, float value) { host.Effect()->setParameter(host.Effect(), index, value); }
 };
 
 } // namespace
@@ -70,13 +70,8 @@ TEST(PluginExtremeInput, EntryRefusesAHostWithoutCallbackOrVersion)
     PluginHost host;
     ASSERT_TRUE(host.Loaded());
     EXPECT_EQ(host.Create(0), nullptr) << "host version 0";
-    using Entry = AEffect* (*)(audioMasterCallback);
-    void* module = dlopen(TestSupport::ModulePath(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    ASSERT_NE(module, nullptr);
-    auto entry = reinterpret_cast<Entry>(dlsym(module, "VSTPluginMain"));
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry(nullptr), nullptr) << "no callback";
-    dlclose(module);
+    const HostKit::Module module(TestSupport::ModulePath());
+    EXPECT_EQ(module.Entry()(nullptr), nullptr) << "no callback";
 }
 
 TEST(PluginExtremeInput, ProcessingWithoutChannelsOrSamplesLeavesEverythingAlone)
@@ -85,16 +80,16 @@ TEST(PluginExtremeInput, ProcessingWithoutChannelsOrSamplesLeavesEverythingAlone
     std::vector<float> out(kBlock, 7.0f);
     float* missingInput[2] = {rig.inL.data(), nullptr};
     float* outputs[2] = {out.data(), out.data()};
-    rig.host.effect->processReplacing(rig.host.effect, missingInput, outputs, kBlock);
+    rig.host.Effect()->processReplacing(rig.host.Effect(), missingInput, outputs, kBlock);
     EXPECT_EQ(out, std::vector<float>(kBlock, 7.0f)) << "an input channel is missing";
     float* inputs[2] = {rig.inL.data(), rig.inR.data()};
     float* missingOutput[2] = {nullptr, out.data()};
-    rig.host.effect->processReplacing(rig.host.effect, inputs, missingOutput, kBlock);
+    rig.host.Effect()->processReplacing(rig.host.Effect(), inputs, missingOutput, kBlock);
     EXPECT_EQ(out, std::vector<float>(kBlock, 7.0f)) << "an output channel is missing";
-    rig.host.effect->processReplacing(rig.host.effect, nullptr, outputs, kBlock);
-    rig.host.effect->processReplacing(rig.host.effect, inputs, nullptr, kBlock);
+    rig.host.Effect()->processReplacing(rig.host.Effect(), nullptr, outputs, kBlock);
+    rig.host.Effect()->processReplacing(rig.host.Effect(), inputs, nullptr, kBlock);
     for (int frames : {0, -1, -100000})
-        rig.host.effect->processReplacing(rig.host.effect, inputs, outputs, frames);
+        rig.host.Effect()->processReplacing(rig.host.Effect(), inputs, outputs, frames);
     EXPECT_EQ(out, std::vector<float>(kBlock, 7.0f)) << "no samples to process";
     EXPECT_LT(rig.Run(4), 100.0f) << "and processing goes on as before";
 }
@@ -150,10 +145,10 @@ TEST(PluginExtremeInput, HugeParameterValuesKeepOutputFiniteAndBounded)
         rig.Set(kMixIndex, huge);
         EXPECT_LT(rig.Run(20), 100.0f) << "mix " << huge;
         // Every parameter at the extreme, then across the whole range the other way.
-        for (int index = 0; index < rig.host.effect->numParams; ++index)
+        for (int index = 0; index < rig.host.Effect()->numParams; ++index)
             rig.Set(index, huge);
         EXPECT_LT(rig.Run(20), 100.0f) << "all at " << huge;
-        for (int index = 0; index < rig.host.effect->numParams; ++index)
+        for (int index = 0; index < rig.host.Effect()->numParams; ++index)
             rig.Set(index, -huge);
         EXPECT_LT(rig.Run(2), 100.0f) << "all at " << -huge;
         rig.Set(kMixIndex, 0.5f);
@@ -193,7 +188,7 @@ TEST(PluginExtremeInput, ChunkWithHugeValuesKeepsOutputFiniteAndBounded)
     std::memcpy(&chunk[kValues + 4 * kFeedbackIndex], &feedback, 4);
     std::memcpy(&chunk[kValues + 4 * kMixIndex], &mix, 4);
     ASSERT_EQ(rig.host.Dispatch(effSetChunk, 1, size, chunk.data()), 1);
-    EXPECT_EQ(rig.host.effect->getParameter(rig.host.effect, kMixIndex), FLT_MAX)
+    EXPECT_EQ(rig.host.Effect()->getParameter(rig.host.Effect(), kMixIndex), FLT_MAX)
         << "stored unchanged";
     EXPECT_LT(rig.Run(40), 100.0f);
 }

@@ -134,15 +134,15 @@ TEST(ModuleAudio, DisabledPassesAudioAndFreezesTheOscillator)
 
     auto toggled = StartedHost();
     ASSERT_TRUE(toggled);
-    toggled->effect->setParameter(toggled->effect, 6, 0.5f);
+    toggled->Effect()->setParameter(toggled->Effect(), 6, 0.5f);
     const Stereo output =
         RenderBlocks(*toggled, input, block,
                      [&](int b)
                      {
                          if (b == 20)
-                             toggled->effect->setParameter(toggled->effect, 5, 0.0f);
+                             toggled->Effect()->setParameter(toggled->Effect(), 5, 0.0f);
                          if (b == 40)
-                             toggled->effect->setParameter(toggled->effect, 5, 1.0f);
+                             toggled->Effect()->setParameter(toggled->Effect(), 5, 1.0f);
                      });
     EXPECT_FALSE(SameBits(output, input, 0, 20 * block));
     EXPECT_TRUE(SameBits(output, input, 20 * block, 40 * block));
@@ -151,7 +151,7 @@ TEST(ModuleAudio, DisabledPassesAudioAndFreezesTheOscillator)
     // filters take up exactly where they stood.
     auto straight = StartedHost();
     ASSERT_TRUE(straight);
-    straight->effect->setParameter(straight->effect, 6, 0.5f);
+    straight->Effect()->setParameter(straight->Effect(), 6, 0.5f);
     const Stereo skipped =
         Join(Slice(input, 0, 20 * block), Slice(input, 40 * block, input.Frames()));
     const Stereo reference = RenderBlocks(*straight, skipped, block);
@@ -160,7 +160,7 @@ TEST(ModuleAudio, DisabledPassesAudioAndFreezesTheOscillator)
                          Slice(reference, 20 * block, reference.Frames())));
 
     // Disabled and in place: the host's buffers are left as they are.
-    toggled->effect->setParameter(toggled->effect, 5, 0.0f);
+    toggled->Effect()->setParameter(toggled->Effect(), 5, 0.0f);
     std::vector<float> left = input.left, right = input.right;
     toggled->Process(left.data(), right.data(), left.data(), right.data(), 4096);
     EXPECT_TRUE(SameBits(left, input.left));
@@ -178,8 +178,8 @@ TEST(ModuleAudio, AWheelEventMovesThePhaserFromItsSampleOn)
         if (!host)
             return silent;
         // "Modulation Source" MW, full depth; set before resuming so nothing glides.
-        host->effect->setParameter(host->effect, 12, 2.0f / 3.0f);
-        host->effect->setParameter(host->effect, 7, 1.0f);
+        host->Effect()->setParameter(host->Effect(), 12, 2.0f / 3.0f);
+        host->Effect()->setParameter(host->Effect(), 7, 1.0f);
         host->Start();
         return RenderBlocks(*host, input, block,
                             [&](int b)
@@ -209,8 +209,8 @@ TEST(ModuleAudio, TempoSyncRealignsToTheSongPosition)
         if (host.Create() == nullptr)
             return silent;
         host.Start(48000.0f, block);
-        host.effect->setParameter(host.effect, 2, 1.0f); // sync on
-        host.effect->setParameter(host.effect, 3, 0.4f); // "1/4": one cycle per quarter note
+        host.Effect()->setParameter(host.Effect(), 2, 1.0f); // sync on
+        host.Effect()->setParameter(host.Effect(), 3, 0.4f); // "1/4": one cycle per quarter note
         host.time.ppqPos = startPpq;
         return RenderBlocks(host, input, block);
     };
@@ -235,8 +235,8 @@ TEST(ModuleAudio, UnusableHostTimeChangesNothingAudible)
         if (host.Create() == nullptr)
             return silent;
         host.Start();
-        host.effect->setParameter(host.effect, 2, 1.0f);
-        host.effect->setParameter(host.effect, 3, 0.4f);
+        host.Effect()->setParameter(host.Effect(), 2, 1.0f);
+        host.Effect()->setParameter(host.Effect(), 3, 0.4f);
         host.advanceTime = false;
         host.time.tempo = 120.0;
         host.time.ppqPos = 1.5;
@@ -265,9 +265,9 @@ TEST(ModuleAudio, FeedbackBeyondOneIsHeldAtTheMaximum)
         Stereo silent;
         if (!host)
             return silent;
-        host->effect->setParameter(host->effect, 6, feedback);
-        host->effect->setParameter(host->effect, 10, 1.0f); // 16 stages
-        host->effect->setParameter(host->effect, 7, 1.0f);  // a full octave of sweep
+        host->Effect()->setParameter(host->Effect(), 6, feedback);
+        host->Effect()->setParameter(host->Effect(), 10, 1.0f); // 16 stages
+        host->Effect()->setParameter(host->Effect(), 7, 1.0f);  // a full octave of sweep
         return RenderBlocks(*host, input, 512);
     };
     const Stereo beyond = render(5.0f);
@@ -303,7 +303,7 @@ TEST(ModuleAudio, WildAutomationNeverProducesNonFiniteOutput)
                              const double r = next();
                              const float value =
                                  r < 0.15 ? specials[int(r * 33) % 5] : float(next() * 20.0 - 10.0);
-                             host->effect->setParameter(host->effect, index, value);
+                             host->Effect()->setParameter(host->Effect(), index, value);
                          }
                          if (b % 7 == 0)
                              host->AddMidi(b % 128, 0xB0, 1, std::uint8_t(next() * 127));
@@ -313,7 +313,7 @@ TEST(ModuleAudio, WildAutomationNeverProducesNonFiniteOutput)
     EXPECT_TRUE(AllFinite(output));
     for (int i = 0; i < 13; ++i)
     {
-        EXPECT_TRUE(std::isfinite(host->effect->getParameter(host->effect, i))) << i;
+        EXPECT_TRUE(std::isfinite(host->Effect()->getParameter(host->Effect(), i))) << i;
         const std::string text = host->GetString(effGetParamDisplay, i);
         EXPECT_FALSE(text.empty()) << i;
         EXPECT_LE(text.size(), 7u) << i;

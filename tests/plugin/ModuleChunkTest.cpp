@@ -54,7 +54,7 @@ void Customise(PluginHost& host, float shift)
     const std::pair<int, float> settings[] = {{0, 0.4f},  {4, 0.0f},  {6, 0.7f},  {7, 0.6f},
                                               {8, 0.35f}, {9, 0.55f}, {10, 0.5f}, {11, 0.9f}};
     for (const auto& [index, value] : settings)
-        host.effect->setParameter(host.effect, index, value + shift);
+        host.Effect()->setParameter(host.Effect(), index, value + shift);
 }
 
 // Suspend and resume: both instances start over from the same state before rendering.
@@ -69,7 +69,7 @@ std::vector<float> Values(PluginHost& host)
 {
     std::vector<float> values;
     for (int i = 0; i < 13; ++i)
-        values.push_back(host.effect->getParameter(host.effect, i));
+        values.push_back(host.Effect()->getParameter(host.Effect(), i));
     return values;
 }
 
@@ -108,7 +108,7 @@ TEST(ModuleChunks, ABankChunkReproducesEveryProgram)
     SetName(*source, "First");
     source->Dispatch(effSetProgram, 0, 9);
     Customise(*source, 0.05f);
-    source->effect->setParameter(source->effect, 12, 0.0f);
+    source->Effect()->setParameter(source->Effect(), 12, 0.0f);
     SetName(*source, "Nine");
     const Bytes bank = GetChunk(*source, false);
     ASSERT_EQ(bank.size(), kBankChunk);
@@ -200,8 +200,8 @@ TEST(ModuleChunks, FiniteValuesOutsideTheRangeAreTakenOver)
     PutFloat(chunk, kHeader + 24 + 4 * 11, 1.5f);
     PutFloat(chunk, kHeader + 24 + 4 * 6, 3.0f);
     EXPECT_EQ(SetChunk(*target, chunk, true), 1);
-    EXPECT_EQ(target->effect->getParameter(target->effect, 11), 1.5f);
-    EXPECT_EQ(target->effect->getParameter(target->effect, 6), 3.0f);
+    EXPECT_EQ(target->Effect()->getParameter(target->Effect(), 11), 1.5f);
+    EXPECT_EQ(target->Effect()->getParameter(target->Effect(), 6), 3.0f);
     // The feedback setting still stops at its maximum.
     EXPECT_EQ(target->GetString(effGetParamDisplay, 6), "-0.45");
 }

@@ -101,8 +101,8 @@ TEST(Module, MainAndVSTPluginMainGiveRecordsThatBehaveAlike)
     auto modern = CreateHost("VSTPluginMain");
     auto legacy = CreateHost("main");
     ASSERT_TRUE(modern && legacy);
-    EXPECT_NE(modern->effect, legacy->effect);
-    EXPECT_EQ(RecordFields(*modern->effect), RecordFields(*legacy->effect));
+    EXPECT_NE(modern->Effect(), legacy->Effect());
+    EXPECT_EQ(RecordFields(*modern->Effect()), RecordFields(*legacy->Effect()));
     EXPECT_EQ(modern->requests.size(), legacy->requests.size());
     for (VstInt32 opcode : {effGetEffectName, effGetVendorString, effGetProductString})
         EXPECT_EQ(modern->GetString(opcode, 0), legacy->GetString(opcode, 0));
@@ -114,8 +114,8 @@ TEST(Module, MainAndVSTPluginMainGiveRecordsThatBehaveAlike)
     for (PluginHost* host : {modern.get(), legacy.get()})
     {
         host->Start();
-        host->effect->setParameter(host->effect, 6, 0.7f);
-        host->effect->setParameter(host->effect, 10, 0.5f);
+        host->Effect()->setParameter(host->Effect(), 6, 0.7f);
+        host->Effect()->setParameter(host->Effect(), 10, 0.5f);
         host->AddMidi(40, 0xB0, 1, 100);
     }
     const Stereo a = RenderBlocks(*modern, input, 512);
@@ -212,9 +212,9 @@ TEST(Module, DisplayTextsAtTheEdges)
         {10, 0.25f, "8"},     {2, 0.5f, "On"},       {2, 0.49f, "Off"},      {5, 0.0f, "Off"}};
     for (const Case& c : cases)
     {
-        host->effect->setParameter(host->effect, c.index, c.value);
+        host->Effect()->setParameter(host->Effect(), c.index, c.value);
         EXPECT_EQ(Display(*host, c.index), c.text) << c.index << " at " << c.value;
-        EXPECT_EQ(host->effect->getParameter(host->effect, c.index), c.value);
+        EXPECT_EQ(host->Effect()->getParameter(host->Effect(), c.index), c.value);
     }
     // Host changes are not echoed back as automation.
     EXPECT_EQ(host->CountRequests(audioMasterAutomate), 0);
@@ -250,9 +250,9 @@ TEST(Module, NumberTextsIgnoreACommaLocale)
         ASSERT_TRUE(host);
         EXPECT_EQ(Display(*host, 8), "2500.00");
         EXPECT_EQ(Display(*host, 0), "0.800");
-        host->effect->setParameter(host->effect, 6, 0.5f);
+        host->Effect()->setParameter(host->Effect(), 6, 0.5f);
         EXPECT_EQ(Display(*host, 6), "-6.47");
-        host->effect->setParameter(host->effect, 9, 0.3f);
+        host->Effect()->setParameter(host->Effect(), 9, 0.3f);
         EXPECT_EQ(Display(*host, 9), "900.000");
     }
     std::locale::global(globalBefore);
@@ -264,10 +264,10 @@ TEST(Module, InstancesAreIndependent)
     auto first = StartedHost();
     auto second = StartedHost();
     ASSERT_TRUE(first && second);
-    first->effect->setParameter(first->effect, 6, 0.8f);
+    first->Effect()->setParameter(first->Effect(), 6, 0.8f);
     char name[] = "Mine";
     first->Dispatch(effSetProgramName, 0, 0, name);
-    EXPECT_EQ(second->effect->getParameter(second->effect, 6), 0.0f);
+    EXPECT_EQ(second->Effect()->getParameter(second->Effect(), 6), 0.0f);
     EXPECT_EQ(second->GetString(effGetProgramName, 0), "Blank");
     EXPECT_EQ(first->GetString(effGetProgramName, 0), "Mine");
 }

@@ -82,7 +82,7 @@ Deviation Compare(const Stereo& input, const Scenario& scenario, Stereo* moduleO
             {
                 if (change.block == block)
                 {
-                    host->effect->setParameter(host->effect, change.index, change.value);
+                    host->Effect()->setParameter(host->Effect(), change.index, change.value);
                     model.SetParameter(change.index, change.value);
                 }
             }

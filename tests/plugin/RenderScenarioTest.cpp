@@ -3,6 +3,7 @@
 // raw little-endian floats) and CORVANE_SCENARIO_REFERENCE (the Windows build's render, which
 // must be the same bits).
 #include "support/RenderScenario.h"
+#include "hostkit/Module.h"
 
 #include <gtest/gtest.h>
 
@@ -10,30 +11,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <dlfcn.h>
 #include <fstream>
 #include <iterator>
 
 namespace
 {
-
-struct Module
-{
-    explicit Module(const char* path) : handle(dlopen(path, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE))
-    {
-    }
-    ~Module()
-    {
-        if (handle != nullptr)
-            dlclose(handle);
-    }
-    TestSupport::EntryPoint Entry(const char* name) const
-    {
-        return handle != nullptr ? reinterpret_cast<TestSupport::EntryPoint>(dlsym(handle, name))
-                                 : nullptr;
-    }
-    void* handle;
-};
 
 std::vector<float> ReadRawFloats(const char* path)
 {
@@ -71,11 +53,10 @@ void ExpectSameBits(const std::vector<float>& output, const std::vector<float>& 
 
 TEST(RenderScenario, RendersAndRestoresChunksBitForBit)
 {
-    Module module(CORVANE_MODULE_PATH);
-    ASSERT_NE(module.handle, nullptr) << dlerror();
+    const HostKit::Module module(CORVANE_MODULE_PATH);
     TestSupport::CheckLog log;
-    const std::vector<float> output =
-        TestSupport::RunScenario(module.Entry("VSTPluginMain"), module.Entry("main"), log);
+    const std::vector<float> output = TestSupport::RunScenario(
+        module.Entry(), reinterpret_cast<HostKit::EntryPoint>(module.Symbol("main")), log);
     EXPECT_EQ(log.Failed(), 0) << log.Summary();
     EXPECT_GT(log.Passed(), 30);
     ASSERT_EQ(output.size(), 2u * TestSupport::kScenarioFrames);

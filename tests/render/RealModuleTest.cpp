@@ -81,7 +81,7 @@ Audio DriveDirectly(const Audio& input, const std::vector<std::pair<int, float>>
     host.Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
     host.Dispatch(effSetBlockSize, 0, transport.blockSize);
     for (const auto& [index, value] : parameters)
-        host.effect->setParameter(host.effect, index, value);
+        host.Effect()->setParameter(host.Effect(), index, value);
     host.Dispatch(effMainsChanged, 0, 1);
 
     host.advanceTime = false;

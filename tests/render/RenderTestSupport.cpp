@@ -1,6 +1,5 @@
 #include "render/RenderTestSupport.h"
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sndfile.h>
 #include <spawn.h>
@@ -29,30 +28,6 @@ std::string ReadText(const std::string& path)
 }
 
 // Time info of the direct host: tempo 120 from song position 0, playing.
-double gSampleRate = 44100.0;
-std::int64_t gPosition = 0;
-VstTimeInfo gTime{};
-
-VstIntPtr VSTCALLBACK DirectCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    switch (opcode)
-    {
-    case audioMasterVersion:
-        return 2400;
-    case audioMasterWantMidi:
-        return 1;
-    case audioMasterGetTime:
-        gTime = {};
-        gTime.samplePos = static_cast<double>(gPosition);
-        gTime.sampleRate = gSampleRate;
-        gTime.tempo = 120.0;
-        gTime.ppqPos = static_cast<double>(gPosition) / gSampleRate * 2.0;
-        gTime.flags = kVstTransportPlaying | kVstTempoValid | kVstPpqPosValid;
-        return reinterpret_cast<VstIntPtr>(&gTime);
-    default:
-        return 0;
-    }
-}
 
 } // namespace
 
@@ -186,54 +161,15 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
               static_cast<std::streamsize>(bytes.size()));
 }
 
-DirectHost::DirectHost(const std::string& modulePath)
+DirectHost::DirectHost(const std::string& modulePath) : DirectModule(modulePath), Host(module)
 {
-    library = dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    if (library == nullptr)
-        throw std::runtime_error("cannot load " + modulePath);
-    using Entry = AEffect* (*)(audioMasterCallback);
-    auto entry = reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain"));
-    effect = entry != nullptr ? entry(DirectCallback) : nullptr;
-    if (effect == nullptr)
-        throw std::runtime_error("no plug-in in " + modulePath);
-}
-
-DirectHost::~DirectHost()
-{
-    if (effect != nullptr)
-    {
-        Dispatch(effMainsChanged, 0, 0);
-        Dispatch(effClose);
-    }
-    if (library != nullptr)
-        dlclose(library);
-}
-
-VstIntPtr DirectHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                               float opt)
-{
-    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
-}
-
-std::vector<std::uint8_t> DirectHost::Chunk(bool program)
-{
-    void* data = nullptr;
-    const VstIntPtr size = Dispatch(effGetChunk, program ? 1 : 0, 0, &data);
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    return {bytes, bytes + size};
-}
-
-void DirectHost::Start(double sampleRate, int blockSize)
-{
-    gSampleRate = sampleRate;
-    Dispatch(effOpen);
-    Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
-    Dispatch(effSetBlockSize, 0, blockSize);
+    advanceTime = false;
+    CreateOrThrow(modulePath);
 }
 
 Audio DirectHost::Process(const Audio& input, int blockSize, std::vector<Midi> events)
 {
-    Dispatch(effMainsChanged, 0, 1);
+    Resume();
     const std::size_t frames = input.Frames();
     std::vector<float> left = input.channels[0];
     std::vector<float> right = input.channels.back();
@@ -244,37 +180,16 @@ Audio DirectHost::Process(const Audio& input, int blockSize, std::vector<Midi> e
     for (std::size_t position = 0; position < frames; position += std::size_t(blockSize))
     {
         const auto count = std::min<std::size_t>(std::size_t(blockSize), frames - position);
-        std::vector<VstMidiEvent> midi;
-        while (next < events.size() &&
-               events[next].frame < static_cast<std::int64_t>(position + count))
-        {
-            VstMidiEvent event{};
-            event.type = kVstMidiType;
-            event.byteSize = sizeof event;
-            event.deltaFrames = static_cast<VstInt32>(events[next].frame - std::int64_t(position));
-            event.midiData[0] = events[next].status;
-            event.midiData[1] = events[next].data1;
-            event.midiData[2] = events[next].data2;
-            midi.push_back(event);
-            ++next;
-        }
-        if (!midi.empty())
-        {
-            struct
-            {
-                VstInt32 numEvents;
-                VstIntPtr reserved;
-                VstEvent* events[16];
-            } list{static_cast<VstInt32>(midi.size()), 0, {}};
-            for (std::size_t i = 0; i < midi.size(); ++i)
-                list.events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
-            Dispatch(effProcessEvents, 0, 0, &list);
-        }
-        gPosition = static_cast<std::int64_t>(position);
+        for (; next < events.size() &&
+               events[next].frame < static_cast<std::int64_t>(position + count);
+             ++next)
+            AddMidi(static_cast<int>(events[next].frame - std::int64_t(position)),
+                    events[next].status, events[next].data1, events[next].data2);
+        SetTimeAt(static_cast<std::int64_t>(position), 120.0, 0.0);
         float* inputs[] = {left.data() + position, right.data() + position};
         float* outputs[] = {output.channels[0].data() + position,
                             output.channels[1].data() + position};
-        effect->processReplacing(effect, inputs, outputs, static_cast<VstInt32>(count));
+        Host::Process(inputs, outputs, static_cast<int>(count));
     }
     return output;
 }

@@ -2,6 +2,8 @@
 // a plug-in module directly (an independent host) to get reference output.
 #pragma once
 
+#include "hostkit/Host.h"
+
 #include "host/vst24.h"
 
 #include <cstdint>
@@ -61,28 +63,25 @@ struct Midi
     unsigned char status, data1, data2;
 };
 
-// A minimal in-process host: loads a module, answers time info like a playing transport.
-class DirectHost
+// The host library's host over a module, driven directly: time information like a playing
+// transport at 120 BPM.
+struct DirectModule
+{
+    explicit DirectModule(const std::string& modulePath) : module(modulePath) {}
+    HostKit::Module module;
+};
+
+class DirectHost : private DirectModule, public HostKit::Host
 {
 public:
     explicit DirectHost(const std::string& modulePath);
-    ~DirectHost();
-    DirectHost(const DirectHost&) = delete;
-    DirectHost& operator=(const DirectHost&) = delete;
 
-    VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                       void* ptr = nullptr, float opt = 0.0f);
-    AEffect* Record() { return effect; }
-    void SetParameter(int index, float value) { effect->setParameter(effect, index, value); }
-    std::vector<std::uint8_t> Chunk(bool program);
-
-    // effOpen, rate, block, then resumes; processes the input in blocks with the events.
-    void Start(double sampleRate, int blockSize);
+    AEffect* Record() { return Effect(); }
+    std::vector<std::uint8_t> Chunk(bool program) { return GetChunk(program); }
+    // effOpen, rate, block; processing resumes.
+    void Start(double sampleRate, int blockSize) { Open(sampleRate, blockSize); }
+    // Resumes, then processes the input in blocks with the events.
     Audio Process(const Audio& input, int blockSize, std::vector<Midi> events);
-
-private:
-    void* library = nullptr;
-    AEffect* effect = nullptr;
 };
 
 } // namespace RenderTest

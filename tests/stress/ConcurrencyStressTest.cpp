@@ -7,6 +7,8 @@
 // Each instance comes from its own copy of the test module, so each user-interface thread owns a
 // window system of its own: window functions are called only on that thread, input is queued.
 #include "gui/resource.h"
+#include "hostkit/Error.h"
+#include "hostkit/Module.h"
 #include "support/EditorHost.h"
 
 #include <gtest/gtest.h>
@@ -18,9 +20,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dlfcn.h>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -74,7 +76,7 @@ struct Progress
 struct Instance
 {
     std::string label;
-    void* module = nullptr;
+    std::unique_ptr<HostKit::Module> module;
     const TestSupport::HeadlessDriver* driver = nullptr;
     AEffect* effect = nullptr;
     unsigned seed = 1;
@@ -125,7 +127,7 @@ VstIntPtr VSTCALLBACK StressHostCallback(AEffect* effect, VstInt32 opcode, VstIn
     }
 }
 
-// The test module under its own path: a second dlopen of the same file would share its statics.
+// The test module under its own path: loading the same file again would share its statics.
 std::string ModuleCopy(int number)
 {
     const std::string source = TestSupport::HeadlessTestModulePath();
@@ -145,17 +147,21 @@ bool Load(Instance& instance, int number)
     const std::string path = ModuleCopy(number);
     if (path.empty())
         return false;
-    instance.module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    try
+    {
+        instance.module = std::make_unique<HostKit::Module>(path);
+    }
+    catch (const HostKit::Error&)
+    {
+    }
     if (number != 0)
         std::filesystem::remove(path);
     if (instance.module == nullptr)
         return false;
-    const auto entry = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(
-        dlsym(instance.module, "VSTPluginMain"));
+    const auto entry = instance.module->Entry();
     const auto driverEntry = reinterpret_cast<CorvaneHeadlessDriverFunction>(
-        dlsym(instance.module, "CorvaneHeadlessDriver"));
-    if (entry == nullptr || driverEntry == nullptr ||
-        driverEntry()->version != TestSupport::HeadlessDriver::kVersion)
+        instance.module->Symbol("CorvaneHeadlessDriver"));
+    if (driverEntry == nullptr || driverEntry()->version != TestSupport::HeadlessDriver::kVersion)
         return false;
     instance.driver = driverEntry();
     tCreating = &instance;

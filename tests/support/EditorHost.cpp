@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <dlfcn.h>
 
 namespace TestSupport
 {
@@ -20,8 +19,8 @@ EditorHost::EditorHost() : plugin(HeadlessTestModulePath())
 {
     if (!plugin.Loaded())
         return;
-    const auto entry = reinterpret_cast<CorvaneHeadlessDriverFunction>(
-        dlsym(plugin.ModuleHandle(), "CorvaneHeadlessDriver"));
+    const auto entry =
+        reinterpret_cast<CorvaneHeadlessDriverFunction>(plugin.Symbol("CorvaneHeadlessDriver"));
     if (entry == nullptr || entry()->version != HeadlessDriver::kVersion)
         return;
     driver = entry();

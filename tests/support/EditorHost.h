@@ -32,7 +32,7 @@ public:
     // Loaded, created and a parent window exists.
     bool Ready() const
     {
-        return driver != nullptr && plugin.effect != nullptr && parent != nullptr;
+        return driver != nullptr && plugin.Effect() != nullptr && parent != nullptr;
     }
 
     // effEditOpen with the parent window; answers the dispatcher's result.
@@ -49,8 +49,11 @@ public:
     std::string StatusText() const;
     std::string WindowText(HWND window) const;
 
-    float Get(int index) { return plugin.effect->getParameter(plugin.effect, index); }
-    void Set(int index, float value) { plugin.effect->setParameter(plugin.effect, index, value); }
+    float Get(int index) { return plugin.Effect()->getParameter(plugin.Effect(), index); }
+    void Set(int index, float value)
+    {
+        plugin.Effect()->setParameter(plugin.Effect(), index, value);
+    }
     // audioMasterAutomate requests for one parameter, in order.
     std::vector<float> Automation(int index) const;
 

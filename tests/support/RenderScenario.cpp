@@ -71,12 +71,6 @@ bool SameBits(const std::vector<float>& a, const std::vector<float>& b)
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
-ScenarioHost*& Constructing()
-{
-    static thread_local ScenarioHost* host = nullptr;
-    return host;
-}
-
 void CheckRecord(const AEffect* effect, CheckLog& log)
 {
     log.Check(effect->magic == kEffectMagic, "magic is 'VstP'");
@@ -125,8 +119,8 @@ void CheckDisplays(ScenarioHost& host, CheckLog& log)
 std::vector<float> Settings(ScenarioHost& host)
 {
     std::vector<float> values;
-    for (VstInt32 i = 0; i < host.effect->numParams; ++i)
-        values.push_back(host.effect->getParameter(host.effect, i));
+    for (VstInt32 i = 0; i < host.Effect()->numParams; ++i)
+        values.push_back(host.Effect()->getParameter(host.Effect(), i));
     return values;
 }
 
@@ -156,92 +150,13 @@ std::string CheckLog::Summary() const
     return std::to_string(passed) + " passed, " + std::to_string(failed) + " failed";
 }
 
-ScenarioHost::ScenarioHost(EntryPoint entry, VstIntPtr version) : versionAnswer(version)
+ScenarioHost::ScenarioHost(EntryPoint entry, VstIntPtr version) : Host(entry)
 {
+    versionAnswer = version;
+    advanceTime = false;
     time.sampleRate = kScenarioSampleRate;
     time.tempo = kTempo;
-    time.timeSigNumerator = 4;
-    time.timeSigDenominator = 4;
-    time.flags = kVstTransportPlaying | kVstTempoValid | kVstPpqPosValid;
-    if (entry == nullptr)
-        return;
-    Constructing() = this;
-    effect = entry(&ScenarioHost::Callback);
-    Constructing() = nullptr;
-    if (effect != nullptr)
-        effect->user = this;
-}
-
-ScenarioHost::~ScenarioHost()
-{
-    if (effect != nullptr)
-        Dispatch(effClose);
-}
-
-VstIntPtr VSTCALLBACK ScenarioHost::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                             VstIntPtr, void*, float opt)
-{
-    ScenarioHost* host = effect != nullptr && effect->user != nullptr
-                             ? static_cast<ScenarioHost*>(effect->user)
-                             : Constructing();
-    if (host == nullptr)
-        return 0;
-    switch (opcode)
-    {
-    case audioMasterVersion:
-        return host->versionAnswer;
-    case audioMasterGetTime:
-        return reinterpret_cast<VstIntPtr>(&host->time);
-    case audioMasterAutomate:
-        ++host->automations;
-        host->lastAutomatedIndex = index;
-        host->lastAutomatedValue = opt;
-        return 0;
-    default:
-        return 0;
-    }
-}
-
-VstIntPtr ScenarioHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                 float opt)
-{
-    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
-}
-
-std::string ScenarioHost::Text(VstInt32 opcode, VstInt32 index)
-{
-    char text[256] = {};
-    Dispatch(opcode, index, 0, text);
-    text[sizeof text - 1] = '\0';
-    return std::string(text);
-}
-
-void ScenarioHost::Open()
-{
-    Dispatch(effOpen);
-    Dispatch(effSetSampleRate, 0, 0, nullptr, kScenarioSampleRate);
-    Dispatch(effSetBlockSize, 0, kScenarioBlockSize);
-}
-
-void ScenarioHost::Resume()
-{
-    Dispatch(effMainsChanged, 0, 1);
-}
-
-std::vector<std::uint8_t> ScenarioHost::Chunk(bool program)
-{
-    void* data = nullptr;
-    const VstIntPtr size = Dispatch(effGetChunk, program ? 1 : 0, 0, &data);
-    if (data == nullptr || size <= 0)
-        return {};
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    return std::vector<std::uint8_t>(bytes, bytes + size);
-}
-
-VstIntPtr ScenarioHost::LoadChunk(std::vector<std::uint8_t> chunk, bool program)
-{
-    return Dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(chunk.size()),
-                    chunk.data());
+    Create();
 }
 
 void MakeScenarioInput(std::vector<float>& left, std::vector<float>& right)
@@ -283,10 +198,7 @@ std::vector<float> RenderScenario(ScenarioHost& host)
     MakeScenarioInput(inL, inR);
     std::vector<float> outL(kScenarioFrames, 0.0f);
     std::vector<float> outR(kScenarioFrames, 0.0f);
-    std::vector<VstMidiEvent> midi;
-    std::vector<VstEvent*> pointers;
-    std::vector<char> list;
-    AEffect* effect = host.effect;
+    AEffect* effect = host.Effect();
     host.time.samplePos = 0.0;
     host.time.ppqPos = 0.0;
 
@@ -297,33 +209,12 @@ std::vector<float> RenderScenario(ScenarioHost& host)
             if (change.block == block)
                 effect->setParameter(effect, change.index, change.value);
 
-        midi.clear();
         for (const TimedMidi& m : kMidiEvents)
-        {
-            if (m.block != block)
-                continue;
-            VstMidiEvent event{};
-            event.type = kVstMidiType;
-            event.byteSize = sizeof(VstMidiEvent);
-            event.deltaFrames = m.offset;
-            event.midiData[0] = m.status;
-            event.midiData[1] = m.data1;
-            event.midiData[2] = m.data2;
-            midi.push_back(event);
-        }
-        if (!midi.empty())
-        {
-            list.assign(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*), 0);
-            auto* events = reinterpret_cast<VstEvents*>(list.data());
-            events->numEvents = static_cast<VstInt32>(midi.size());
-            for (std::size_t i = 0; i < midi.size(); ++i)
-                events->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
-            host.Dispatch(effProcessEvents, 0, 0, events);
-        }
-
+            if (m.block == block)
+                host.AddMidi(m.offset, m.status, m.data1, m.data2);
         float* inputs[2] = {inL.data() + start, inR.data() + start};
         float* outputs[2] = {outL.data() + start, outR.data() + start};
-        effect->processReplacing(effect, inputs, outputs, frames);
+        host.Process(inputs, outputs, frames);
         host.time.samplePos += frames;
         host.time.ppqPos = host.time.samplePos / host.time.sampleRate * host.time.tempo / 60.0;
     }
@@ -343,23 +234,23 @@ std::vector<float> RunScenario(EntryPoint vstPluginMain, EntryPoint main, CheckL
         return {};
     {
         ScenarioHost refused(vstPluginMain, 0);
-        log.Check(refused.effect == nullptr, "a host answering version 0 gets no record");
+        log.Check(refused.Effect() == nullptr, "a host answering version 0 gets no record");
     }
 
     ScenarioHost host(vstPluginMain);
-    if (!log.Check(host.effect != nullptr, "VSTPluginMain gives a record"))
+    if (!log.Check(host.Effect() != nullptr, "VSTPluginMain gives a record"))
         return {};
-    CheckRecord(host.effect, log);
+    CheckRecord(host.Effect(), log);
     CheckIdentity(host, log);
     host.Open();
     for (const auto& [index, value] : ScenarioSettings())
-        host.effect->setParameter(host.effect, index, value);
+        host.Effect()->setParameter(host.Effect(), index, value);
     char name[] = "Parity";
     host.Dispatch(effSetProgramName, 0, 0, name);
     CheckDisplays(host, log);
     const std::vector<float> settings = Settings(host);
-    const std::vector<std::uint8_t> program = host.Chunk(true);
-    const std::vector<std::uint8_t> bank = host.Chunk(false);
+    const std::vector<std::uint8_t> program = host.GetChunk(true);
+    const std::vector<std::uint8_t> bank = host.GetChunk(false);
     log.Check(program.size() == 240, "program chunk is 240 bytes");
     log.Check(bank.size() == 2596, "bank chunk is 2596 bytes");
     host.Resume();
@@ -385,7 +276,7 @@ std::vector<float> RunScenario(EntryPoint vstPluginMain, EntryPoint main, CheckL
 
     // Bank then program, into an instance made through main.
     ScenarioHost fromBank(main);
-    if (log.Check(fromBank.effect != nullptr, "main gives a record"))
+    if (log.Check(fromBank.Effect() != nullptr, "main gives a record"))
     {
         fromBank.Open();
         std::vector<std::uint8_t> cut(program.begin(), program.end() - 1);
@@ -400,7 +291,7 @@ std::vector<float> RunScenario(EntryPoint vstPluginMain, EntryPoint main, CheckL
     }
 
     ScenarioHost fromProgram(vstPluginMain);
-    if (log.Check(fromProgram.effect != nullptr, "second record from VSTPluginMain"))
+    if (log.Check(fromProgram.Effect() != nullptr, "second record from VSTPluginMain"))
     {
         fromProgram.Open();
         log.Check(fromProgram.LoadChunk(program, true) == 1, "program chunk loads alone");

@@ -6,7 +6,7 @@
 // library.
 #pragma once
 
-#include "host/vst24.h"
+#include "hostkit/Host.h"
 
 #include <cstdint>
 #include <string>
@@ -15,7 +15,7 @@
 namespace TestSupport
 {
 
-using EntryPoint = AEffect*(VSTCALLBACK*)(audioMasterCallback);
+using HostKit::EntryPoint;
 
 constexpr float kScenarioSampleRate = 44100.0f;
 constexpr int kScenarioBlockSize = 512;
@@ -38,37 +38,21 @@ private:
     int failed = 0;
 };
 
-// A minimal host around one plug-in instance: answers audioMasterVersion with 2400 and
-// audioMasterGetTime with a transport that follows the processed samples; counts automation.
-class ScenarioHost
+// The host library's host around one plug-in instance, at the scenario's rate and block size,
+// with a transport that the render moves on itself.
+class ScenarioHost : public HostKit::Host
 {
 public:
-    // Calls the entry point; effect stays null when it refuses.
-    ScenarioHost(EntryPoint entry, VstIntPtr versionAnswer = 2400);
-    ~ScenarioHost(); // effClose
-    ScenarioHost(const ScenarioHost&) = delete;
-    ScenarioHost& operator=(const ScenarioHost&) = delete;
+    // Calls the entry point; Effect() stays null when it refuses.
+    explicit ScenarioHost(HostKit::EntryPoint entry, VstIntPtr versionAnswer = 2400);
 
-    VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                       void* ptr = nullptr, float opt = 0.0f);
-    std::string Text(VstInt32 opcode, VstInt32 index = 0);
     // effOpen, sample rate, block size; processing starts with Resume.
-    void Open();
-    void Resume(); // effMainsChanged 1
-    // Copies the chunk the plug-in hands out (program or bank).
-    std::vector<std::uint8_t> Chunk(bool program);
-    VstIntPtr LoadChunk(std::vector<std::uint8_t> chunk, bool program);
-
-    AEffect* effect = nullptr;
-    VstTimeInfo time{};
-    int automations = 0;
-    VstInt32 lastAutomatedIndex = -1; // of the latest audioMasterAutomate
-    float lastAutomatedValue = 0.0f;
-
-private:
-    static VstIntPtr VSTCALLBACK Callback(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                          VstIntPtr value, void* ptr, float opt);
-    VstIntPtr versionAnswer;
+    void Open() { Host::Open(kScenarioSampleRate, kScenarioBlockSize); }
+    VstIntPtr LoadChunk(std::vector<std::uint8_t> chunk, bool program)
+    {
+        return Dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(chunk.size()),
+                        chunk.data());
+    }
 };
 
 // Stereo input from integer arithmetic only, identical on every platform.

@@ -112,7 +112,7 @@ std::string FontFace(HWND panel)
 
 float Parameter(ScenarioHost& host, VstInt32 index)
 {
-    return host.effect->getParameter(host.effect, index);
+    return host.Effect()->getParameter(host.Effect(), index);
 }
 
 void PressKey(HWND control, WPARAM key)
@@ -145,7 +145,7 @@ void CheckSliderKeys(ScenarioHost& host, HWND panel, CheckLog& log)
     const LRESULT maximum = SendMessageA(slider, TBM_GETRANGEMAX, 0, 0);
     const LRESULT before = SendMessageA(slider, TBM_GETPOS, 0, 0);
     const WPARAM key = before + 3 <= maximum ? VK_RIGHT : VK_LEFT;
-    const int automationsBefore = host.automations;
+    const std::size_t automationsBefore = host.automation.size();
     SetFocus(slider);
     for (int press = 0; press < 3; ++press)
         PressKey(slider, key);
@@ -157,8 +157,8 @@ void CheckSliderKeys(ScenarioHost& host, HWND panel, CheckLog& log)
     log.Check(after == before + (key == VK_RIGHT ? 3 : -3), "three arrow keys move slider 1028");
     log.Check(maximum == 100 && std::fabs(value - static_cast<float>(after) / 100.0f) < 1e-6f,
               "parameter 6 equals the slider position / 100 (" + std::to_string(value) + ")");
-    log.Check(host.automations - automationsBefore == 3 && host.lastAutomatedIndex == 6 &&
-                  host.lastAutomatedValue == value,
+    log.Check(host.automation.size() - automationsBefore == 3 &&
+                  host.automation.back() == std::make_pair(VstInt32{6}, value),
               "host automated parameter 6 on every step with the model's value");
     const std::string expected =
         "Phaser - Feedback Level: " + host.Text(effGetParamDisplay, 6) + " Level";
@@ -190,7 +190,7 @@ void CheckEnabledClicks(ScenarioHost& host, HWND panel, CheckLog& log)
 // A host change reaches list 1006 on the next idle call.
 void CheckHostChange(ScenarioHost& host, HWND panel, CheckLog& log)
 {
-    host.effect->setParameter(host.effect, 10, 1.0f);
+    host.Effect()->setParameter(host.Effect(), 10, 1.0f);
     host.Dispatch(effEditIdle);
     Pump(100);
     const LRESULT entry = SendDlgItemMessageA(panel, IDC_STAGE_MODE, CB_GETCURSEL, 0, 0);
@@ -224,9 +224,9 @@ void CheckAboutBox(ScenarioHost& host, HWND hostWindow, HWND panel, CheckLog& lo
 void CheckEditor(EntryPoint entry, CheckLog& log, int holdMs)
 {
     ScenarioHost host(entry);
-    if (!log.Check(host.effect != nullptr, "record for the editor checks"))
+    if (!log.Check(host.Effect() != nullptr, "record for the editor checks"))
         return;
-    if ((host.effect->flags & effFlagsHasEditor) == 0)
+    if ((host.Effect()->flags & effFlagsHasEditor) == 0)
     {
         log.Note("editor checks skipped: the build has no editor");
         return;

@@ -1,5 +1,6 @@
-// A Win32 test host: loads CorvanePhaser.dll the way Windows hosts do (LoadLibraryA,
-// GetProcAddress), checks the record, renders the fixed scenario with MIDI events and time info,
+// A Win32 test host: loads CorvanePhaser.dll the way Windows hosts do (LoadLibraryA and
+// GetProcAddress, through the host library), checks the record, renders the fixed scenario with
+// MIDI events and time info,
 // restores program and bank chunks into further instances, and writes the render as raw
 // little-endian floats for comparison with the Linux build.
 //
@@ -11,6 +12,8 @@
 // Prints one line per failed check and ends with "N passed, N failed"; exits 0 only when every
 // check passed.
 #include "WinEditorChecks.h"
+#include "hostkit/Error.h"
+#include "hostkit/Module.h"
 #include "support/RenderScenario.h"
 
 #include <windows.h>
@@ -24,12 +27,6 @@ namespace
 
 using TestSupport::CheckLog;
 using TestSupport::EntryPoint;
-using TestSupport::ScenarioHost;
-
-EntryPoint FindEntry(HMODULE module, const char* name)
-{
-    return reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 } // namespace
 
@@ -42,19 +39,19 @@ int main(int argc, char** argv)
     }
     const int holdMs = argc == 4 ? std::atoi(argv[3]) : 0;
     CheckLog log;
-    HMODULE module = LoadLibraryA(argv[1]);
-    if (log.Check(module != nullptr, std::string("LoadLibraryA ") + argv[1]))
+    try
     {
-        const EntryPoint vstPluginMain = FindEntry(module, "VSTPluginMain");
-        const EntryPoint legacyMain = FindEntry(module, "main");
-        log.Check(vstPluginMain != nullptr && vstPluginMain == legacyMain,
-                  "main is the same function as VSTPluginMain");
-        const std::vector<float> output = TestSupport::RunScenario(vstPluginMain, legacyMain, log);
+        const HostKit::Module module(argv[1]);
+        const auto legacyMain = reinterpret_cast<EntryPoint>(module.Symbol("main"));
+        log.Check(module.Entry() == legacyMain, "main is the same function as VSTPluginMain");
+        const std::vector<float> output = TestSupport::RunScenario(module.Entry(), legacyMain, log);
         log.Check(output.size() == 2u * TestSupport::kScenarioFrames, "whole render");
         log.Check(TestSupport::WriteRawFloats(argv[2], output), std::string("write ") + argv[2]);
-        if (vstPluginMain != nullptr)
-            TestSupport::CheckEditor(vstPluginMain, log, holdMs);
-        log.Check(FreeLibrary(module) != 0, "FreeLibrary");
+        TestSupport::CheckEditor(module.Entry(), log, holdMs);
+    }
+    catch (const HostKit::Error& error)
+    {
+        log.Check(false, error.what());
     }
     std::printf("%s\n", log.Summary().c_str());
     return log.Failed() == 0 ? 0 : 1;

@@ -1,8 +1,9 @@
 #include "PresetTransfer.h"
 
 #include "PluginHost.h"
-#include "PresetFile.h"
 #include "RenderError.h"
+#include "hostkit/Error.h"
+#include "hostkit/PresetFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,6 +13,8 @@
 
 namespace Kestrune::Render
 {
+
+using namespace HostKit;
 
 namespace
 {
@@ -106,7 +109,7 @@ void LoadPreset(PluginHost& host, const std::string& path)
     {
         LoadPresetBytes(host, bytes);
     }
-    catch (const RenderError& error)
+    catch (const std::runtime_error& error) // the file's fault (Error) or the plug-in's
     {
         throw RenderError("cannot load preset " + path + ": " + error.what());
     }

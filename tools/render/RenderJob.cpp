@@ -5,10 +5,10 @@
 #include "ParameterLookup.h"
 #include "PendingFile.h"
 #include "PluginHost.h"
-#include "PresetFile.h"
 #include "PresetTransfer.h"
 #include "RenderError.h"
 #include "Renderer.h"
+#include "hostkit/PresetFile.h"
 
 #include <unistd.h>
 
@@ -20,6 +20,8 @@
 
 namespace Kestrune::Render
 {
+
+using HostKit::FourCCText;
 
 namespace
 {

@@ -310,12 +310,12 @@ void EditorHost::Idle(int times)
 
 float EditorHost::Parameter(int index)
 {
-    return plugin.effect->getParameter(plugin.effect, index);
+    return plugin.Effect()->getParameter(plugin.Effect(), index);
 }
 
 void EditorHost::SetParameter(int index, float value)
 {
-    plugin.effect->setParameter(plugin.effect, index, value);
+    plugin.Effect()->setParameter(plugin.Effect(), index, value);
 }
 
 int EditorHost::AutomationCount(int index) const

@@ -78,7 +78,7 @@ class EditorHost
 {
 public:
     EditorHost();
-    bool Ready() const { return plugin.effect != nullptr; }
+    bool Ready() const { return plugin.Effect() != nullptr; }
     VstIntPtr Open(XWindow parent);
     void Close();
     void Idle(int times = 1);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace Kestrune::Render
+namespace HostKit
 {
 
 constexpr std::int32_t FourCC(const char (&text)[5])
@@ -62,7 +62,7 @@ struct PresetFile
     }
 };
 
-// Throws RenderError naming what is wrong. expectedFxId is the loaded plug-in's unique ID; a
+// Throws Error naming what is wrong. expectedFxId is the loaded plug-in's unique ID; a
 // file made for another plug-in is refused.
 PresetFile ParsePreset(std::span<const std::uint8_t> bytes, std::int32_t expectedFxId);
 std::vector<std::uint8_t> SerializePreset(const PresetFile& preset);
@@ -70,4 +70,4 @@ std::vector<std::uint8_t> SerializePreset(const PresetFile& preset);
 // Four printable characters, else hexadecimal.
 std::string FourCCText(std::int32_t value);
 
-} // namespace Kestrune::Render
+} // namespace HostKit

@@ -1,6 +1,6 @@
 #include "PresetFile.h"
 
-#include "RenderError.h"
+#include "Error.h"
 
 #include <algorithm>
 #include <bit>
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace Kestrune::Render
+namespace HostKit
 {
 
 namespace
@@ -28,7 +28,7 @@ public:
     std::span<const std::uint8_t> Take(std::size_t count, const char* what)
     {
         if (count > Remaining())
-            throw RenderError(std::string("preset file is truncated (in ") + what + ")");
+            throw Error(std::string("preset file is truncated (in ") + what + ")");
         const auto part = bytes.subspan(position, count);
         position += count;
         return part;
@@ -91,7 +91,7 @@ std::int32_t Count(BigEndianReader& reader, const char* what)
 {
     const std::int32_t count = reader.Int32(what);
     if (count < 0)
-        throw RenderError(std::string("preset file has a negative ") + what);
+        throw Error(std::string("preset file has a negative ") + what);
     return count;
 }
 
@@ -99,7 +99,7 @@ std::vector<std::uint8_t> ReadChunk(BigEndianReader& reader)
 {
     const std::int32_t size = reader.Int32("chunk size");
     if (size < 0 || static_cast<std::size_t>(size) != reader.Remaining())
-        throw RenderError("preset chunk size " + std::to_string(size) + " does not match the " +
+        throw Error("preset chunk size " + std::to_string(size) + " does not match the " +
                           std::to_string(reader.Remaining()) + " bytes that follow it");
     const auto chunk = reader.Take(static_cast<std::size_t>(size), "chunk");
     return {chunk.begin(), chunk.end()};
@@ -108,14 +108,14 @@ std::vector<std::uint8_t> ReadChunk(BigEndianReader& reader)
 std::vector<float> ReadValues(BigEndianReader& reader, std::int32_t count)
 {
     if (4 * static_cast<std::size_t>(count) > reader.Remaining())
-        throw RenderError("preset file is truncated (in parameter values)");
+        throw Error("preset file is truncated (in parameter values)");
     std::vector<float> values;
     values.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i)
     {
         const float value = reader.Float("parameter values");
         if (!std::isfinite(value))
-            throw RenderError("preset file holds a non-finite value for parameter " +
+            throw Error("preset file holds a non-finite value for parameter " +
                               std::to_string(i));
         values.push_back(value);
     }
@@ -125,7 +125,7 @@ std::vector<float> ReadValues(BigEndianReader& reader, std::int32_t count)
 void CheckPlugin(std::int32_t fxId, std::int32_t expectedFxId)
 {
     if (fxId != expectedFxId)
-        throw RenderError("preset is for plug-in " + FourCCText(fxId) + ", not for the loaded " +
+        throw Error("preset is for plug-in " + FourCCText(fxId) + ", not for the loaded " +
                           FourCCText(expectedFxId));
 }
 
@@ -134,19 +134,19 @@ ProgramRecord ReadBankProgram(BigEndianReader& reader, std::int32_t expectedFxId
                               std::int32_t& numParams)
 {
     if (reader.Int32("program header") != kChunkMagic)
-        throw RenderError("bank program record lacks its 'CcnK' header");
+        throw Error("bank program record lacks its 'CcnK' header");
     const std::int32_t byteSize = reader.Int32("program size");
     if (reader.Int32("program type") != kProgramParamsMagic)
-        throw RenderError("bank program record is not an 'FxCk' parameter list");
+        throw Error("bank program record is not an 'FxCk' parameter list");
     reader.Int32("program version");
     CheckPlugin(reader.Int32("program fxID"), expectedFxId);
     reader.Int32("program fxVersion");
     const std::int32_t count = Count(reader, "parameter count");
     if (numParams >= 0 && count != numParams)
-        throw RenderError("bank program records disagree on the parameter count");
+        throw Error("bank program records disagree on the parameter count");
     numParams = count;
     if (static_cast<std::size_t>(byteSize) != kProgramHeaderBytes + 4 * std::size_t(count))
-        throw RenderError("bank program record size " + std::to_string(byteSize) +
+        throw Error("bank program record size " + std::to_string(byteSize) +
                           " does not match its " + std::to_string(count) + " parameters");
     ProgramRecord program;
     program.name = reader.Name("program name");
@@ -157,7 +157,7 @@ ProgramRecord ReadBankProgram(BigEndianReader& reader, std::int32_t expectedFxId
 void ReadProgramBody(BigEndianReader& reader, PresetFile& preset)
 {
     if (preset.version != 1)
-        throw RenderError("unsupported program file version " + std::to_string(preset.version));
+        throw Error("unsupported program file version " + std::to_string(preset.version));
     preset.numParams = Count(reader, "parameter count");
     preset.name = reader.Name("program name");
     if (preset.kind == PresetKind::ProgramChunk)
@@ -166,7 +166,7 @@ void ReadProgramBody(BigEndianReader& reader, PresetFile& preset)
         return;
     }
     if (reader.Remaining() != 4 * std::size_t(preset.numParams))
-        throw RenderError("program file holds " + std::to_string(reader.Remaining()) +
+        throw Error("program file holds " + std::to_string(reader.Remaining()) +
                           " value bytes for " + std::to_string(preset.numParams) + " parameters");
     preset.programs.push_back({preset.name, ReadValues(reader, preset.numParams)});
 }
@@ -174,7 +174,7 @@ void ReadProgramBody(BigEndianReader& reader, PresetFile& preset)
 void ReadBankBody(BigEndianReader& reader, PresetFile& preset, std::int32_t expectedFxId)
 {
     if (preset.version != 1 && preset.version != 2)
-        throw RenderError("unsupported bank file version " + std::to_string(preset.version));
+        throw Error("unsupported bank file version " + std::to_string(preset.version));
     preset.numPrograms = Count(reader, "program count");
     BigEndianReader reserved(reader.Take(kBankReservedBytes, "bank header"));
     if (preset.version == 2)
@@ -182,7 +182,7 @@ void ReadBankBody(BigEndianReader& reader, PresetFile& preset, std::int32_t expe
         preset.currentProgram = reserved.Int32("current program");
         if (preset.currentProgram < 0 ||
             (preset.numPrograms > 0 && preset.currentProgram >= preset.numPrograms))
-            throw RenderError("bank file names current program " +
+            throw Error("bank file names current program " +
                               std::to_string(preset.currentProgram) + " of " +
                               std::to_string(preset.numPrograms));
     }
@@ -195,7 +195,7 @@ void ReadBankBody(BigEndianReader& reader, PresetFile& preset, std::int32_t expe
     for (std::int32_t i = 0; i < preset.numPrograms; ++i)
         preset.programs.push_back(ReadBankProgram(reader, expectedFxId, numParams));
     if (reader.Remaining() != 0)
-        throw RenderError("bank file has " + std::to_string(reader.Remaining()) +
+        throw Error("bank file has " + std::to_string(reader.Remaining()) +
                           " bytes after its last program");
     preset.numParams = std::max(numParams, 0);
 }
@@ -239,10 +239,10 @@ PresetFile ParsePreset(std::span<const std::uint8_t> bytes, std::int32_t expecte
 {
     BigEndianReader reader(bytes);
     if (bytes.size() < 4 || reader.Int32("header") != kChunkMagic)
-        throw RenderError("not a VST preset file (no 'CcnK' header)");
+        throw Error("not a VST preset file (no 'CcnK' header)");
     const std::int32_t byteSize = reader.Int32("size");
     if (byteSize < 0 || static_cast<std::size_t>(byteSize) != reader.Remaining())
-        throw RenderError("preset size field says " + std::to_string(byteSize) + " bytes but " +
+        throw Error("preset size field says " + std::to_string(byteSize) + " bytes but " +
                           std::to_string(reader.Remaining()) + " follow it");
     PresetFile preset;
     const std::int32_t fxMagic = reader.Int32("type");
@@ -255,7 +255,7 @@ PresetFile ParsePreset(std::span<const std::uint8_t> bytes, std::int32_t expecte
     else if (fxMagic == kBankProgramsMagic)
         preset.kind = PresetKind::BankPrograms;
     else
-        throw RenderError("unknown preset type " + FourCCText(fxMagic));
+        throw Error("unknown preset type " + FourCCText(fxMagic));
     preset.version = reader.Int32("version");
     preset.fxId = reader.Int32("fxID");
     CheckPlugin(preset.fxId, expectedFxId);
@@ -320,4 +320,4 @@ std::vector<std::uint8_t> SerializePreset(const PresetFile& preset)
     return out.bytes;
 }
 
-} // namespace Kestrune::Render
+} // namespace HostKit

@@ -1,7 +1,7 @@
 // .fxp/.fxb reading and writing: round trips of all four kinds, and refusal of every file that
 // is cut short, mislabelled, inconsistent or made for another plug-in.
-#include "PresetFile.h"
-#include "RenderError.h"
+#include "hostkit/PresetFile.h"
+#include "hostkit/Error.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <limits>
 
-using namespace Kestrune::Render;
+using namespace HostKit;
 
 namespace
 {
@@ -86,7 +86,7 @@ std::string RefusalOf(const std::vector<std::uint8_t>& bytes, std::int32_t id = 
     {
         ParsePreset(bytes, id);
     }
-    catch (const RenderError& error)
+    catch (const Error& error)
     {
         return error.what();
     }
