@@ -427,7 +427,7 @@ TEST(RenderCli, EveryErrorGivesOneLineAndNoOutput)
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"unknown option", WithPlugin({"--frobnicate", in, out})},
         {"unknown parameter", WithPlugin({"--param", "Nope=0.5", "--save-preset", save, in, out})},
-        {"value above 1", WithPlugin({"--param", "Gain=1.5", in, out})},
+        {"display value out of range", WithPlugin({"--param", "Gain=2.5", in, out})},
         {"value not a number", WithPlugin({"--param", "Gain=loud", in, out})},
         {"unit out of range", WithPlugin({"--param", "Freq=5Hz", in, out})},
         {"parameter index", WithPlugin({"--param", "4=0.5", in, out})},
