@@ -1,5 +1,7 @@
-// Command-line parsing of corvane-render: times, MIDI messages, file names and refusals.
+// Command-line parsing of corvane-render: times, MIDI messages, file names, program lists and
+// refusals.
 #include "Options.h"
+#include "ProgramList.h"
 #include "RenderError.h"
 
 #include <gtest/gtest.h>
@@ -81,4 +83,21 @@ TEST(RenderOptions, RefusesMistakes)
     EXPECT_THROW(Parse({"--seconds", "2", "in.wav", "o.wav"}), UsageError);
     EXPECT_THROW(Parse({"--save-preset", "o.wav", "o.wav"}), UsageError);
     EXPECT_THROW(Parse({}), UsageError);
+    EXPECT_THROW(Parse({"--save-programs", "dir"}), UsageError) << "needs --programs";
+    EXPECT_THROW(Parse({"--program-name", "123456789012345678901234", "o.wav"}), UsageError);
+}
+
+TEST(RenderOptions, ProgramLists)
+{
+    const auto programs =
+        ParseProgramList("# bank\n\n  Deep Sweep \nPSM=12\tPFB=-2.5dB\nLSRes=1/8\nQuiet\n", "l");
+    ASSERT_EQ(programs.size(), 2u);
+    EXPECT_EQ(programs[0].name, "Deep Sweep");
+    ASSERT_EQ(programs[0].settings.size(), 3u);
+    EXPECT_EQ(programs[0].settings[1].setting.value, "-2.5dB");
+    EXPECT_EQ(programs[0].settings[2].line, 5) << "errors name the line";
+    EXPECT_EQ(programs[1].name, "Quiet");
+    for (const char* refused : {"PSM=8\n", "A\nB\na\n", "A\nPSM=8 PFB\n", "Slow/Fast\n",
+                                "Twenty Four Characters!!\n", "# only\n"})
+        EXPECT_THROW(ParseProgramList(refused, "l"), RenderError) << refused;
 }

@@ -1,13 +1,17 @@
 // corvane-render with the real CorvanePhaser module: the command line's output equals driving
 // the module directly with the same settings and transport, presets round-trip through .fxp
-// files, and a controller moves the phaser from its sample on.
+// files, a controller moves the phaser from its sample on, and values are taken as the module
+// displays them.
 #include "render/RenderTestSupport.h"
 #include "support/PluginHost.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -212,4 +216,68 @@ TEST(RealModule, AControllerMovesThePhaserFromItsSampleOn)
     const Audio direct =
         DriveDirectly(input, {{12, 2.0f / 3.0f}, {7, 1.0f}}, {}, {{at, 0xB0, 1, 127}});
     EXPECT_TRUE(SameSamples(direct, b));
+}
+
+namespace
+{
+
+// The display column of a parameter in a --list output.
+std::string Shown(const std::string& listing, const std::string& name)
+{
+    const std::size_t at = listing.find("  " + name + " ");
+    if (at == std::string::npos)
+        return "(not listed)";
+    std::istringstream words(listing.substr(at));
+    std::string word, display;
+    words >> word >> display;
+    return display;
+}
+
+// The 13 values of a saved program chunk (.fxp 'FPCh'), little-endian floats at its end.
+std::vector<float> SavedValues(const std::string& path)
+{
+    const auto bytes = ReadBytes(path);
+    std::vector<float> values(13);
+    std::memcpy(values.data(), bytes.data() + bytes.size() - 52, 52);
+    return values;
+}
+
+} // namespace
+
+TEST(RealModule, ValuesAsTheyAreShown)
+{
+    TempDir dir;
+    CliResult result = RunCli(WithModule(
+        {"--list", "--param", "PFB=-6dB", "--param", "PMix=50", "--param", "PSM=12", "--param",
+         "PModD=50", "--param", "LSRes=1/8", "--param", "LFreq=0.5Hz", "--param",
+         "PLFreq=1234.5 hz", "--param", "PRFreq=10000Hz", "--save-preset", dir / "a.fxp"}));
+    ASSERT_EQ(result.status, 0) << Describe(result);
+    const std::vector<std::pair<std::string, std::string>> shown = {
+        {"PFB", "-6.00"}, {"PMix", "50"},     {"PSM", "12"},         {"PModD", "50"},
+        {"LSRes", "1/8"}, {"LFreq", "0.500"}, {"PLFreq", "1234.50"}, {"PRFreq", "10000.0"}};
+    for (const auto& [name, display] : shown)
+        EXPECT_EQ(Shown(result.out, name), display) << name;
+    // The table's mappings: feedback 0.95 v, depth v squared, mix -100..100, 10000 v squared Hz.
+    const auto values = SavedValues(dir / "a.fxp");
+    EXPECT_NEAR(0.95 * values[6], std::pow(10.0, -6.0 / 20.0), 1e-4);
+    EXPECT_NEAR(values[7] * values[7], 0.5, 1e-3);
+    EXPECT_NEAR(values[11], 0.75, 1e-3);
+    EXPECT_EQ(values[9], 1.0f) << "a run reaching an end of the range takes the end";
+
+    // Plain numbers from 0 to 1 stay normalised; the label makes them display values.
+    result = RunCli(WithModule({"--list", "--param", "PSM=1", "--param", "PMix=0Dry/Wet", "--param",
+                                "PFB=0.6", "--param", "LSOn=On", "--param", "PModD=100.4"}));
+    ASSERT_EQ(result.status, 0) << Describe(result);
+    for (const auto& [name, display] : std::vector<std::pair<std::string, std::string>>{
+             {"PSM", "16"}, {"PMix", "0"}, {"PFB", "-4.88"}, {"LSOn", "On"}, {"PModD", "100"}})
+        EXPECT_EQ(Shown(result.out, name), display) << name;
+
+    for (const char* refused : {"PSM=13", "PModD=150", "PLFreq=2500dB", "LSRes=4", "PFB=-6Hz"})
+    {
+        result = RunCli(WithModule({"--param", refused, dir / "none.wav"}));
+        EXPECT_EQ(result.status, 1) << refused;
+        EXPECT_EQ(result.err.rfind("corvane-render: ", 0), 0u) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.fxp"});
 }

@@ -419,6 +419,12 @@ TEST(RenderCli, EveryErrorGivesOneLineAndNoOutput)
     auto badMagic = ParameterProgram(TestPlugin::kUniqueId, "x", {0, 0, 0, 0});
     badMagic[0] = 'X';
     WriteBytes(dir / "magic.fxp", badMagic);
+    const std::string list = "One\nGain=0.5\nTwo\nGain=0.25 Mode=loud\n";
+    WriteBytes(dir / "list.txt", {list.begin(), list.end()});
+    std::string tooMany;
+    for (int p = 0; p <= TestPlugin::kPrograms; ++p)
+        tooMany += 'P' + std::to_string(p) + '\n';
+    WriteBytes(dir / "many.txt", {tooMany.begin(), tooMany.end()});
     const auto before = dir.Entries();
 
     const std::string in = dir / "in.wav";
@@ -427,7 +433,7 @@ TEST(RenderCli, EveryErrorGivesOneLineAndNoOutput)
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"unknown option", WithPlugin({"--frobnicate", in, out})},
         {"unknown parameter", WithPlugin({"--param", "Nope=0.5", "--save-preset", save, in, out})},
-        {"value above 1", WithPlugin({"--param", "Gain=1.5", in, out})},
+        {"display value out of range", WithPlugin({"--param", "Gain=2.5", in, out})},
         {"value not a number", WithPlugin({"--param", "Gain=loud", in, out})},
         {"unit out of range", WithPlugin({"--param", "Freq=5Hz", in, out})},
         {"parameter index", WithPlugin({"--param", "4=0.5", in, out})},
@@ -452,6 +458,10 @@ TEST(RenderCli, EveryErrorGivesOneLineAndNoOutput)
         {"preset without magic", WithPlugin({"--preset", dir / "magic.fxp", in, out})},
         {"missing preset", WithPlugin({"--preset", dir / "none.fxp", in, out})},
         {"no output", WithPlugin({"--param", "Gain=0.5"})},
+        {"program list value", WithPlugin({"--programs", dir / "list.txt", "--save-preset",
+                                           dir / "b.fxb", "--save-programs", dir / "", in, out})},
+        {"program list too long",
+         WithPlugin({"--programs", dir / "many.txt", "--save-programs", dir / "", in, out})},
         {"too many files", WithPlugin({in, in, out})},
         // These fail after the audio is written to its temporary name.
         {"preset folder missing", WithPlugin({"--save-preset", dir / "none/p.fxp", in, out})},

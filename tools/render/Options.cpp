@@ -115,6 +115,14 @@ ParamSetting ParseParam(const std::string& text)
     return {text.substr(0, equals), text.substr(equals + 1)};
 }
 
+std::string ProgramName(const std::string& text)
+{
+    if (text.empty() || text.size() > kMaxProgramName)
+        throw UsageError("--program-name needs 1 to " + std::to_string(kMaxProgramName) +
+                         " characters, not " + Quoted(text));
+    return text;
+}
+
 using Handler = std::function<void(Options&, const std::string&)>;
 
 const std::map<std::string, Handler>& ValueOptions()
@@ -126,6 +134,9 @@ const std::map<std::string, Handler>& ValueOptions()
          { o.program = IntegerIn("--program", v, 0, 1 << 30); }},
         {"preset", [](Options& o, const std::string& v) { o.preset = v; }},
         {"save-preset", [](Options& o, const std::string& v) { o.savePreset = v; }},
+        {"programs", [](Options& o, const std::string& v) { o.programList = v; }},
+        {"program-name", [](Options& o, const std::string& v) { o.programName = ProgramName(v); }},
+        {"save-programs", [](Options& o, const std::string& v) { o.savePrograms = v; }},
         {"tempo",
          [](Options& o, const std::string& v) { o.tempo = NumberIn("--tempo", v, 1.0, 999.0); }},
         {"start-ppq", [](Options& o, const std::string& v)
@@ -233,7 +244,10 @@ Options ParseOptions(int argc, const char* const* argv)
     if (!options.input.empty() && (options.rate || options.seconds))
         throw UsageError("--rate and --seconds apply to the demo signal only; the input file "
                          "keeps its own rate and length");
-    if (options.output.empty() && !options.list && options.savePreset.empty())
+    if (!options.savePrograms.empty() && options.programList.empty())
+        throw UsageError("--save-programs writes the programs of --programs; give both");
+    if (options.output.empty() && !options.list && options.savePreset.empty() &&
+        options.savePrograms.empty())
         throw UsageError("no output file given (see --help)");
     if (!options.output.empty() && options.output == options.savePreset)
         throw UsageError("the output file and --save-preset name the same file");
@@ -256,12 +270,22 @@ Options:
   --plugin PATH          plug-in module to load (default: the built CorvanePhaser.so)
   --param NAME=VALUE     set a parameter (repeatable, applied in order). NAME is an index,
                          a host name as --list prints it (any letter case), or the unique
-                         end of one (Mix for PMix). VALUE is a normalised 0..1 number, a
-                         number with the parameter's unit (2500Hz, 0.8 Hz) or a display text
-                         (On, 1/2, LFO).
+                         end of one (Mix for PMix). VALUE is one of:
+                         - a plain number from 0 to 1: the normalised value, as hosts send
+                           it (PMix=0 is fully dry, PSM=1 is 16 stages)
+                         - a display value: any other number, or a number with the unit
+                           (the parameter's label, or dB): the value whose display is
+                           nearest, within the display's rounding (PFB=-6dB, PMix=50,
+                           PModD=50, PLFreq=2500Hz, LFreq=0.5Hz); selections take the entry
+                           showing it (PSM=12). Between 0 and 1 add the label (PMix=0Dry/Wet)
+                         - a display text: On, 1/4, LFO, MW
   --program N            select program N (0-based) before rendering
   --preset FILE          load a .fxp program or .fxb bank (chunk or parameter list)
+  --programs FILE        fill programs 0, 1, 2... from a program list: a name line, then
+                         lines of NAME=VALUE settings as --param takes them; # comments
+  --program-name NAME    name the current program (at most 23 characters)
   --save-preset FILE     save the current program (.fxp) or the bank (.fxb) at the end
+  --save-programs DIR    save each program of --programs as DIR/01 Name.fxp, 02...
   --tempo BPM            host tempo (default 120)
   --start-ppq Q          song position of the first sample, in quarter notes (default 0)
   --block N              samples per processing call, 1 to 65536 (default 512)
@@ -274,16 +298,21 @@ Options:
                          above are applied), then render if OUTPUT is given
   -h, --help             show this text
 
-Settings apply in this order: .fxb bank, --program, .fxp program, --param.
+Settings apply in this order: .fxb bank, --programs, --program, .fxp program, --param,
+--program-name.
 Errors print one line starting with "corvane-render: " and exit with status 1
 (2 for command-line mistakes).
 
 Examples:
   corvane-render out/demo.wav
   corvane-render --param PFB=0.6 --param PMix=1 --tempo 100 guitar.wav phased.wav
+  corvane-render --param PFB=-6dB --param PMix=50 --param PSM=12 --param PModD=50 in.wav out.wav
   corvane-render --param LSOn=On --param LSRes=1/4 --cc 2.0:1:127 pad.flac out.flac
   corvane-render --list --param PLFreq=1200Hz
   corvane-render --preset mine.fxp --save-preset copy.fxb in.wav out.wav
+  corvane-render --preset CorvanePhaser-Factory.fxb --program 5 in.wav out.wav
+  corvane-render --param PSM=8 --program-name "My Sweep" --save-preset my.fxp
+  corvane-render --programs bank.txt --save-preset bank.fxb --save-programs presets/
 )";
 }
 

@@ -2,6 +2,7 @@
 // values of parameters are resolved later against the loaded plug-in.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -47,6 +48,9 @@ struct Options
     std::optional<int> program;
     std::string preset;
     std::string savePreset;
+    std::string programList;       // --programs: fills programs 0, 1... (ProgramList.h)
+    std::string programName;       // names the current program, after every other setting
+    std::string savePrograms;      // folder for one .fxp per listed program
     double tempo = 120.0;          // beats per minute
     double startPpq = 0.0;         // quarter notes at the first sample
     int blockSize = 512;           // samples per processing call
@@ -58,6 +62,8 @@ struct Options
 constexpr int kMaxBlockSize = 65536;
 constexpr double kDemoSeconds = 6.0;
 constexpr int kDemoRate = 44100;
+// VST 2.4 program names: 24 bytes with the closing zero.
+constexpr std::size_t kMaxProgramName = 23;
 
 // Throws UsageError with a one-line message.
 Options ParseOptions(int argc, const char* const* argv);

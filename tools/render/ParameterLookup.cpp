@@ -1,11 +1,13 @@
 #include "ParameterLookup.h"
 
+#include "DisplaySearch.h"
+#include "ParameterText.h"
 #include "PluginHost.h"
 #include "RenderError.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -15,142 +17,32 @@ namespace Kestrune::Render
 namespace
 {
 
-// Values tried when searching a display: steps of 1/1000 cover every selection table.
-constexpr int kProbeSteps = 1000;
-constexpr int kBisections = 48;
+// Units that a label may name. A parameter labelled otherwise (the feedback's "Level") may show
+// decibels, so "dB" is taken on it too.
+const char* const kUnits[] = {"db", "hz", "khz", "ms", "s", "%"};
 
-std::string Lowercase(std::string text)
+struct NumberWithUnit
 {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
+    double number = 0.0;
+    std::string unit;
+};
 
-std::string Trim(const std::string& text)
+// "-6dB", "2500 Hz", "12Mode": a number followed by the label or by "dB".
+std::optional<NumberWithUnit> SplitUnit(const std::string& text, const std::string& label)
 {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool EndsWithNoCase(const std::string& text, const std::string& suffix)
-{
-    return text.size() >= suffix.size() &&
-           Lowercase(text.substr(text.size() - suffix.size())) == Lowercase(suffix);
-}
-
-std::string Describe(PluginHost& host, int index)
-{
-    return host.ParameterName(index) + " (" + std::to_string(index) + ")";
-}
-
-float ProbeValue(int step)
-{
-    return static_cast<float>(step) / static_cast<float>(kProbeSteps);
-}
-
-std::string DisplayAt(PluginHost& host, int index, float value)
-{
-    host.SetParameter(index, value);
-    return Trim(host.ParameterDisplay(index));
-}
-
-// A number followed by the unit, e.g. "2500Hz", "2500 hz" or "-6dB".
-std::optional<double> NumberWithUnit(const std::string& text, const std::string& unit)
-{
-    if (unit.empty() || !EndsWithNoCase(text, unit))
-        return std::nullopt;
-    return ParseNumber(Trim(text.substr(0, text.size() - unit.size())));
-}
-
-float SearchNumericDisplay(PluginHost& host, int index, double target, const std::string& text)
-{
-    std::vector<std::optional<double>> shown(kProbeSteps + 1);
-    for (int step = 0; step <= kProbeSteps; ++step)
-        shown[std::size_t(step)] = ParseNumber(DisplayAt(host, index, ProbeValue(step)));
-
-    std::optional<double> low, high;
-    for (const auto& value : shown)
+    for (const std::string& unit : {label, std::string("dB")})
     {
-        if (value)
-        {
-            low = std::min(value.value(), low.value_or(*value));
-            high = std::max(value.value(), high.value_or(*value));
-        }
-    }
-    if (!low)
-        throw RenderError(Describe(host, index) + " does not show numbers; give a normalised "
-                                                  "value or its display text");
-    for (int step = 0; step < kProbeSteps; ++step)
-    {
-        const auto a = shown[std::size_t(step)];
-        const auto b = shown[std::size_t(step) + 1];
-        if (!a || !b || target < std::min(*a, *b) || target > std::max(*a, *b))
+        if (unit.empty() || !EndsWithNoCase(text, unit))
             continue;
-        // The display rises or falls across this step: bisect on the shown number.
-        float lo = ProbeValue(step);
-        float hi = ProbeValue(step + 1);
-        const bool rising = *b >= *a;
-        double shownLo = *a;
-        double shownHi = *b;
-        for (int i = 0; i < kBisections && hi - lo > 0.0f; ++i)
-        {
-            const float mid = 0.5f * (lo + hi);
-            if (mid <= lo || mid >= hi)
-                break;
-            const auto value = ParseNumber(DisplayAt(host, index, mid));
-            if (!value)
-                break;
-            if ((*value < target) == rising)
-            {
-                lo = mid;
-                shownLo = *value;
-            }
-            else
-            {
-                hi = mid;
-                shownHi = *value;
-            }
-        }
-        return std::fabs(shownHi - target) <= std::fabs(shownLo - target) ? hi : lo;
+        if (const auto number = ParseNumber(Trim(text.substr(0, text.size() - unit.size()))))
+            return NumberWithUnit{*number, unit};
     }
-    throw RenderError(text + " is outside the range of " + Describe(host, index) + " (" +
-                      std::to_string(*low) + " to " + std::to_string(*high) + ")");
+    return std::nullopt;
 }
 
-float SearchDisplayText(PluginHost& host, int index, const std::string& text)
+bool LabelIsUnit(const std::string& label)
 {
-    const std::string wanted = Lowercase(Trim(text));
-    const std::string unit = Lowercase(Trim(host.ParameterLabel(index)));
-    std::vector<std::string> seen;
-    int first = -1;
-    int last = -1;
-    for (int step = 0; step <= kProbeSteps; ++step)
-    {
-        const std::string shown = Lowercase(DisplayAt(host, index, ProbeValue(step)));
-        const bool match =
-            shown == wanted ||
-            (!unit.empty() && (shown + unit == wanted || shown + " " + unit == wanted));
-        if (match && first < 0)
-            first = step;
-        if (match)
-            last = step;
-        else if (first >= 0)
-            break;
-        if (seen.size() < 8 && std::find(seen.begin(), seen.end(), shown) == seen.end())
-            seen.push_back(shown);
-    }
-    if (first < 0)
-    {
-        std::string examples;
-        for (const std::string& s : seen)
-            examples += (examples.empty() ? "" : ", ") + s;
-        throw RenderError("no value of " + Describe(host, index) + " shows '" + text +
-                          "' (it shows e.g. " + examples + ")");
-    }
-    // The middle of the run of values showing the text.
-    return 0.5f * (ProbeValue(first) + ProbeValue(last));
+    return std::find(std::begin(kUnits), std::end(kUnits), Lowercase(label)) != std::end(kUnits);
 }
 
 } // namespace
@@ -200,18 +92,21 @@ int FindParameter(PluginHost& host, const std::string& name)
 
 float ResolveParameterValue(PluginHost& host, int index, const std::string& text)
 {
-    if (const auto number = ParseNumber(Trim(text)))
-    {
-        if (*number < 0.0 || *number > 1.0)
-            throw RenderError("value " + text + " for " + Describe(host, index) +
-                              " is not a normalised value from 0 to 1 (add the unit to give a "
-                              "display value)");
+    const std::string given = Trim(text);
+    const auto number = ParseNumber(given);
+    if (number && *number >= 0.0 && *number <= 1.0)
         return static_cast<float>(*number);
+    if (number)
+        return DisplaySearch(host, index).NearestNumber(*number, given);
+    const std::string label = Trim(host.ParameterLabel(index));
+    if (const auto withUnit = SplitUnit(given, label))
+    {
+        if (Lowercase(withUnit->unit) != Lowercase(label) && LabelIsUnit(label))
+            throw RenderError(host.ParameterName(index) + " (" + std::to_string(index) +
+                              ") is in " + label + ", not " + withUnit->unit);
+        return DisplaySearch(host, index).NearestNumber(withUnit->number, given);
     }
-    const std::string unit = Trim(host.ParameterLabel(index));
-    if (const auto target = NumberWithUnit(Trim(text), unit))
-        return SearchNumericDisplay(host, index, *target, text);
-    return SearchDisplayText(host, index, text);
+    return DisplaySearch(host, index).ShowingText(given);
 }
 
 void ApplyParameter(PluginHost& host, const ParamSetting& setting)

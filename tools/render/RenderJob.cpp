@@ -6,6 +6,7 @@
 #include "PendingFile.h"
 #include "PluginHost.h"
 #include "PresetTransfer.h"
+#include "ProgramList.h"
 #include "RenderError.h"
 #include "Renderer.h"
 #include "hostkit/PresetFile.h"
@@ -85,11 +86,14 @@ std::vector<TimedMidi> ResolveEvents(const Options& options, const AudioBuffer& 
     return events;
 }
 
-void ApplySettings(PluginHost& host, const Options& options)
+void ApplySettings(PluginHost& host, const Options& options,
+                   const std::vector<ListedProgram>& programs)
 {
     const bool bank = !options.preset.empty() && IsBankPath(options.preset);
     if (bank)
         LoadPreset(host, options.preset);
+    if (!programs.empty())
+        ApplyProgramList(host, programs, options.programList);
     if (options.program)
     {
         if (*options.program >= host.NumPrograms())
@@ -102,6 +106,8 @@ void ApplySettings(PluginHost& host, const Options& options)
         LoadPreset(host, options.preset);
     for (const ParamSetting& setting : options.params)
         ApplyParameter(host, setting);
+    if (!options.programName.empty())
+        host.SetProgramName(options.programName);
 }
 
 } // namespace
@@ -140,11 +146,13 @@ int Run(const Options& options)
                                                    options.seconds.value_or(kDemoSeconds))
                                   : ReadAudioFile(options.input);
     const auto events = ResolveEvents(options, input);
+    const auto programs = options.programList.empty() ? std::vector<ListedProgram>{}
+                                                      : ReadProgramList(options.programList);
 
     PluginHost host(options.plugin.empty() ? DefaultPluginPath() : options.plugin);
     host.Open(input.sampleRate, options.blockSize);
     host.SetTransport(options.tempo, options.startPpq);
-    ApplySettings(host, options);
+    ApplySettings(host, options, programs);
     if (options.list)
         PrintListing(host);
 
@@ -170,10 +178,15 @@ int Run(const Options& options)
         presetFile = std::make_unique<PendingFile>(options.savePreset);
         presetFile->Write(bytes);
     }
+    std::vector<std::unique_ptr<PendingFile>> programFiles;
+    if (!options.savePrograms.empty())
+        programFiles = WriteProgramFiles(host, programs, options.savePrograms);
     if (audioFile)
         audioFile->Commit();
     if (presetFile)
         presetFile->Commit();
+    for (const auto& file : programFiles)
+        file->Commit();
     return 0;
 }
 
