@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,11 @@ struct Factor
     int width;
     int height;
 };
+
+void PrintTo(const Factor& factor, std::ostream* out)
+{
+    *out << factor.scale; // names the test cases
+}
 
 class PanelScale : public ::testing::TestWithParam<Factor>
 {
