@@ -2,7 +2,10 @@
 
 #include "host/AEffEditor.h"
 #include "platform/MessagePump.h"
+#include "platform/UiScale.h"
 #include "platform/Win32.h"
+
+#include <cmath>
 
 namespace Kestrune
 {
@@ -31,7 +34,10 @@ public:
         if (view != nullptr)
             close();
         systemWindow = parent;
-        view = new View(moduleInstance, static_cast<HWND>(parent), model);
+        {
+            const Platform::DialogScaleScope panelScale(Scale());
+            view = new View(moduleInstance, static_cast<HWND>(parent), model);
+        }
         if (view->GetHandle() == nullptr)
         {
             // The platform refused the dialog: stay closed, ready for a later open.
@@ -47,6 +53,7 @@ public:
         delete view;
         view = nullptr;
         systemWindow = nullptr;
+        scale = 0.0;
     }
 
     void idle() override
@@ -63,10 +70,25 @@ public:
 
     View* GetView() { return view; }
 
+    // The factor the panel is drawn at (see platform/UiScale.h; 1 on Windows). Chosen by the
+    // first call after construction or close (the host's getRect comes before open) and kept
+    // while the editor is open, so the rectangle the host sized its window for stays true.
+    double Scale()
+    {
+        if (scale == 0.0)
+            scale = Platform::ChooseUiScale();
+        return scale;
+    }
+    // A length of the 96-dpi panel at that factor, rounded like the window system's layout.
+    int ScaledLength(int pixels) { return static_cast<int>(std::lround(pixels * Scale())); }
+
 protected:
     HINSTANCE moduleInstance;
     Model* model;
     View* view = nullptr;
+
+private:
+    double scale = 0.0; // 0: not chosen yet
 };
 
 } // namespace Kestrune::Vst

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "phaser/CorvanePhaserView.h"
 #include "gui/Editor.h"
+#include "phaser/CorvanePhaserView.h"
 
-// The plug-in's editor: a fixed 391 by 348 pixel panel.
+// The plug-in's editor: a panel of 391 by 348 pixels at 96 dpi, times the editor's scale factor.
 class CorvanePhaserEditor : public Kestrune::Vst::Editor<CorvanePhaserView>
 {
 public:
@@ -16,10 +16,14 @@ public:
     {
         if (result == nullptr)
             return false;
+        rect = ERect{0, 0, static_cast<VstInt16>(ScaledLength(kHeight)),
+                     static_cast<VstInt16>(ScaledLength(kWidth))};
         *result = &rect;
         return true;
     }
 
 private:
-    ERect rect{0, 0, 348, 391};
+    static constexpr int kWidth = 391;
+    static constexpr int kHeight = 348;
+    ERect rect{0, 0, kHeight, kWidth};
 };

@@ -18,6 +18,7 @@ struct ButtonExtra final : WindowExtra
     bool spaceDown = false;
 };
 
+// 96-dpi metrics.
 constexpr int kBoxSize = 13;
 constexpr int kTextGap = 4;
 
@@ -82,8 +83,8 @@ void Paint(HWND handle)
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle, &paint);
     Window* window = FindWindowState(handle);
-    cairo_t* cr = Theme::ContextOf(dc);
-    if (window == nullptr || cr == nullptr)
+    const Theme::Canvas cr = Theme::ContextOf(dc);
+    if (window == nullptr || !cr)
     {
         return;
     }
@@ -96,17 +97,19 @@ void Paint(HWND handle)
     const Theme::Colour textColour = enabled ? Theme::kText : Theme::kGrayText;
     const HWND parent = window->parent;
 
+    const int line = cr.Line();
     if (type == BS_GROUPBOX)
     {
         Send(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
              reinterpret_cast<LPARAM>(handle));
-        const int top = Theme::kLineHeight / 2;
+        const int lineHeight = cr.Px(Theme::kLineHeight);
+        const int top = lineHeight / 2;
         Theme::DrawEdge(cr, 0, top, width, height - top, Theme::Edge::Etched);
         if (!window->text.empty())
         {
-            const int textWidth = static_cast<int>(Theme::TextWidth(cr, window->text)) + 4;
-            Theme::Fill(cr, 6, 0, textWidth, Theme::kLineHeight, Theme::kFace);
-            Theme::DrawText(cr, window->text, 8, 0, textWidth, Theme::kLineHeight,
+            const int textWidth = static_cast<int>(Theme::TextWidth(cr, window->text)) + cr.Px(4);
+            Theme::Fill(cr, cr.Px(6), 0, textWidth, lineHeight, Theme::kFace);
+            Theme::DrawText(cr, window->text, cr.Px(8), 0, textWidth, lineHeight,
                             Theme::Align::Left, textColour);
         }
     }
@@ -121,21 +124,22 @@ void Paint(HWND handle)
         int h = height;
         if (type == BS_DEFPUSHBUTTON || focused)
         {
-            Theme::Fill(cr, 0, 0, width, 1, Theme::kText);
-            Theme::Fill(cr, 0, height - 1, width, 1, Theme::kText);
-            Theme::Fill(cr, 0, 0, 1, height, Theme::kText);
-            Theme::Fill(cr, width - 1, 0, 1, height, Theme::kText);
-            x = y = 1;
-            w -= 2;
-            h -= 2;
+            Theme::Fill(cr, 0, 0, width, line, Theme::kText);
+            Theme::Fill(cr, 0, height - line, width, line, Theme::kText);
+            Theme::Fill(cr, 0, 0, line, height, Theme::kText);
+            Theme::Fill(cr, width - line, 0, line, height, Theme::kText);
+            x = y = line;
+            w -= 2 * line;
+            h -= 2 * line;
         }
         Theme::DrawEdge(cr, x, y, w, h, extra.pushed ? Theme::Edge::Pressed : Theme::Edge::Raised);
-        const int shift = extra.pushed ? 1 : 0;
+        const int shift = extra.pushed ? line : 0;
         Theme::DrawText(cr, window->text, x + shift, y + shift, w, h, Theme::Align::Centre,
                         textColour);
         if (focused)
         {
-            Theme::DrawFocusRect(cr, x + 3, y + 3, w - 6, h - 6);
+            const int inset = cr.Px(3);
+            Theme::DrawFocusRect(cr, x + inset, y + inset, w - 2 * inset, h - 2 * inset);
         }
     }
     else
@@ -143,22 +147,26 @@ void Paint(HWND handle)
         Send(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
              reinterpret_cast<LPARAM>(handle));
         Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
-        const int boxY = (height - kBoxSize) / 2;
-        Theme::DrawEdge(cr, 0, boxY, kBoxSize, kBoxSize, Theme::Edge::Sunken);
-        Theme::Fill(cr, 2, boxY + 2, kBoxSize - 4, kBoxSize - 4,
+        const int box = cr.Px(kBoxSize);
+        const int boxY = (height - box) / 2;
+        Theme::DrawEdge(cr, 0, boxY, box, box, Theme::Edge::Sunken);
+        Theme::Fill(cr, 2 * line, boxY + 2 * line, box - 4 * line, box - 4 * line,
                     extra.pushed || !enabled ? Theme::kFace : Theme::kWindow);
         if (extra.check != BST_UNCHECKED)
         {
-            Theme::DrawCheckMark(cr, 3, boxY + 3,
+            const int tick = cr.Px(3);
+            Theme::DrawCheckMark(cr, tick, boxY + tick,
                                  extra.check == BST_INDETERMINATE ? Theme::kGrayText : textColour);
         }
-        const int textX = kBoxSize + kTextGap;
+        const int textX = box + cr.Px(kTextGap);
         Theme::DrawText(cr, window->text, textX, 0, width - textX, height, Theme::Align::Left,
                         textColour);
         if (focused && !window->text.empty())
         {
-            const int textWidth = static_cast<int>(Theme::TextWidth(cr, window->text)) + 4;
-            Theme::DrawFocusRect(cr, textX - 2, 0, std::min(textWidth, width - textX + 2), height);
+            const int gap = cr.Px(2);
+            const int textWidth = static_cast<int>(Theme::TextWidth(cr, window->text)) + 2 * gap;
+            Theme::DrawFocusRect(cr, textX - gap, 0, std::min(textWidth, width - textX + gap),
+                                 height);
         }
     }
     EndPaint(handle, &paint);
@@ -319,8 +327,8 @@ LRESULT StaticProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
         Send(window->parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
              reinterpret_cast<LPARAM>(handle));
         window = FindWindowState(handle);
-        cairo_t* cr = Theme::ContextOf(dc);
-        if (window != nullptr && cr != nullptr)
+        const Theme::Canvas cr = Theme::ContextOf(dc);
+        if (window != nullptr && cr)
         {
             const DWORD type = window->style & SS_TYPEMASK;
             const Theme::Align align = type == SS_CENTER  ? Theme::Align::Centre
@@ -328,7 +336,7 @@ LRESULT StaticProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
                                                           : Theme::Align::Left;
             Theme::Fill(cr, 0, 0, window->Width(), window->Height(), Theme::kFace);
             Theme::DrawText(cr, window->text, 0, 0, window->Width(),
-                            std::min(window->Height(), Theme::kLineHeight), align,
+                            std::min(window->Height(), cr.Px(Theme::kLineHeight)), align,
                             (window->style & WS_DISABLED) != 0 ? Theme::kGrayText : Theme::kText);
         }
         EndPaint(handle, &paint);

@@ -17,6 +17,7 @@ namespace Kestrune::Platform
 namespace
 {
 
+// 96-dpi metrics.
 constexpr int kFieldHeight = 21; // the closed control, for the 8-point dialog font
 constexpr int kButtonWidth = 16;
 
@@ -37,13 +38,14 @@ int Count(const ComboExtra& extra)
     return static_cast<int>(extra.items.size());
 }
 
-int VisibleRows(const ComboExtra& extra)
+int VisibleRows(const Window& window, const ComboExtra& extra)
 {
-    const int rows = (extra.droppedHeight - kFieldHeight - 2) / ComboExtra::kItemHeight;
+    const int rows = (extra.droppedHeight - window.Scaled(kFieldHeight) - 2 * window.Line()) /
+                     ComboItemHeight(window);
     return std::clamp(rows, 1, std::max(1, Count(extra)));
 }
 
-void Select(HWND handle, ComboExtra& extra, int index)
+void Select(HWND handle, const Window& window, ComboExtra& extra, int index)
 {
     if (index < 0 || index >= Count(extra) || index == extra.selected)
     {
@@ -51,7 +53,7 @@ void Select(HWND handle, ComboExtra& extra, int index)
     }
     extra.selected = index;
     extra.hot = index;
-    extra.top = std::clamp(extra.top, std::max(0, index - VisibleRows(extra) + 1), index);
+    extra.top = std::clamp(extra.top, std::max(0, index - VisibleRows(window, extra) + 1), index);
     InvalidateWindow(handle);
     InvalidateWindow(extra.list);
     NotifyParent(handle, CBN_SELCHANGE);
@@ -62,8 +64,8 @@ void Paint(HWND handle)
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle, &paint);
     Window* window = FindWindowState(handle);
-    cairo_t* cr = Theme::ContextOf(dc);
-    if (window == nullptr || cr == nullptr)
+    const Theme::Canvas cr = Theme::ContextOf(dc);
+    if (window == nullptr || !cr)
     {
         return;
     }
@@ -71,39 +73,50 @@ void Paint(HWND handle)
     const int width = window->Width();
     const int height = window->Height();
     const bool enabled = (window->style & WS_DISABLED) == 0;
+    const int edge = 2 * cr.Line();
     Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
     Theme::DrawEdge(cr, 0, 0, width, height, Theme::Edge::Sunken);
-    Theme::Fill(cr, 2, 2, width - 4, height - 4, enabled ? Theme::kWindow : Theme::kFace);
+    Theme::Fill(cr, edge, edge, width - 2 * edge, height - 2 * edge,
+                enabled ? Theme::kWindow : Theme::kFace);
 
-    const int buttonX = width - 2 - kButtonWidth;
+    const int buttonWidth = cr.Px(kButtonWidth);
+    const int buttonX = width - edge - buttonWidth;
     const bool dropped = extra.list != nullptr;
-    Theme::Fill(cr, buttonX, 2, kButtonWidth, height - 4, Theme::kFace);
-    Theme::DrawEdge(cr, buttonX, 2, kButtonWidth, height - 4,
+    const int shift = dropped ? cr.Line() : 0;
+    Theme::Fill(cr, buttonX, edge, buttonWidth, height - 2 * edge, Theme::kFace);
+    Theme::DrawEdge(cr, buttonX, edge, buttonWidth, height - 2 * edge,
                     dropped ? Theme::Edge::Pressed : Theme::Edge::Raised);
-    Theme::DrawDownArrow(cr, buttonX + kButtonWidth / 2 + (dropped ? 1 : 0),
-                         height / 2 + (dropped ? 1 : 0), enabled ? Theme::kText : Theme::kGrayText);
+    Theme::DrawDownArrow(cr, buttonX + buttonWidth / 2 + shift, height / 2 + shift,
+                         enabled ? Theme::kText : Theme::kGrayText);
 
-    const int fieldWidth = buttonX - 4;
+    // The selection field inside the edge, with a gap of one design pixel.
+    const int inset = cr.Px(3);
+    const int fieldWidth = buttonX - cr.Px(4);
     const bool focused = FocusWindow() == handle && !dropped;
     if (focused)
     {
-        Theme::Fill(cr, 3, 3, fieldWidth, height - 6, Theme::kSelection);
+        Theme::Fill(cr, inset, inset, fieldWidth, height - 2 * inset, Theme::kSelection);
     }
     if (extra.selected >= 0 && extra.selected < Count(extra))
     {
-        Theme::DrawText(cr, extra.items[static_cast<std::size_t>(extra.selected)], 5, 3,
-                        fieldWidth - 4, height - 6, Theme::Align::Left,
+        Theme::DrawText(cr, extra.items[static_cast<std::size_t>(extra.selected)], cr.Px(5), inset,
+                        fieldWidth - cr.Px(4), height - 2 * inset, Theme::Align::Left,
                         focused ? Theme::kSelectionText
                                 : (enabled ? Theme::kText : Theme::kGrayText));
     }
     if (focused)
     {
-        Theme::DrawFocusRect(cr, 3, 3, fieldWidth, height - 6);
+        Theme::DrawFocusRect(cr, inset, inset, fieldWidth, height - 2 * inset);
     }
     EndPaint(handle, &paint);
 }
 
 } // namespace
+
+int ComboItemHeight(const Window& window)
+{
+    return window.Scaled(ComboExtra::kItemHeight);
+}
 
 void OpenComboList(HWND combo)
 {
@@ -120,7 +133,7 @@ void OpenComboList(HWND combo)
     }
     ComboExtra& extra = ExtraFor(*window);
     extra.hot = extra.selected;
-    const int rows = Count(extra) == 0 ? 1 : VisibleRows(extra);
+    const int rows = Count(extra) == 0 ? 1 : VisibleRows(*window, extra);
     extra.top = std::clamp(extra.top, std::max(0, extra.selected - rows + 1),
                            std::max(0, std::min(extra.selected, Count(extra) - rows)));
     const POINT origin = ScreenOriginOf(combo);
@@ -131,7 +144,7 @@ void OpenComboList(HWND combo)
     list.x = origin.x;
     list.y = origin.y + window->Height();
     list.width = window->Width();
-    list.height = rows * ComboExtra::kItemHeight + 2;
+    list.height = rows * ComboItemHeight(*window) + 2 * window->Line();
     list.parent = combo;
     auto listExtra = std::make_unique<ComboListExtra>();
     listExtra->combo = combo;
@@ -193,7 +206,7 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CREATE:
         // The template's height is that of the open list; the closed control is one field.
         extra.droppedHeight = window->Height();
-        window->rect.bottom = window->rect.top + kFieldHeight;
+        window->rect.bottom = window->rect.top + window->Scaled(kFieldHeight);
         return 0;
     case WM_DESTROY:
         if (extra.list != nullptr)
@@ -293,7 +306,8 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
     case CB_GETDROPPEDSTATE:
         return extra.list != nullptr ? TRUE : FALSE;
     case CB_GETITEMHEIGHT:
-        return static_cast<int>(wParam) == -1 ? kFieldHeight - 6 : ComboExtra::kItemHeight;
+        return static_cast<int>(wParam) == -1 ? window->Scaled(kFieldHeight) - 2 * window->Scaled(3)
+                                              : ComboItemHeight(*window);
     case CB_GETDROPPEDCONTROLRECT:
         if (auto* rect = reinterpret_cast<RECT*>(lParam))
         {
@@ -344,29 +358,29 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     case WM_KEYDOWN:
     {
-        const int page = VisibleRows(extra);
+        const int page = VisibleRows(*window, extra);
         const int current = extra.selected;
         switch (wParam)
         {
         case VK_UP:
         case VK_LEFT:
-            Select(handle, extra, current < 0 ? 0 : current - 1);
+            Select(handle, *window, extra, current < 0 ? 0 : current - 1);
             break;
         case VK_DOWN:
         case VK_RIGHT:
-            Select(handle, extra, current + 1);
+            Select(handle, *window, extra, current + 1);
             break;
         case VK_PRIOR:
-            Select(handle, extra, std::max(0, current - page));
+            Select(handle, *window, extra, std::max(0, current - page));
             break;
         case VK_NEXT:
-            Select(handle, extra, std::min(count - 1, current + page));
+            Select(handle, *window, extra, std::min(count - 1, current + page));
             break;
         case VK_HOME:
-            Select(handle, extra, 0);
+            Select(handle, *window, extra, 0);
             break;
         case VK_END:
-            Select(handle, extra, count - 1);
+            Select(handle, *window, extra, count - 1);
             break;
         case VK_F4:
             if (extra.list != nullptr)
@@ -396,7 +410,7 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
             const std::string& item = extra.items[static_cast<std::size_t>(index)];
             if (!item.empty() && std::tolower(static_cast<unsigned char>(item[0])) == letter)
             {
-                Select(handle, extra, index);
+                Select(handle, *window, extra, index);
                 break;
             }
         }

@@ -12,7 +12,7 @@ namespace Kestrune::Platform
 
 struct ComboExtra final : WindowExtra
 {
-    static constexpr int kItemHeight = 13;
+    static constexpr int kItemHeight = 13; // at 96 dpi
 
     std::vector<std::string> items;
     int selected = -1;
@@ -27,6 +27,9 @@ struct ComboListExtra final : WindowExtra
     HWND combo = nullptr;
     bool pressedInside = false;
 };
+
+// The height of one entry of the list, at the window's factor.
+int ComboItemHeight(const Window& window);
 
 void OpenComboList(HWND combo);
 // Closes the pop-up list: with a valid choice CBN_SELCHANGE and then CBN_CLOSEUP, otherwise

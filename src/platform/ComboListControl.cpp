@@ -29,11 +29,12 @@ int EntryAt(HWND list, LPARAM point)
     }
     const auto x = static_cast<short>(LOWORD(point));
     const auto y = static_cast<short>(HIWORD(point));
-    if (x < 0 || x >= window->Width() || y < 1 || y >= window->Height() - 1)
+    const int border = window->Line();
+    if (x < 0 || x >= window->Width() || y < border || y >= window->Height() - border)
     {
         return -1;
     }
-    const int index = combo->top + (y - 1) / ComboExtra::kItemHeight;
+    const int index = combo->top + (y - border) / ComboItemHeight(*window);
     return index < static_cast<int>(combo->items.size()) ? index : -1;
 }
 
@@ -51,30 +52,33 @@ void Paint(HWND list)
     HDC dc = BeginPaint(list, &paint);
     const Window* window = FindWindowState(list);
     const ComboExtra* combo = ComboOf(list);
-    cairo_t* cr = Theme::ContextOf(dc);
-    if (window == nullptr || combo == nullptr || cr == nullptr)
+    const Theme::Canvas cr = Theme::ContextOf(dc);
+    if (window == nullptr || combo == nullptr || !cr)
     {
         return;
     }
     const int width = window->Width();
     const int height = window->Height();
+    const int border = cr.Line();
+    const int itemHeight = ComboItemHeight(*window);
     Theme::Fill(cr, 0, 0, width, height, Theme::kText);
-    Theme::Fill(cr, 1, 1, width - 2, height - 2, Theme::kWindow);
+    Theme::Fill(cr, border, border, width - 2 * border, height - 2 * border, Theme::kWindow);
     const int count = static_cast<int>(combo->items.size());
     for (int index = combo->top; index < count; ++index)
     {
-        const int y = 1 + (index - combo->top) * ComboExtra::kItemHeight;
-        if (y >= height - 1)
+        const int y = border + (index - combo->top) * itemHeight;
+        if (y >= height - border)
         {
             break;
         }
         const bool hot = index == combo->hot;
         if (hot)
         {
-            Theme::Fill(cr, 1, y, width - 2, ComboExtra::kItemHeight, Theme::kSelection);
+            Theme::Fill(cr, border, y, width - 2 * border, itemHeight, Theme::kSelection);
         }
-        Theme::DrawText(cr, combo->items[static_cast<std::size_t>(index)], 3, y, width - 6,
-                        ComboExtra::kItemHeight, Theme::Align::Left,
+        const int inset = cr.Px(3);
+        Theme::DrawText(cr, combo->items[static_cast<std::size_t>(index)], inset, y,
+                        width - 2 * inset, itemHeight, Theme::Align::Left,
                         hot ? Theme::kSelectionText : Theme::kText);
     }
     EndPaint(list, &paint);

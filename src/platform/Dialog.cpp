@@ -6,6 +6,7 @@
 #include "platform/DialogUnits.h"
 #include "platform/ResourceScript.h"
 #include "platform/Theme.h"
+#include "platform/UiScale.h"
 #include "platform/WindowSystem.h"
 
 #include <chrono>
@@ -45,6 +46,13 @@ const DialogTemplate* FindTemplate(LPCSTR name)
     return script.FindDialog(std::string_view(name));
 }
 
+// A box opened from a panel keeps the panel's factor; a panel takes the one its editor chose.
+double ScaleFor(HWND parent)
+{
+    const Window* dialog = FindWindowState(DialogOf(parent));
+    return dialog != nullptr ? dialog->scale : DialogScale();
+}
+
 HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC procedure,
                         LPARAM initParam)
 {
@@ -53,18 +61,20 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
     {
         return nullptr;
     }
+    const double scale = ScaleFor(parent);
     CreateParameters parameters;
     parameters.className = kDialogClass;
     parameters.text = dialogTemplate->caption;
     // Shown only after WM_INITDIALOG, when the template asks for it.
     parameters.style = dialogTemplate->style & ~static_cast<DWORD>(WS_VISIBLE);
     parameters.exStyle = dialogTemplate->exStyle;
-    parameters.x = DialogUnitsToPixelsX(dialogTemplate->x);
-    parameters.y = DialogUnitsToPixelsY(dialogTemplate->y);
-    parameters.width = DialogUnitsToPixelsX(dialogTemplate->width);
-    parameters.height = DialogUnitsToPixelsY(dialogTemplate->height);
+    parameters.x = DialogUnitsToPixelsX(dialogTemplate->x, scale);
+    parameters.y = DialogUnitsToPixelsY(dialogTemplate->y, scale);
+    parameters.width = DialogUnitsToPixelsX(dialogTemplate->width, scale);
+    parameters.height = DialogUnitsToPixelsY(dialogTemplate->height, scale);
     parameters.parent = parent;
     parameters.instance = instance;
+    parameters.scale = scale;
     parameters.extra = std::make_unique<DialogExtra>();
     if ((parameters.style & WS_CHILD) == 0 && parent != nullptr)
     {
@@ -86,10 +96,10 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
         control.text = item.text;
         control.style = item.style | static_cast<DWORD>(WS_CHILD);
         control.exStyle = item.exStyle;
-        control.x = DialogUnitsToPixelsX(item.x);
-        control.y = DialogUnitsToPixelsY(item.y);
-        control.width = DialogUnitsToPixelsX(item.width);
-        control.height = DialogUnitsToPixelsY(item.height);
+        control.x = DialogUnitsToPixelsX(item.x, scale);
+        control.y = DialogUnitsToPixelsY(item.y, scale);
+        control.width = DialogUnitsToPixelsX(item.width, scale);
+        control.height = DialogUnitsToPixelsY(item.height, scale);
         control.parent = dialog;
         control.id = item.id;
         control.instance = instance;
@@ -319,10 +329,11 @@ BOOL MapDialogRect(HWND dialog, LPRECT rect)
     {
         return FALSE;
     }
-    rect->left = DialogUnitsToPixelsX(rect->left);
-    rect->right = DialogUnitsToPixelsX(rect->right);
-    rect->top = DialogUnitsToPixelsY(rect->top);
-    rect->bottom = DialogUnitsToPixelsY(rect->bottom);
+    const double scale = FindWindowState(dialog)->scale;
+    rect->left = DialogUnitsToPixelsX(rect->left, scale);
+    rect->right = DialogUnitsToPixelsX(rect->right, scale);
+    rect->top = DialogUnitsToPixelsY(rect->top, scale);
+    rect->bottom = DialogUnitsToPixelsY(rect->bottom, scale);
     return TRUE;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/DialogUnits.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -43,6 +44,26 @@ int DialogUnitsToPixelsX(int units)
 int DialogUnitsToPixelsY(int units)
 {
     return RoundedMulDiv(units, kBaseUnitY, 8);
+}
+
+int ScalePixels(int pixels, double factor)
+{
+    return factor == 1.0 ? pixels : static_cast<int>(std::lround(pixels * factor));
+}
+
+int LineWidth(double factor)
+{
+    return factor < 2.0 ? 1 : static_cast<int>(factor);
+}
+
+int DialogUnitsToPixelsX(int units, double factor)
+{
+    return ScalePixels(DialogUnitsToPixelsX(units), factor);
+}
+
+int DialogUnitsToPixelsY(int units, double factor)
+{
+    return ScalePixels(DialogUnitsToPixelsY(units), factor);
 }
 
 } // namespace Kestrune::Platform

@@ -9,6 +9,17 @@ namespace Kestrune::Platform
 int DialogUnitsToPixelsX(int units);
 int DialogUnitsToPixelsY(int units);
 
+// A length of the 96-dpi layout at a panel scale factor, rounded to the nearest pixel (halves away
+// from zero): 391 x 348 pixels are 587 x 522 at 1.5 and 782 x 696 at 2.
+int ScalePixels(int pixels, double factor);
+// The width of the layout's one-pixel lines at a factor: whole pixels (1 up to 1.75, 2 up to
+// 2.75...), so edges stay sharp.
+int LineWidth(double factor);
+// Dialog units at a factor: the 96-dpi pixels scaled, so the layout at 2 is exactly twice the
+// one at 1.
+int DialogUnitsToPixelsX(int units, double factor);
+int DialogUnitsToPixelsY(int units, double factor);
+
 // a * b / c rounded to the nearest integer, halves away from zero; -1 when c is 0 or on overflow.
 int RoundedMulDiv(int a, int b, int c);
 

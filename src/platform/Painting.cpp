@@ -23,7 +23,7 @@ void PaintTree(HWND handle, cairo_t* cr)
     cairo_rectangle(cr, 0, 0, window->Width(), window->Height());
     cairo_clip(cr);
 
-    HDC__ context{cr, handle};
+    HDC__ context{cr, handle, window->scale};
     window->paintContext = &context;
     cairo_save(cr);
     Send(handle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(&context), 0);

@@ -12,7 +12,7 @@ namespace Kestrune::Platform
 namespace
 {
 
-constexpr int kStatusHeight = 20;
+constexpr int kStatusHeight = 20; // at 96 dpi
 
 struct StatusExtra final : WindowExtra
 {
@@ -79,18 +79,20 @@ LRESULT StatusProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
     {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(handle, &paint);
-        cairo_t* cr = Theme::ContextOf(dc);
-        if (cr != nullptr)
+        const Theme::Canvas cr = Theme::ContextOf(dc);
+        if (cr)
         {
             const int width = window->Width();
             const int height = window->Height();
+            const int top = cr.Px(2);
+            const int inset = cr.Px(4);
             Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
             if ((extra.flags & SBT_NOBORDERS) == 0)
             {
-                Theme::DrawEdge(cr, 0, 2, width, height - 2, Theme::Edge::ThinSunken);
+                Theme::DrawEdge(cr, 0, top, width, height - top, Theme::Edge::ThinSunken);
             }
-            Theme::DrawText(cr, window->text, 4, 2, width - 8, height - 2, Theme::Align::Left,
-                            Theme::kText);
+            Theme::DrawText(cr, window->text, inset, top, width - 2 * inset, height - top,
+                            Theme::Align::Left, Theme::kText);
         }
         EndPaint(handle, &paint);
         return 0;
@@ -116,9 +118,10 @@ HWND CreateStatusWindowA(LONG style, LPCSTR text, HWND parent, UINT id)
     parameters.text = text != nullptr ? text : "";
     parameters.style = static_cast<DWORD>(style) | static_cast<DWORD>(WS_CHILD);
     parameters.x = 0;
-    parameters.y = parentState->Height() - kStatusHeight;
+    const int height = parentState->Scaled(kStatusHeight);
+    parameters.y = parentState->Height() - height;
     parameters.width = parentState->Width();
-    parameters.height = kStatusHeight;
+    parameters.height = height;
     parameters.parent = parent;
     parameters.id = static_cast<int>(id);
     parameters.instance = parentState->instance;

@@ -1,6 +1,8 @@
 #pragma once
 
 // Drawing primitives for the classic Windows dialog look, in cairo with whole-pixel geometry.
+// Geometry is in device pixels; the 96-dpi design's line widths, font size and glyph shapes
+// follow the canvas's factor, so a panel at 2 is drawn afresh at twice the size, not stretched.
 
 #include "platform/Win32.h"
 
@@ -46,20 +48,35 @@ enum class Align
 
 // The 8-point dialog font at 96 dots per inch.
 inline constexpr double kFontPixels = 11.0;
-// Height of one line of text, as the dialog base unit (13 pixels).
+// Height of one line of text, as the dialog base unit (13 pixels at 96 dpi).
 inline constexpr int kLineHeight = 13;
 
-void Fill(cairo_t* cr, int x, int y, int width, int height, Colour colour);
-void DrawEdge(cairo_t* cr, int x, int y, int width, int height, Edge edge);
-void SelectFont(cairo_t* cr);
-double TextWidth(cairo_t* cr, std::string_view text);
-// One line, clipped to the box, vertically centred.
-void DrawText(cairo_t* cr, std::string_view text, int x, int y, int width, int height, Align align,
-              Colour colour);
-void DrawFocusRect(cairo_t* cr, int x, int y, int width, int height);
-void DrawCheckMark(cairo_t* cr, int x, int y, Colour colour);             // 7 x 7 pixels
-void DrawDownArrow(cairo_t* cr, int centreX, int centreY, Colour colour); // 7 x 4 pixels
+// Where a window paints: cairo in device pixels and the window's UI scale factor.
+struct Canvas
+{
+    cairo_t* cairo = nullptr;
+    double scale = 1.0;
 
-cairo_t* ContextOf(HDC dc);
+    explicit operator bool() const { return cairo != nullptr; }
+    // A length of the 96-dpi design in device pixels.
+    int Px(int designPixels) const;
+    // The width of the design's one-pixel lines: whole pixels, so edges stay sharp.
+    int Line() const;
+};
+
+void Fill(const Canvas& cr, int x, int y, int width, int height, Colour colour);
+void DrawEdge(const Canvas& cr, int x, int y, int width, int height, Edge edge);
+void SelectFont(const Canvas& cr);
+double TextWidth(const Canvas& cr, std::string_view text);
+// One line, clipped to the box, vertically centred.
+void DrawText(const Canvas& cr, std::string_view text, int x, int y, int width, int height,
+              Align align, Colour colour);
+void DrawFocusRect(const Canvas& cr, int x, int y, int width, int height);
+// 7 x 7 design pixels from (x, y).
+void DrawCheckMark(const Canvas& cr, int x, int y, Colour colour);
+// 7 x 4 design pixels around the centre.
+void DrawDownArrow(const Canvas& cr, int centreX, int centreY, Colour colour);
+
+Canvas ContextOf(HDC dc);
 
 } // namespace Kestrune::Platform::Theme

@@ -15,9 +15,11 @@ namespace Kestrune::Platform
 namespace
 {
 
+// 96-dpi metrics.
 constexpr int kThumbWidth = 11; // along the channel
 constexpr int kMargin = 8;      // from each end of the control to the extreme thumb centre
 constexpr int kMaxThumbLength = 21;
+constexpr int kChannelBreadth = 4;
 
 struct TrackbarExtra final : WindowExtra
 {
@@ -63,9 +65,14 @@ int Clamp(const TrackbarExtra& extra, int value)
     return std::clamp(value, extra.minimum, std::max(extra.minimum, extra.maximum));
 }
 
+int Margin(const Window& window)
+{
+    return window.Scaled(kMargin);
+}
+
 int Span(const Window& window)
 {
-    return std::max(0, Length(window) - 2 * kMargin);
+    return std::max(0, Length(window) - 2 * Margin(window));
 }
 
 int ThumbCentre(const Window& window, const TrackbarExtra& extra)
@@ -73,9 +80,9 @@ int ThumbCentre(const Window& window, const TrackbarExtra& extra)
     const int range = extra.maximum - extra.minimum;
     if (range <= 0)
     {
-        return kMargin;
+        return Margin(window);
     }
-    return kMargin + RoundedMulDiv(extra.position - extra.minimum, Span(window), range);
+    return Margin(window) + RoundedMulDiv(extra.position - extra.minimum, Span(window), range);
 }
 
 int PositionAt(const Window& window, const TrackbarExtra& extra, int pixel)
@@ -85,7 +92,7 @@ int PositionAt(const Window& window, const TrackbarExtra& extra, int pixel)
     {
         return extra.minimum;
     }
-    const int along = std::clamp(pixel - kMargin, 0, span);
+    const int along = std::clamp(pixel - Margin(window), 0, span);
     return Clamp(extra, extra.minimum + RoundedMulDiv(along, extra.maximum - extra.minimum, span));
 }
 
@@ -93,27 +100,31 @@ RECT ThumbRect(const Window& window, const TrackbarExtra& extra)
 {
     const int centre = ThumbCentre(window, extra);
     const int breadth = Breadth(window);
-    const int thumbLength = std::min(std::max(breadth - 4, 0), kMaxThumbLength);
+    const int thumbLength =
+        std::min(std::max(breadth - window.Scaled(4), 0), window.Scaled(kMaxThumbLength));
     const int top = (breadth - thumbLength) / 2;
-    const int start = centre - kThumbWidth / 2;
+    const int thumbWidth = window.Scaled(kThumbWidth);
+    const int start = centre - thumbWidth / 2;
     if (IsVertical(window))
     {
-        return RECT{top, start, top + thumbLength, start + kThumbWidth};
+        return RECT{top, start, top + thumbLength, start + thumbWidth};
     }
-    return RECT{start, top, start + kThumbWidth, top + thumbLength};
+    return RECT{start, top, start + thumbWidth, top + thumbLength};
 }
 
+// The channel reaches one design pixel beyond the thumb at either end.
 RECT ChannelRect(const Window& window)
 {
     const int breadth = Breadth(window);
-    const int start = kMargin - kThumbWidth / 2 - 1;
+    const int start = Margin(window) - window.Scaled(kThumbWidth) / 2 - window.Scaled(1);
     const int end = Length(window) - start;
-    const int top = breadth / 2 - 2;
+    const int channel = window.Scaled(kChannelBreadth);
+    const int top = breadth / 2 - channel / 2;
     if (IsVertical(window))
     {
-        return RECT{top, start, top + 4, end};
+        return RECT{top, start, top + channel, end};
     }
-    return RECT{start, top, end, top + 4};
+    return RECT{start, top, end, top + channel};
 }
 
 void Notify(HWND handle, int code)
@@ -167,8 +178,8 @@ void Paint(HWND handle)
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle, &paint);
     Window* window = FindWindowState(handle);
-    cairo_t* cr = Theme::ContextOf(dc);
-    if (window == nullptr || cr == nullptr)
+    const Theme::Canvas cr = Theme::ContextOf(dc);
+    if (window == nullptr || !cr)
     {
         return;
     }

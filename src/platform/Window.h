@@ -2,6 +2,7 @@
 
 // Internal to the window system: the state behind a window handle [ui].
 
+#include "platform/DialogUnits.h"
 #include "platform/Win32.h"
 
 #include <cstdint>
@@ -33,7 +34,8 @@ struct Window
     DWORD exStyle = 0;
     int id = 0;
     std::string text;
-    RECT rect{}; // in the parent's client area; roots: on the screen
+    RECT rect{};        // in the parent's client area; roots: on the screen
+    double scale = 1.0; // the UI scale factor its class metrics and drawing follow
     LONG_PTR userData = 0;
     HINSTANCE instance = nullptr;
     bool hasSurface = false;
@@ -46,6 +48,10 @@ struct Window
     int Width() const { return rect.right - rect.left; }
     int Height() const { return rect.bottom - rect.top; }
     bool IsRoot() const { return parent == nullptr; }
+    // A length of the class's 96-dpi metrics at the window's factor.
+    int Scaled(int pixels) const { return ScalePixels(pixels, scale); }
+    // The width of the class's one-pixel lines at the window's factor.
+    int Line() const { return LineWidth(scale); }
 };
 
 } // namespace Kestrune::Platform

@@ -230,6 +230,12 @@ HWND CreateWindowInternal(CreateParameters parameters)
     window->id = parameters.id;
     window->instance = parameters.instance;
     window->extra = std::move(parameters.extra);
+    window->scale = parameters.scale;
+    if (window->scale <= 0.0)
+    {
+        const Window* above = FindWindowState(parameters.parent);
+        window->scale = above != nullptr ? above->scale : 1.0;
+    }
     window->rect = {parameters.x, parameters.y, parameters.x + std::max(parameters.width, 0),
                     parameters.y + std::max(parameters.height, 0)};
 

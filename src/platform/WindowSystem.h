@@ -13,6 +13,7 @@ struct HDC__
 {
     cairo_t* cairo = nullptr;
     HWND window = nullptr;
+    double scale = 1.0; // the window's
 };
 
 namespace Kestrune::Platform
@@ -31,6 +32,8 @@ struct CreateParameters
     HWND parent = nullptr; // WS_CHILD: the parent (ours or the host's); WS_POPUP: the owner
     int id = 0;
     HINSTANCE instance = nullptr;
+    // The UI scale factor; 0 takes that of `parent` (ours, as parent or owner), else 1.
+    double scale = 0.0;
     std::unique_ptr<WindowExtra> extra; // the class's state, in place before WM_CREATE
 };
 

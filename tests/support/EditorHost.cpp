@@ -15,7 +15,7 @@ const char* HeadlessTestModulePath()
 #endif
 }
 
-EditorHost::EditorHost() : plugin(HeadlessTestModulePath())
+EditorHost::EditorHost(double scale) : plugin(HeadlessTestModulePath())
 {
     if (!plugin.Loaded())
         return;
@@ -24,11 +24,15 @@ EditorHost::EditorHost() : plugin(HeadlessTestModulePath())
     if (entry == nullptr || entry()->version != HeadlessDriver::kVersion)
         return;
     driver = entry();
+    // Not the developer's desktop setting: every test says its factor.
+    driver->SetUiScale(scale);
     if (plugin.Create() == nullptr)
         return;
     driver->DiscardPendingEvents();
     driver->SetModalIdleLimit(1000);
-    parent = driver->CreateHostWindow(kWidth, kHeight);
+    ERect* rect = nullptr;
+    if (plugin.Dispatch(effEditGetRect, 0, 0, &rect) == 1 && rect != nullptr)
+        parent = driver->CreateHostWindow(rect->right - rect->left, rect->bottom - rect->top);
 }
 
 EditorHost::~EditorHost()

@@ -23,7 +23,8 @@ public:
     static constexpr int kWidth = 391;
     static constexpr int kHeight = 348;
 
-    EditorHost();
+    // The editor at a scale factor; the parent window takes the size effEditGetRect reports.
+    explicit EditorHost(double scale = 1.0);
     // Closes the effect (the editor with it), then removes the parent window.
     ~EditorHost();
     EditorHost(const EditorHost&) = delete;

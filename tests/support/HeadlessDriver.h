@@ -15,7 +15,7 @@ namespace TestSupport
 
 struct HeadlessDriver
 {
-    static constexpr int kVersion = 1;
+    static constexpr int kVersion = 2;
     int version;
 
     // Headless backend (see platform/Headless.h); [ui] unless the input queue is meant.
@@ -40,6 +40,9 @@ struct HeadlessDriver
     // Queues a call among the simulated input: it runs on the user-interface thread when the pump
     // (or a modal loop) reaches it, so a test can look at a modal box while it is up.
     void (*QueueCall)(void (*call)(void* context), void* context);
+    // The scale factor the editor takes when it next chooses one (its first getRect or open
+    // after a close), in place of CORVANE_UI_SCALE and the X server's; 0 restores those.
+    void (*SetUiScale)(double factor);
 
     // Win32 subset.
     BOOL (*DestroyWindow)(HWND window);

@@ -5,6 +5,7 @@
 #include "platform/Headless.h"
 #include "platform/HeadlessBackend.h"
 #include "platform/MessagePump.h"
+#include "platform/UiScale.h"
 #include "platform/WindowSystem.h"
 
 namespace
@@ -51,6 +52,7 @@ HeadlessDriver MakeDriver()
         if (backend != nullptr && call != nullptr)
             backend->Inject([call, context](Kestrune::Platform::InputSink&) { call(context); });
     };
+    driver.SetUiScale = &Kestrune::Platform::SetUiScaleOverride;
 
     driver.DestroyWindow = &::DestroyWindow;
     driver.GetDlgItem = &::GetDlgItem;

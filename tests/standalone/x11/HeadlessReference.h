@@ -7,8 +7,8 @@
 namespace X11Test
 {
 
-// A fresh instance's panel right after opening, as an RGB24 image the caller destroys; null
-// when the editor could not be opened.
-cairo_surface_t* RenderHeadlessPanel();
+// A fresh instance's panel right after opening at a scale factor, as an RGB24 image the caller
+// destroys; null when the editor could not be opened.
+cairo_surface_t* RenderHeadlessPanel(double scale = 1.0);
 
 } // namespace X11Test

@@ -237,6 +237,21 @@ void Connection::Key(unsigned long keySym)
     XSync(display, False);
 }
 
+void Connection::SetResources(const char* text)
+{
+    if (text == nullptr)
+    {
+        XDeleteProperty(display, Root(), XA_RESOURCE_MANAGER);
+    }
+    else
+    {
+        XChangeProperty(display, Root(), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(text),
+                        static_cast<int>(std::strlen(text)));
+    }
+    XSync(display, False);
+}
+
 void Connection::SendDelete(Window window)
 {
     XEvent event{};

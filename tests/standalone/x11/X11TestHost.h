@@ -62,6 +62,9 @@ public:
     void Key(unsigned long keySym); // press and release
     // WM_PROTOCOLS / WM_DELETE_WINDOW, as a window manager's close button sends it.
     void SendDelete(XWindow window);
+    // The server's resource string (RESOURCE_MANAGER on the root, as xrdb sets it); null removes
+    // it. Connections opened afterwards see it.
+    void SetResources(const char* text);
 
     // The screen's pixels under a window (its children included), as a cairo RGB24 image.
     cairo_surface_t* Capture(XWindow window, int width, int height) const;
