@@ -40,14 +40,7 @@ bool IsCheck(DWORD type)
 
 ButtonExtra& ExtraFor(Window& window)
 {
-    if (auto* extra = dynamic_cast<ButtonExtra*>(window.extra.get()))
-    {
-        return *extra;
-    }
-    auto extra = std::make_unique<ButtonExtra>();
-    ButtonExtra& reference = *extra;
-    window.extra = std::move(extra);
-    return reference;
+    return EnsureExtra<ButtonExtra>(window);
 }
 
 void Click(HWND handle)
@@ -295,15 +288,36 @@ LRESULT ButtonProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
                         (static_cast<DWORD>(wParam) & BS_TYPEMASK);
         InvalidateWindow(handle);
         return 0;
-    case WM_ERASEBKGND:
-        return TRUE;
-    case WM_PAINT:
-        Paint(handle);
-        return 0;
     default:
-        return DefaultWindowProcedure(handle, message, wParam, lParam);
+        return ControlDefault(handle, message, wParam, lParam, &Paint);
     }
 }
+
+namespace
+{
+void PaintStatic(HWND handle)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle, &paint);
+    if (const Window* window = FindWindowState(handle))
+        Send(window->parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+             reinterpret_cast<LPARAM>(handle));
+    const Window* window = FindWindowState(handle);
+    const Theme::Canvas cr = Theme::ContextOf(dc);
+    if (window != nullptr && cr)
+    {
+        const DWORD type = window->style & SS_TYPEMASK;
+        const Theme::Align align = type == SS_CENTER  ? Theme::Align::Centre
+                                   : type == SS_RIGHT ? Theme::Align::Right
+                                                      : Theme::Align::Left;
+        Theme::Fill(cr, 0, 0, window->Width(), window->Height(), Theme::kFace);
+        Theme::DrawText(cr, window->text, 0, 0, window->Width(),
+                        std::min(window->Height(), cr.Px(Theme::kLineHeight)), align,
+                        (window->style & WS_DISABLED) != 0 ? Theme::kGrayText : Theme::kText);
+    }
+    EndPaint(handle, &paint);
+}
+} // namespace
 
 LRESULT StaticProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -318,32 +332,8 @@ LRESULT StaticProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
         return (window->style & SS_NOTIFY) != 0 ? HTCLIENT : HTTRANSPARENT;
     case WM_GETDLGCODE:
         return DLGC_STATIC;
-    case WM_ERASEBKGND:
-        return TRUE;
-    case WM_PAINT:
-    {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(handle, &paint);
-        Send(window->parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-             reinterpret_cast<LPARAM>(handle));
-        window = FindWindowState(handle);
-        const Theme::Canvas cr = Theme::ContextOf(dc);
-        if (window != nullptr && cr)
-        {
-            const DWORD type = window->style & SS_TYPEMASK;
-            const Theme::Align align = type == SS_CENTER  ? Theme::Align::Centre
-                                       : type == SS_RIGHT ? Theme::Align::Right
-                                                          : Theme::Align::Left;
-            Theme::Fill(cr, 0, 0, window->Width(), window->Height(), Theme::kFace);
-            Theme::DrawText(cr, window->text, 0, 0, window->Width(),
-                            std::min(window->Height(), cr.Px(Theme::kLineHeight)), align,
-                            (window->style & WS_DISABLED) != 0 ? Theme::kGrayText : Theme::kText);
-        }
-        EndPaint(handle, &paint);
-        return 0;
-    }
     default:
-        return DefaultWindowProcedure(handle, message, wParam, lParam);
+        return ControlDefault(handle, message, wParam, lParam, &PaintStatic);
     }
 }
 

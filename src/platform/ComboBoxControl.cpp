@@ -23,14 +23,7 @@ constexpr int kButtonWidth = 16;
 
 ComboExtra& ExtraFor(Window& window)
 {
-    if (auto* extra = dynamic_cast<ComboExtra*>(window.extra.get()))
-    {
-        return *extra;
-    }
-    auto extra = std::make_unique<ComboExtra>();
-    ComboExtra& reference = *extra;
-    window.extra = std::move(extra);
-    return reference;
+    return EnsureExtra<ComboExtra>(window);
 }
 
 int Count(const ComboExtra& extra)
@@ -425,13 +418,8 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         InvalidateWindow(handle);
         NotifyParent(handle, CBN_KILLFOCUS);
         return 0;
-    case WM_ERASEBKGND:
-        return TRUE;
-    case WM_PAINT:
-        Paint(handle);
-        return 0;
     default:
-        return DefaultWindowProcedure(handle, message, wParam, lParam);
+        return ControlDefault(handle, message, wParam, lParam, &Paint);
     }
 }
 

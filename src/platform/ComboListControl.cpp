@@ -134,13 +134,8 @@ LRESULT ComboListProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPar
             CloseComboList(extra->combo, -1);
         }
         return 0;
-    case WM_ERASEBKGND:
-        return TRUE;
-    case WM_PAINT:
-        Paint(handle);
-        return 0;
     default:
-        return DefaultWindowProcedure(handle, message, wParam, lParam);
+        return ControlDefault(handle, message, wParam, lParam, &Paint);
     }
 }
 

@@ -21,14 +21,30 @@ struct StatusExtra final : WindowExtra
 
 StatusExtra& ExtraFor(Window& window)
 {
-    if (auto* extra = dynamic_cast<StatusExtra*>(window.extra.get()))
+    return EnsureExtra<StatusExtra>(window);
+}
+
+void Paint(HWND handle)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle, &paint);
+    Window* window = FindWindowState(handle);
+    const Theme::Canvas cr = Theme::ContextOf(dc);
+    if (window != nullptr && cr)
     {
-        return *extra;
+        const int width = window->Width();
+        const int height = window->Height();
+        const int top = cr.Px(2);
+        const int inset = cr.Px(4);
+        Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
+        if ((ExtraFor(*window).flags & SBT_NOBORDERS) == 0)
+        {
+            Theme::DrawEdge(cr, 0, top, width, height - top, Theme::Edge::ThinSunken);
+        }
+        Theme::DrawText(cr, window->text, inset, top, width - 2 * inset, height - top,
+                        Theme::Align::Left, Theme::kText);
     }
-    auto extra = std::make_unique<StatusExtra>();
-    StatusExtra& reference = *extra;
-    window.extra = std::move(extra);
-    return reference;
+    EndPaint(handle, &paint);
 }
 
 } // namespace
@@ -73,32 +89,8 @@ LRESULT StatusProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
         }
         return MAKELRESULT(window->text.size(), extra.flags);
     }
-    case WM_ERASEBKGND:
-        return TRUE;
-    case WM_PAINT:
-    {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(handle, &paint);
-        const Theme::Canvas cr = Theme::ContextOf(dc);
-        if (cr)
-        {
-            const int width = window->Width();
-            const int height = window->Height();
-            const int top = cr.Px(2);
-            const int inset = cr.Px(4);
-            Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
-            if ((extra.flags & SBT_NOBORDERS) == 0)
-            {
-                Theme::DrawEdge(cr, 0, top, width, height - top, Theme::Edge::ThinSunken);
-            }
-            Theme::DrawText(cr, window->text, inset, top, width - 2 * inset, height - top,
-                            Theme::Align::Left, Theme::kText);
-        }
-        EndPaint(handle, &paint);
-        return 0;
-    }
     default:
-        return DefaultWindowProcedure(handle, message, wParam, lParam);
+        return ControlDefault(handle, message, wParam, lParam, &Paint);
     }
 }
 

@@ -35,14 +35,7 @@ struct TrackbarExtra final : WindowExtra
 
 TrackbarExtra& ExtraFor(Window& window)
 {
-    if (auto* extra = dynamic_cast<TrackbarExtra*>(window.extra.get()))
-    {
-        return *extra;
-    }
-    auto extra = std::make_unique<TrackbarExtra>();
-    TrackbarExtra& reference = *extra;
-    window.extra = std::move(extra);
-    return reference;
+    return EnsureExtra<TrackbarExtra>(window);
 }
 
 bool IsVertical(const Window& window)
@@ -375,13 +368,8 @@ LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
     case WM_KILLFOCUS:
         InvalidateWindow(handle);
         return 0;
-    case WM_ERASEBKGND:
-        return TRUE;
-    case WM_PAINT:
-        Paint(handle);
-        return 0;
     default:
-        return DefaultWindowProcedure(handle, message, wParam, lParam);
+        return ControlDefault(handle, message, wParam, lParam, &Paint);
     }
 }
 

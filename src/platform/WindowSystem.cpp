@@ -660,6 +660,20 @@ HWND SurfaceAt(int screenX, int screenY, POINT& point)
     return nullptr;
 }
 
+LRESULT ControlDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam, void (*paint)(HWND))
+{
+    switch (message)
+    {
+    case WM_ERASEBKGND:
+        return TRUE;
+    case WM_PAINT:
+        paint(window);
+        return 0;
+    default:
+        return DefaultWindowProcedure(window, message, wParam, lParam);
+    }
+}
+
 int PumpInput()
 {
     State& state = TheState();

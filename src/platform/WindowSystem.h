@@ -49,6 +49,24 @@ template <typename T> T* ExtraOf(HWND window)
     return state != nullptr ? dynamic_cast<T*>(state->extra.get()) : nullptr;
 }
 
+// The class's state of a window, made on first use.
+template <typename T> T& EnsureExtra(Window& window)
+{
+    if (auto* extra = dynamic_cast<T*>(window.extra.get()))
+    {
+        return *extra;
+    }
+    auto extra = std::make_unique<T>();
+    T& reference = *extra;
+    window.extra = std::move(extra);
+    return reference;
+}
+
+// What every drawn control does with the messages it leaves alone: it paints itself in whole, so
+// the background is never erased first.
+LRESULT ControlDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                       void (*paint)(HWND));
+
 // Calls the window procedure now; 0 for a window that does not exist.
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // What a window does with messages its class leaves alone.

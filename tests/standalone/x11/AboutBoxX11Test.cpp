@@ -15,31 +15,10 @@ namespace
 constexpr int kHostX = 60;
 constexpr int kHostY = 50;
 
-class AboutBox : public X11EditorTest
+class AboutBox : public OpenEditorTest
 {
 protected:
-    void SetUp() override
-    {
-        X11EditorTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-        {
-            return;
-        }
-        ASSERT_TRUE(editor.Ready());
-        host = connection.CreateTopLevel(kHostX, kHostY, kPanelWidth, kPanelHeight);
-        ASSERT_EQ(editor.Open(host), 1);
-        editor.Idle();
-    }
-
-    void TearDown() override
-    {
-        if (host != 0)
-        {
-            editor.Close();
-            connection.Destroy(host);
-        }
-        X11EditorTest::TearDown();
-    }
+    AboutBox() : OpenEditorTest(kHostX, kHostY) {}
 
     // Presses About and idles until the box is on the screen: its window, or 0.
     XWindow OpenBox()
@@ -87,9 +66,6 @@ protected:
         }
         return longest;
     }
-
-    EditorHost editor;
-    XWindow host = 0;
 };
 
 TEST_F(AboutBox, OpensWithoutHoldingTheHostsIdleAndClosesWithOk)

@@ -18,31 +18,10 @@ constexpr int kHostY = 30;
 constexpr int kHostWidth = 460;
 constexpr int kHostHeight = 400;
 
-class EmbeddedEditor : public X11EditorTest
+class EmbeddedEditor : public OpenEditorTest
 {
 protected:
-    void SetUp() override
-    {
-        X11EditorTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-        {
-            return;
-        }
-        ASSERT_TRUE(editor.Ready());
-        host = connection.CreateTopLevel(kHostX, kHostY, kHostWidth, kHostHeight);
-        ASSERT_EQ(editor.Open(host), 1);
-        editor.Idle();
-    }
-
-    void TearDown() override
-    {
-        if (host != 0)
-        {
-            editor.Close();
-            connection.Destroy(host);
-        }
-        X11EditorTest::TearDown();
-    }
+    EmbeddedEditor() : OpenEditorTest(kHostX, kHostY, kHostWidth, kHostHeight) {}
 
     cairo_surface_t* CapturePanel() { return connection.Capture(host, kPanelWidth, kPanelHeight); }
 
@@ -51,9 +30,6 @@ protected:
         return DifferingPixels(before, after, 0, kPanelHeight - kStatusHeight, kPanelWidth,
                                kStatusHeight);
     }
-
-    EditorHost editor;
-    XWindow host = 0;
 };
 
 TEST_F(EmbeddedEditor, PanelIsAChildWindowOfTheHostsWindowAtItsSize)

@@ -67,4 +67,45 @@ protected:
     int errorsAtStart = 0;
 };
 
+// The editor open in a top-level window of the test host's own; closed and the window destroyed
+// after the test.
+class OpenEditorTest : public X11EditorTest
+{
+protected:
+    OpenEditorTest(int x, int y, int width = kPanelWidth, int height = kPanelHeight)
+        : hostX(x), hostY(y), hostWidth(width), hostHeight(height)
+    {
+    }
+
+    void SetUp() override
+    {
+        X11EditorTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+        {
+            return;
+        }
+        ASSERT_TRUE(editor.Ready());
+        host = connection.CreateTopLevel(hostX, hostY, hostWidth, hostHeight);
+        ASSERT_EQ(editor.Open(host), 1);
+        editor.Idle();
+    }
+
+    void TearDown() override
+    {
+        if (host != 0)
+        {
+            editor.Close();
+            connection.Destroy(host);
+        }
+        X11EditorTest::TearDown();
+    }
+
+    const int hostX;
+    const int hostY;
+    const int hostWidth;
+    const int hostHeight;
+    EditorHost editor;
+    XWindow host = 0;
+};
+
 } // namespace X11Test
