@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace TestSupport
 {
@@ -174,14 +175,15 @@ void CheckEnabledClicks(ScenarioHost& host, HWND panel, CheckLog& log)
         return;
     SendMessageA(box, BM_CLICK, 0, 0);
     Pump(50);
-    log.Check(Parameter(host, 5) == 0.0f && host.lastAutomatedIndex == 5 &&
-                  host.lastAutomatedValue == 0.0f,
+    log.Check(Parameter(host, 5) == 0.0f && !host.automation.empty() &&
+                  host.automation.back() == std::make_pair(VstInt32{5}, 0.0f),
               "click on Enabled sets parameter 5 to 0 and automates it");
     std::string status = StatusText(panel);
     log.Check(status == "Phaser - Enabled: Off On/Off", "status bar after Off: \"" + status + "\"");
     SendMessageA(box, BM_CLICK, 0, 0);
     Pump(50);
-    log.Check(Parameter(host, 5) == 1.0f && host.lastAutomatedValue == 1.0f,
+    log.Check(Parameter(host, 5) == 1.0f && !host.automation.empty() &&
+                  host.automation.back().second == 1.0f,
               "second click sets parameter 5 to 1");
     status = StatusText(panel);
     log.Check(status == "Phaser - Enabled: On On/Off", "status bar after On: \"" + status + "\"");
