@@ -1,12 +1,12 @@
 #include "dsp/Phaser.h"
 
+#include "dsp/DisplayChecks.h"
 #include "support/FakeServiceProvider.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
@@ -135,20 +135,9 @@ TEST(PhaserPolicies, TransformsAndStageModeTexts)
     EXPECT_EQ(Phaser::FeedbackTransform::Convert(-1.0f), 0.0f);
     EXPECT_EQ(Phaser::FeedbackTransform::Convert(std::nanf("")), 0.0f);
 
-    const char* expected[] = {"4", "6", "8", "10", "12", "14", "16"};
-    char text[8];
+    DspTests::ExpectTableTexts<Phaser::StageModeDisplay>({"4", "6", "8", "10", "12", "14", "16"});
     for (int mode = 0; mode < 7; ++mode)
-    {
-        std::memset(text, 'x', sizeof text);
-        Phaser::StageModeDisplay::Format(mode, text, sizeof text);
-        EXPECT_STREQ(text, expected[mode]);
-        EXPECT_EQ(text[7], '\0');
         EXPECT_EQ(Phaser::StageCount(mode), 4 + 2 * mode);
-    }
-    Phaser::StageModeDisplay::Format(-3, text, sizeof text);
-    EXPECT_STREQ(text, "4");
-    Phaser::StageModeDisplay::Format(99, text, sizeof text);
-    EXPECT_STREQ(text, "16");
 }
 
 TEST(PhaserPow2, ExactAtWholeNumbersAndSymmetric)
