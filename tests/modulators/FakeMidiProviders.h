@@ -16,8 +16,16 @@ namespace ModulatorTests
 class Attachments : public std::vector<const void*>
 {
 public:
-    void Attached(const void* observer) { push_back(observer); }
-    void Detached(const void* observer) { erase(std::remove(begin(), end(), observer), end()); }
+    template <typename T> T* Attached(T* observer)
+    {
+        push_back(observer);
+        return observer;
+    }
+    template <typename T> T* Detached(T* observer)
+    {
+        erase(std::remove(begin(), end(), observer), end());
+        return observer;
+    }
 };
 
 class RecordingMessages : public Kestrune::Midi::MessageDispatcher
@@ -27,13 +35,11 @@ public:
 
     void AttachChannelPressureObserver(Kestrune::Midi::IChannelPressureObserver* o) override
     {
-        pressureObservers.Attached(o);
-        MessageDispatcher::AttachChannelPressureObserver(o);
+        MessageDispatcher::AttachChannelPressureObserver(pressureObservers.Attached(o));
     }
     void DetachChannelPressureObserver(Kestrune::Midi::IChannelPressureObserver* o) override
     {
-        pressureObservers.Detached(o);
-        MessageDispatcher::DetachChannelPressureObserver(o);
+        MessageDispatcher::DetachChannelPressureObserver(pressureObservers.Detached(o));
     }
 };
 
@@ -47,23 +53,19 @@ public:
 
     void AttachModulationWheelObserver(Kestrune::Midi::IModulationWheelObserver* o) override
     {
-        observers.Attached(o);
-        ControllerDispatcher::AttachModulationWheelObserver(o);
+        ControllerDispatcher::AttachModulationWheelObserver(observers.Attached(o));
     }
     void DetachModulationWheelObserver(Kestrune::Midi::IModulationWheelObserver* o) override
     {
-        observers.Detached(o);
-        ControllerDispatcher::DetachModulationWheelObserver(o);
+        ControllerDispatcher::DetachModulationWheelObserver(observers.Detached(o));
     }
     void AttachExpressionPedalObserver(Kestrune::Midi::IExpressionPedalObserver* o) override
     {
-        observers.Attached(o);
-        ControllerDispatcher::AttachExpressionPedalObserver(o);
+        ControllerDispatcher::AttachExpressionPedalObserver(observers.Attached(o));
     }
     void DetachExpressionPedalObserver(Kestrune::Midi::IExpressionPedalObserver* o) override
     {
-        observers.Detached(o);
-        ControllerDispatcher::DetachExpressionPedalObserver(o);
+        ControllerDispatcher::DetachExpressionPedalObserver(observers.Detached(o));
     }
 };
 
