@@ -12,14 +12,16 @@ namespace
 constexpr int kMaxSteps = 256;
 constexpr long kMaxFramesPerInput = 400000;
 
+// One step of an input: its first byte modulo kOpCount.
 enum Op : std::uint8_t
 {
-    kTime = 0,
-    kEvents = 1,
-    kProcess = 2,
-    kParameter = 3,
-    kFlood = 4,
-    kSampleRate = 5,
+    kTime,
+    kEvents,
+    kProcess,
+    kParameter,
+    kFlood,
+    kSampleRate,
+    kOpCount
 };
 
 // u8 mask, then for each set bit in turn: f64 samplePos, f64 sampleRate, f64 ppqPos, f64 tempo,
@@ -51,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     long frames = 0;
     for (int step = 0; step < kMaxSteps && !reader.Empty(); ++step)
     {
-        switch (reader.Read<std::uint8_t>() % 6)
+        switch (reader.Read<std::uint8_t>() % kOpCount)
         {
         case kTime:
             ReadTime(host, reader);

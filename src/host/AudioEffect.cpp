@@ -89,13 +89,8 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     case effGetParamLabel:
     case effGetParamDisplay:
     case effGetParamName:
-        if (text == nullptr)
+        if (!acceptsTextFor(text, isParameterIndex(index)))
             return 0;
-        if (!isParameterIndex(index))
-        {
-            writeEmpty(text);
-            return 0;
-        }
         if (opcode == effGetParamLabel)
             getParameterLabel(index, text);
         else if (opcode == effGetParamDisplay)

@@ -116,6 +116,16 @@ protected:
         if (text != nullptr)
             *text = '\0';
     }
+    // For a text query about an index: false for a null text; for an index out of range the
+    // text is made empty and the answer is false.
+    static bool acceptsTextFor(char* text, bool validIndex)
+    {
+        if (text == nullptr)
+            return false;
+        if (!validIndex)
+            writeEmpty(text);
+        return validIndex;
+    }
 
     audioMasterCallback audioMaster; // may be null
     AEffEditor* editor = nullptr;    // owned

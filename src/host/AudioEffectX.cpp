@@ -28,6 +28,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
 {
     // Every opcode whose handler reads or writes through ptr answers 0 for a null ptr.
     char* text = static_cast<char*>(ptr);
+    auto* pins = static_cast<VstPinProperties*>(ptr);
+    auto* tasks = static_cast<VstOfflineTask*>(ptr);
     const auto v32 = static_cast<VstInt32>(value);
     switch (opcode)
     {
@@ -40,23 +42,13 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             return 0;
         return asFlag(string2parameter(index, text));
     case effGetProgramNameIndexed:
-        if (text == nullptr)
+        if (!acceptsTextFor(text, isProgramIndex(index)))
             return 0;
-        if (!isProgramIndex(index))
-        {
-            writeEmpty(text);
-            return 0;
-        }
         return asFlag(getProgramNameIndexed(v32, index, text));
     case effGetInputProperties:
+        return ptr == nullptr ? 0 : asFlag(getInputProperties(index, pins));
     case effGetOutputProperties:
-    {
-        if (ptr == nullptr)
-            return 0;
-        auto* properties = static_cast<VstPinProperties*>(ptr);
-        return asFlag(opcode == effGetInputProperties ? getInputProperties(index, properties)
-                                                      : getOutputProperties(index, properties));
-    }
+        return ptr == nullptr ? 0 : asFlag(getOutputProperties(index, pins));
     case effGetPlugCategory:
         return getPlugCategory();
     case effOfflineNotify:
@@ -64,14 +56,9 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             return 0;
         return asFlag(offlineNotify(static_cast<VstAudioFile*>(ptr), v32, index != 0));
     case effOfflinePrepare:
+        return ptr == nullptr ? 0 : asFlag(offlinePrepare(tasks, v32));
     case effOfflineRun:
-    {
-        if (ptr == nullptr)
-            return 0;
-        auto* tasks = static_cast<VstOfflineTask*>(ptr);
-        return asFlag(opcode == effOfflinePrepare ? offlinePrepare(tasks, v32)
-                                                  : offlineRun(tasks, v32));
-    }
+        return ptr == nullptr ? 0 : asFlag(offlineRun(tasks, v32));
     case effProcessVarIo:
         return ptr == nullptr ? 0 : asFlag(processVariableIo(static_cast<VstVariableIo*>(ptr)));
     case effSetSpeakerArrangement:

@@ -30,6 +30,24 @@ void silence(const AEffect* record, Sample** outputs, VstInt32 sampleFrames)
     }
 }
 
+// Null buffers are refused; an exception leaves silence in the outputs.
+template <typename Sample>
+void processGuarded(AEffect* record, Sample** inputs, Sample** outputs, VstInt32 sampleFrames,
+                    void (AudioEffect::*processing)(Sample**, Sample**, VstInt32))
+{
+    AudioEffect* effect = effectOf(record);
+    if (effect == nullptr || inputs == nullptr || outputs == nullptr)
+        return;
+    try
+    {
+        (effect->*processing)(inputs, outputs, sampleFrames);
+    }
+    catch (...)
+    {
+        silence(record, outputs, sampleFrames);
+    }
+}
+
 } // namespace
 
 namespace RecordTrampolines
@@ -66,49 +84,19 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* record, VstInt32 opcode, VstInt32 inde
 
 void VSTCALLBACK process(AEffect* record, float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    AudioEffect* effect = effectOf(record);
-    if (effect == nullptr || inputs == nullptr || outputs == nullptr)
-        return;
-    try
-    {
-        effect->process(inputs, outputs, sampleFrames);
-    }
-    catch (...)
-    {
-        silence(record, outputs, sampleFrames);
-    }
+    processGuarded(record, inputs, outputs, sampleFrames, &AudioEffect::process);
 }
 
 void VSTCALLBACK processReplacing(AEffect* record, float** inputs, float** outputs,
                                   VstInt32 sampleFrames)
 {
-    AudioEffect* effect = effectOf(record);
-    if (effect == nullptr || inputs == nullptr || outputs == nullptr)
-        return;
-    try
-    {
-        effect->processReplacing(inputs, outputs, sampleFrames);
-    }
-    catch (...)
-    {
-        silence(record, outputs, sampleFrames);
-    }
+    processGuarded(record, inputs, outputs, sampleFrames, &AudioEffect::processReplacing);
 }
 
 void VSTCALLBACK processDoubleReplacing(AEffect* record, double** inputs, double** outputs,
                                         VstInt32 sampleFrames)
 {
-    AudioEffect* effect = effectOf(record);
-    if (effect == nullptr || inputs == nullptr || outputs == nullptr)
-        return;
-    try
-    {
-        effect->processDoubleReplacing(inputs, outputs, sampleFrames);
-    }
-    catch (...)
-    {
-        silence(record, outputs, sampleFrames);
-    }
+    processGuarded(record, inputs, outputs, sampleFrames, &AudioEffect::processDoubleReplacing);
 }
 
 void VSTCALLBACK setParameter(AEffect* record, VstInt32 index, float value)

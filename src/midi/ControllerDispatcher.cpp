@@ -35,163 +35,141 @@ ControllerDispatcher::~ControllerDispatcher()
 {
     if (messageProvider != nullptr)
         messageProvider->DetachControllerObserver(this);
-    modulationWheelObservers.Clear();
-    modulationWheelFineObservers.Clear();
-    volumeObservers.Clear();
-    volumeFineObservers.Clear();
-    expressionObservers.Clear();
-    expressionFineObservers.Clear();
-    holdPedalObservers.Clear();
-    allSoundOffObservers.Clear();
-    resetAllControllersObservers.Clear();
-    allNotesOffObservers.Clear();
-    omniModeObservers.Clear();
 }
 
 void ControllerDispatcher::AttachModulationWheelObserver(IModulationWheelObserver* observer)
 {
-    modulationWheelObservers.Add(observer);
-    modulationWheelFineObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void ControllerDispatcher::DetachModulationWheelObserver(IModulationWheelObserver* observer)
 {
-    modulationWheelObservers.Remove(observer);
-    modulationWheelFineObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void ControllerDispatcher::AttachVolumeObserver(IVolumeObserver* observer)
 {
-    volumeObservers.Add(observer);
-    volumeFineObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void ControllerDispatcher::DetachVolumeObserver(IVolumeObserver* observer)
 {
-    volumeObservers.Remove(observer);
-    volumeFineObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void ControllerDispatcher::AttachExpressionPedalObserver(IExpressionPedalObserver* observer)
 {
-    expressionObservers.Add(observer);
-    expressionFineObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void ControllerDispatcher::DetachExpressionPedalObserver(IExpressionPedalObserver* observer)
 {
-    expressionObservers.Remove(observer);
-    expressionFineObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void ControllerDispatcher::AttachHoldPedalObserver(IHoldPedalObserver* observer)
 {
-    holdPedalObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void ControllerDispatcher::DetachHoldPedalObserver(IHoldPedalObserver* observer)
 {
-    holdPedalObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void ControllerDispatcher::AttachAllSoundOffObserver(IAllSoundOffObserver* observer)
 {
-    allSoundOffObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void ControllerDispatcher::DetachAllSoundOffObserver(IAllSoundOffObserver* observer)
 {
-    allSoundOffObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void ControllerDispatcher::AttachResetAllControllersObserver(IResetAllControllersObserver* observer)
 {
-    resetAllControllersObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void ControllerDispatcher::DetachResetAllControllersObserver(IResetAllControllersObserver* observer)
 {
-    resetAllControllersObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void ControllerDispatcher::AttachAllNotesOffObserver(IAllNotesOffObserver* observer)
 {
-    allNotesOffObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void ControllerDispatcher::DetachAllNotesOffObserver(IAllNotesOffObserver* observer)
 {
-    allNotesOffObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void ControllerDispatcher::AttachOmniModeObserver(IOmniModeObserver* observer)
 {
-    omniModeObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void ControllerDispatcher::DetachOmniModeObserver(IOmniModeObserver* observer)
 {
-    omniModeObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void ControllerDispatcher::ModulationWheel(std::uint8_t channel, std::uint8_t value)
 {
-    modulationWheelObservers.ForEach([&](IModulationWheelObserver* o)
-                                     { o->OnModulationWheel(channel, value); });
+    observers.Notify<&IModulationWheelObserver::OnModulationWheel>(channel, value);
 }
 
 void ControllerDispatcher::ModulationWheelFine(std::uint8_t channel, std::uint8_t value)
 {
-    modulationWheelFineObservers.ForEach([&](IModulationWheelObserver* o)
-                                         { o->OnModulationWheelFine(channel, value); });
+    observers.Notify<&IModulationWheelObserver::OnModulationWheelFine>(channel, value);
 }
 
 void ControllerDispatcher::Volume(std::uint8_t channel, std::uint8_t value)
 {
-    volumeObservers.ForEach([&](IVolumeObserver* o) { o->OnVolume(channel, value); });
+    observers.Notify<&IVolumeObserver::OnVolume>(channel, value);
 }
 
 void ControllerDispatcher::VolumeFine(std::uint8_t channel, std::uint8_t value)
 {
-    volumeFineObservers.ForEach([&](IVolumeObserver* o) { o->OnVolumeFine(channel, value); });
+    observers.Notify<&IVolumeObserver::OnVolumeFine>(channel, value);
 }
 
 void ControllerDispatcher::ExpressionPedal(std::uint8_t channel, std::uint8_t value)
 {
-    expressionObservers.ForEach([&](IExpressionPedalObserver* o)
-                                { o->OnExpressionPedal(channel, value); });
+    observers.Notify<&IExpressionPedalObserver::OnExpressionPedal>(channel, value);
 }
 
 void ControllerDispatcher::ExpressionPedalFine(std::uint8_t channel, std::uint8_t value)
 {
-    expressionFineObservers.ForEach([&](IExpressionPedalObserver* o)
-                                    { o->OnExpressionPedalFine(channel, value); });
+    observers.Notify<&IExpressionPedalObserver::OnExpressionPedalFine>(channel, value);
 }
 
 void ControllerDispatcher::HoldPedal(std::uint8_t channel, bool on)
 {
-    holdPedalObservers.ForEach([&](IHoldPedalObserver* o) { o->OnHoldPedal(channel, on); });
+    observers.Notify<&IHoldPedalObserver::OnHoldPedal>(channel, on);
 }
 
 void ControllerDispatcher::AllSoundOff(std::uint8_t channel)
 {
-    allSoundOffObservers.ForEach([&](IAllSoundOffObserver* o) { o->OnAllSoundOff(channel); });
+    observers.Notify<&IAllSoundOffObserver::OnAllSoundOff>(channel);
 }
 
 void ControllerDispatcher::ResetAllControllers(std::uint8_t channel)
 {
-    resetAllControllersObservers.ForEach([&](IResetAllControllersObserver* o)
-                                         { o->OnResetAllControllers(channel); });
+    observers.Notify<&IResetAllControllersObserver::OnResetAllControllers>(channel);
 }
 
 void ControllerDispatcher::AllNotesOff(std::uint8_t channel)
 {
-    allNotesOffObservers.ForEach([&](IAllNotesOffObserver* o) { o->OnAllNotesOff(channel); });
+    observers.Notify<&IAllNotesOffObserver::OnAllNotesOff>(channel);
 }
 
 void ControllerDispatcher::OmniMode(std::uint8_t channel, bool on)
 {
-    omniModeObservers.ForEach([&](IOmniModeObserver* o) { o->OnOmniMode(channel, on); });
+    observers.Notify<&IOmniModeObserver::OnOmniMode>(channel, on);
 }
 
 void ControllerDispatcher::OnControlChange(std::uint8_t channel, std::uint8_t controller,

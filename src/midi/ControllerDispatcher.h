@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/NotifyingLists.h"
 #include "midi/ControllerObservers.h"
 #include "midi/MessageObservers.h"
-#include "base/ObserverList.h"
 
 #include <cstdint>
 
@@ -59,17 +59,15 @@ public:
                          std::uint8_t value) override;
 
 private:
-    ObserverList<IModulationWheelObserver> modulationWheelObservers;
-    ObserverList<IModulationWheelObserver> modulationWheelFineObservers;
-    ObserverList<IVolumeObserver> volumeObservers;
-    ObserverList<IVolumeObserver> volumeFineObservers;
-    ObserverList<IExpressionPedalObserver> expressionObservers;
-    ObserverList<IExpressionPedalObserver> expressionFineObservers;
-    ObserverList<IHoldPedalObserver> holdPedalObservers;
-    ObserverList<IAllSoundOffObserver> allSoundOffObservers;
-    ObserverList<IResetAllControllersObserver> resetAllControllersObservers;
-    ObserverList<IAllNotesOffObserver> allNotesOffObservers;
-    ObserverList<IOmniModeObserver> omniModeObservers;
+    // Coarse and fine lists of the paired kinds, then one list for each other kind.
+    NotifyingLists<&IModulationWheelObserver::OnModulationWheel,
+                   &IModulationWheelObserver::OnModulationWheelFine, &IVolumeObserver::OnVolume,
+                   &IVolumeObserver::OnVolumeFine, &IExpressionPedalObserver::OnExpressionPedal,
+                   &IExpressionPedalObserver::OnExpressionPedalFine,
+                   &IHoldPedalObserver::OnHoldPedal, &IAllSoundOffObserver::OnAllSoundOff,
+                   &IResetAllControllersObserver::OnResetAllControllers,
+                   &IAllNotesOffObserver::OnAllNotesOff, &IOmniModeObserver::OnOmniMode>
+        observers;
     IMessageProvider* messageProvider;
 };
 

@@ -3,117 +3,100 @@
 namespace Kestrune::Midi
 {
 
-MessageDispatcher::~MessageDispatcher()
-{
-    noteOnObservers.Clear();
-    noteOffObservers.Clear();
-    polyPressureObservers.Clear();
-    controllerObservers.Clear();
-    programChangeObservers.Clear();
-    channelPressureObservers.Clear();
-    pitchBendObservers.Clear();
-}
-
 void MessageDispatcher::AttachNoteObserver(INoteObserver* observer)
 {
-    noteOnObservers.Add(observer);
-    noteOffObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void MessageDispatcher::DetachNoteObserver(INoteObserver* observer)
 {
-    noteOnObservers.Remove(observer);
-    noteOffObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void MessageDispatcher::AttachPolyPressureObserver(IPolyPressureObserver* observer)
 {
-    polyPressureObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void MessageDispatcher::DetachPolyPressureObserver(IPolyPressureObserver* observer)
 {
-    polyPressureObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void MessageDispatcher::AttachControllerObserver(IControllerObserver* observer)
 {
-    controllerObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void MessageDispatcher::DetachControllerObserver(IControllerObserver* observer)
 {
-    controllerObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void MessageDispatcher::AttachProgramChangeObserver(IProgramChangeObserver* observer)
 {
-    programChangeObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void MessageDispatcher::DetachProgramChangeObserver(IProgramChangeObserver* observer)
 {
-    programChangeObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void MessageDispatcher::AttachChannelPressureObserver(IChannelPressureObserver* observer)
 {
-    channelPressureObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void MessageDispatcher::DetachChannelPressureObserver(IChannelPressureObserver* observer)
 {
-    channelPressureObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void MessageDispatcher::AttachPitchBendObserver(IPitchBendObserver* observer)
 {
-    pitchBendObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void MessageDispatcher::DetachPitchBendObserver(IPitchBendObserver* observer)
 {
-    pitchBendObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void MessageDispatcher::NoteOn(std::uint8_t channel, std::uint8_t note, std::uint8_t velocity)
 {
-    noteOnObservers.ForEach([&](INoteObserver* o) { o->OnNoteOn(channel, note, velocity); });
+    observers.Notify<&INoteObserver::OnNoteOn>(channel, note, velocity);
 }
 
 void MessageDispatcher::NoteOff(std::uint8_t channel, std::uint8_t note, std::uint8_t velocity)
 {
-    noteOffObservers.ForEach([&](INoteObserver* o) { o->OnNoteOff(channel, note, velocity); });
+    observers.Notify<&INoteObserver::OnNoteOff>(channel, note, velocity);
 }
 
 void MessageDispatcher::PolyPressure(std::uint8_t channel, std::uint8_t note, std::uint8_t pressure)
 {
-    polyPressureObservers.ForEach([&](IPolyPressureObserver* o)
-                                  { o->OnPolyPressure(channel, note, pressure); });
+    observers.Notify<&IPolyPressureObserver::OnPolyPressure>(channel, note, pressure);
 }
 
 void MessageDispatcher::ControlChange(std::uint8_t channel, std::uint8_t controller,
                                       std::uint8_t value)
 {
-    controllerObservers.ForEach([&](IControllerObserver* o)
-                                { o->OnControlChange(channel, controller, value); });
+    observers.Notify<&IControllerObserver::OnControlChange>(channel, controller, value);
 }
 
 void MessageDispatcher::ProgramChange(std::uint8_t channel, std::uint8_t program)
 {
-    programChangeObservers.ForEach([&](IProgramChangeObserver* o)
-                                   { o->OnProgramChange(channel, program); });
+    observers.Notify<&IProgramChangeObserver::OnProgramChange>(channel, program);
 }
 
 void MessageDispatcher::ChannelPressure(std::uint8_t channel, std::uint8_t pressure)
 {
-    channelPressureObservers.ForEach([&](IChannelPressureObserver* o)
-                                     { o->OnChannelPressure(channel, pressure); });
+    observers.Notify<&IChannelPressureObserver::OnChannelPressure>(channel, pressure);
 }
 
 void MessageDispatcher::PitchBend(std::uint8_t channel, std::uint16_t value)
 {
-    pitchBendObservers.ForEach([&](IPitchBendObserver* o) { o->OnPitchBend(channel, value); });
+    observers.Notify<&IPitchBendObserver::OnPitchBend>(channel, value);
 }
 
 void MessageDispatcher::Dispatch(std::uint8_t status, std::uint8_t data1, std::uint8_t data2)

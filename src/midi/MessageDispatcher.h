@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/NotifyingLists.h"
 #include "midi/MessageObservers.h"
-#include "base/ObserverList.h"
 
 #include <cstdint>
 
@@ -17,7 +17,7 @@ class MessageDispatcher : public IMessageProvider
 {
 public:
     MessageDispatcher() = default;
-    ~MessageDispatcher() override;
+    ~MessageDispatcher() override = default;
     MessageDispatcher(const MessageDispatcher&) = delete;
     MessageDispatcher& operator=(const MessageDispatcher&) = delete;
 
@@ -49,13 +49,11 @@ public:
     void Dispatch(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
 
 private:
-    ObserverList<INoteObserver> noteOnObservers;
-    ObserverList<INoteObserver> noteOffObservers;
-    ObserverList<IPolyPressureObserver> polyPressureObservers;
-    ObserverList<IControllerObserver> controllerObservers;
-    ObserverList<IProgramChangeObserver> programChangeObservers;
-    ObserverList<IChannelPressureObserver> channelPressureObservers;
-    ObserverList<IPitchBendObserver> pitchBendObservers;
+    NotifyingLists<&INoteObserver::OnNoteOn, &INoteObserver::OnNoteOff,
+                   &IPolyPressureObserver::OnPolyPressure, &IControllerObserver::OnControlChange,
+                   &IProgramChangeObserver::OnProgramChange,
+                   &IChannelPressureObserver::OnChannelPressure, &IPitchBendObserver::OnPitchBend>
+        observers;
 };
 
 } // namespace Kestrune::Midi

@@ -76,6 +76,13 @@ bool Model::Locate(int flatIndex, Location& location)
     return false;
 }
 
+const char* Model::ParameterText(int flatIndex,
+                                 const char* (Parameters::IParameterGroup::*query)(int index))
+{
+    Location location;
+    return Locate(flatIndex, location) ? (location.group->*query)(location.index) : "";
+}
+
 int Model::GetProgram() const
 {
     return currentProgram.load(std::memory_order_relaxed);
@@ -147,26 +154,22 @@ void Model::SetParameterValue(int index, float value)
 
 const char* Model::GetParameterShortName(int index)
 {
-    Location location;
-    return Locate(index, location) ? location.group->GetParameterShortName(location.index) : "";
+    return ParameterText(index, &Parameters::IParameterGroup::GetParameterShortName);
 }
 
 const char* Model::GetParameterName(int index)
 {
-    Location location;
-    return Locate(index, location) ? location.group->GetParameterName(location.index) : "";
+    return ParameterText(index, &Parameters::IParameterGroup::GetParameterName);
 }
 
 const char* Model::GetParameterLabel(int index)
 {
-    Location location;
-    return Locate(index, location) ? location.group->GetParameterLabel(location.index) : "";
+    return ParameterText(index, &Parameters::IParameterGroup::GetParameterLabel);
 }
 
 const char* Model::GetParameterDisplay(int index)
 {
-    Location location;
-    return Locate(index, location) ? location.group->GetParameterDisplay(location.index) : "";
+    return ParameterText(index, &Parameters::IParameterGroup::GetParameterDisplay);
 }
 
 const char* Model::GetGroupShortName(int index)

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "base/ObserverList.h"
+#include "base/RecursiveLock.h"
 #include "midi/MessageObservers.h"
 #include "model/ChunkReader.h"
 #include "model/ChunkWriter.h"
 #include "model/ControllerMapper.h"
 #include "model/IModelObserver.h"
-#include "base/ObserverList.h"
 #include "parameters/IParameterGroup.h"
-#include "base/RecursiveLock.h"
 
 #include <array>
 #include <atomic>
@@ -109,6 +109,9 @@ private:
         int index;
     };
     bool Locate(int flatIndex, Location& location);
+    // What the parameter's group answers for it, or "" for an index outside the model.
+    const char* ParameterText(int flatIndex,
+                              const char* (Parameters::IParameterGroup::*query)(int index));
     bool IsProgram(int index) const { return index >= 0 && index < programCount; }
     void WriteHeader(ChunkWriter& writer);
     bool CheckHeader(ChunkReader& reader);

@@ -1,47 +1,31 @@
 // Stateless unit labels.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
+
 namespace Kestrune::Parameters
 {
 
-struct FrequencyLabel
+// A string literal as a template argument.
+template <std::size_t N> struct LabelString
 {
-    static const char* Text() { return "Hz"; }
+    constexpr LabelString(const char (&literal)[N]) { std::copy_n(literal, N, text); }
+    char text[N];
 };
 
-struct LevelLabel
+template <LabelString Unit> struct UnitLabel
 {
-    static const char* Text() { return "Level"; }
+    static const char* Text() { return Unit.text; }
 };
 
-struct DepthLabel
-{
-    static const char* Text() { return "Depth"; }
-};
-
-struct ModeLabel
-{
-    static const char* Text() { return "Mode"; }
-};
-
-struct WetDryLabel
-{
-    static const char* Text() { return "Dry/Wet"; }
-};
-
-struct EnabledLabel
-{
-    static const char* Text() { return "On/Off"; }
-};
-
-struct SourceLabel
-{
-    static const char* Text() { return "Source"; }
-};
-
-struct ResolutionLabel
-{
-    static const char* Text() { return "Res"; }
-};
+using FrequencyLabel = UnitLabel<"Hz">;
+using LevelLabel = UnitLabel<"Level">;
+using DepthLabel = UnitLabel<"Depth">;
+using ModeLabel = UnitLabel<"Mode">;
+using WetDryLabel = UnitLabel<"Dry/Wet">;
+using EnabledLabel = UnitLabel<"On/Off">;
+using SourceLabel = UnitLabel<"Source">;
+using ResolutionLabel = UnitLabel<"Res">;
 
 } // namespace Kestrune::Parameters

@@ -1,13 +1,7 @@
 #pragma once
 
-#include "parameters/DisplayText.h"
+#include "parameters/AppliedSetting.h"
 #include "parameters/ParameterBase.h"
-
-#include <algorithm>
-#include <cmath>
-#include <cstddef>
-#include <type_traits>
-#include <vector>
 
 namespace Kestrune::Parameters
 {
@@ -21,85 +15,38 @@ template <typename Owner, int ProgramCount, typename Transform, typename Display
 class Parameter : public ParameterBase<Owner, ProgramCount>
 {
     using Base = ParameterBase<Owner, ProgramCount>;
+    using State = AppliedSetting<Owner, Transform, Display, Label, typename Transform::Value>;
 
 public:
-    using Value = typename Transform::Value;
-    using Setter = void (Owner::*)(Value);
+    using Value = typename State::Value;
+    using Setter = typename State::Setter;
 
-    // Applies the default once: the setting is stored and the text formatted unconditionally;
-    // no owner exists yet.
+    // Applies the default once, with no owner yet.
     Parameter(const char* shortName, const char* name, float defaultValue, Setter setter)
-        : Base(shortName, name, defaultValue), ownerSetter(setter)
+        : Base(shortName, name, defaultValue), state(setter)
     {
-        setting = transform.Convert(this->GetValue());
-        FormatText();
+        state.Initialise(this->GetValue());
     }
 
-    // [any] Valid on the calling thread for the next DisplayText::kReadSlots - 1 reads.
-    const char* GetDisplay() override { return text.Load(); }
-    const char* GetLabel() override { return label.Text(); }
+    const char* GetDisplay() override { return state.Text(); }
+    const char* GetLabel() override { return state.LabelText(); }
 
     // Appends the owner (duplicates allowed) and calls its setter with the current setting.
-    void Attach(Owner* owner) override
-    {
-        if (owner == nullptr)
-            return;
-        owners.push_back(owner);
-        Call(owner);
-    }
-
+    void Attach(Owner* owner) override { state.Attach(owner, state.Get()); }
     // Removes every occurrence; the owner is not called.
-    void Detach(Owner* owner) override
-    {
-        owners.erase(std::remove(owners.begin(), owners.end(), owner), owners.end());
-    }
+    void Detach(Owner* owner) override { state.Remove(owner); }
 
     // The last applied setting. Serialised with changes by the caller.
-    Value GetSetting() const { return setting; }
+    Value GetSetting() const { return state.Get(); }
 
 protected:
     void Apply() override
     {
-        const Value converted = transform.Convert(this->GetValue());
-        if (!IsUsable(converted) || converted == setting)
-            return;
-        setting = converted;
-        for (std::size_t i = 0; i < owners.size(); ++i)
-            Call(owners[i]);
-        FormatText();
+        state.Apply(this->GetValue(), [this](Value setting) { state.CallAll(setting); });
     }
 
 private:
-    // A value far outside 0..1 may convert to an infinite setting; it never reaches an owner
-    // and the previous setting stays.
-    static bool IsUsable(Value value)
-    {
-        if constexpr (std::is_floating_point_v<Value>)
-            return std::isfinite(value);
-        else
-            return true;
-    }
-
-    void Call(Owner* owner)
-    {
-        if (ownerSetter != nullptr)
-            (owner->*ownerSetter)(setting);
-    }
-
-    void FormatText()
-    {
-        char buffer[DisplayText::kSize] = {};
-        display.Format(setting, buffer, sizeof buffer);
-        text.Store(buffer);
-    }
-
-    Value setting{};
-    [[no_unique_address]] Transform transform;
-    [[no_unique_address]] Display display;
-    [[no_unique_address]] Label label;
-    std::vector<Owner*> owners;
-    Setter ownerSetter;
-    DisplayText text;
+    State state;
 };
 
 } // namespace Kestrune::Parameters

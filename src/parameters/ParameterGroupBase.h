@@ -66,38 +66,27 @@ public:
 
     const char* GetParameterShortName(int index) override
     {
-        auto* parameter = GetParameter(index);
-        return parameter != nullptr ? parameter->GetShortName() : "";
+        return Query(index, &IParameter::GetShortName, "");
     }
-
     const char* GetParameterName(int index) override
     {
-        auto* parameter = GetParameter(index);
-        return parameter != nullptr ? parameter->GetName() : "";
+        return Query(index, &IParameter::GetName, "");
     }
-
     const char* GetParameterLabel(int index) override
     {
-        auto* parameter = GetParameter(index);
-        return parameter != nullptr ? parameter->GetLabel() : "";
+        return Query(index, &IParameter::GetLabel, "");
     }
-
     const char* GetParameterDisplay(int index) override
     {
-        auto* parameter = GetParameter(index);
-        return parameter != nullptr ? parameter->GetDisplay() : "";
+        return Query(index, &IParameter::GetDisplay, "");
     }
-
     float GetParameterProgramValue(int programIndex, int index) override
     {
-        auto* parameter = GetParameter(index);
-        return parameter != nullptr ? parameter->GetProgramValue(programIndex) : 0.0f;
+        return Query(index, &IParameter::GetProgramValue, 0.0f, programIndex);
     }
-
     float GetParameterValue(int index) override
     {
-        auto* parameter = GetParameter(index);
-        return parameter != nullptr ? parameter->GetValue() : 0.0f;
+        return Query(index, &IParameter::GetValue, 0.0f);
     }
 
     void SetParameterProgramValue(int programIndex, int index, float value) override
@@ -138,6 +127,14 @@ protected:
     }
 
 private:
+    // The parameter's answer, or `absent` for an index outside the group.
+    template <typename Result, typename... Args>
+    Result Query(int index, Result (IParameter::*query)(Args...), Result absent, Args... args)
+    {
+        auto* parameter = GetParameter(index);
+        return parameter != nullptr ? (parameter->*query)(args...) : absent;
+    }
+
     std::vector<ParameterType*> parameters;
     std::atomic<int> groupProgram{0};
     const char* groupShortName;

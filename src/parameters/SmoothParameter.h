@@ -1,14 +1,11 @@
 #pragma once
 
 #include "dsp/Smoother.h"
-#include "services/ServiceInterfaces.h"
-#include "parameters/DisplayText.h"
+#include "parameters/AppliedSetting.h"
 #include "parameters/ParameterBase.h"
+#include "services/ServiceInterfaces.h"
 
-#include <algorithm>
-#include <cmath>
 #include <type_traits>
-#include <vector>
 
 namespace Kestrune::Parameters
 {
@@ -22,88 +19,52 @@ template <typename Owner, int ProgramCount, typename Transform, typename Display
 class SmoothParameter : public ParameterBase<Owner, ProgramCount>
 {
     using Base = ParameterBase<Owner, ProgramCount>;
+    // The owners receive the smoother's 16384-sample output buffer, or null on detach.
+    using State = AppliedSetting<Owner, Transform, Display, Label, const float*>;
     static_assert(std::is_same_v<typename Transform::Value, float>,
                   "a smoothed setting is a float");
 
 public:
     using Value = float;
-    // Receives the smoother's 16384-sample output buffer, or null on detach.
-    using Setter = void (Owner::*)(const float*);
+    using Setter = typename State::Setter;
 
-    // The smoother registers with the provider. The default is applied once: the setting is
-    // stored, the smoother aimed at it and the text formatted unconditionally.
+    // The smoother registers with the provider. The default is applied once: the smoother is
+    // aimed at its setting.
     SmoothParameter(const char* shortName, const char* name, float defaultValue, Setter setter,
                     IServiceProvider* provider)
-        : Base(shortName, name, defaultValue), ownerSetter(setter), smoother(provider)
+        : Base(shortName, name, defaultValue), state(setter), smoother(provider)
     {
-        setting = transform.Convert(this->GetValue());
-        smoother.SetTarget(setting);
-        FormatText();
+        state.Initialise(this->GetValue());
+        smoother.SetTarget(state.Get());
     }
 
-    // [any] Valid on the calling thread for the next DisplayText::kReadSlots - 1 reads.
-    const char* GetDisplay() override { return text.Load(); }
-    const char* GetLabel() override { return label.Text(); }
+    const char* GetDisplay() override { return state.Text(); }
+    const char* GetLabel() override { return state.LabelText(); }
 
     // Appends the owner and hands it the smoother's buffer; the only time it receives it.
-    void Attach(Owner* owner) override
-    {
-        if (owner == nullptr)
-            return;
-        owners.push_back(owner);
-        Call(owner, smoother.GetBuffer());
-    }
+    void Attach(Owner* owner) override { state.Attach(owner, smoother.GetBuffer()); }
 
     // An attached owner first receives null (it then reads silence), then every occurrence is
     // removed. An owner that is not attached is not called.
     void Detach(Owner* owner) override
     {
-        const auto found = std::find(owners.begin(), owners.end(), owner);
-        if (found == owners.end())
+        if (!state.Contains(owner))
             return;
-        Call(owner, nullptr);
-        owners.erase(std::remove(owners.begin(), owners.end(), owner), owners.end());
+        state.Call(owner, nullptr);
+        state.Remove(owner);
     }
 
-    float GetSetting() const { return setting; }
+    float GetSetting() const { return state.Get(); }
     Smoother& GetSmoother() { return smoother; }
 
 protected:
     void Apply() override
     {
-        const float converted = transform.Convert(this->GetValue());
-        if (!IsUsable(converted) || converted == setting)
-            return;
-        setting = converted;
-        smoother.SetTarget(setting);
-        FormatText();
+        state.Apply(this->GetValue(), [this](float setting) { smoother.SetTarget(setting); });
     }
 
 private:
-    // A value far outside 0..1 may convert to an infinite setting; it never reaches an owner
-    // and the previous setting stays.
-    static bool IsUsable(float value) { return std::isfinite(value); }
-
-    void Call(Owner* owner, const float* buffer)
-    {
-        if (ownerSetter != nullptr)
-            (owner->*ownerSetter)(buffer);
-    }
-
-    void FormatText()
-    {
-        char buffer[DisplayText::kSize] = {};
-        display.Format(setting, buffer, sizeof buffer);
-        text.Store(buffer);
-    }
-
-    float setting = 0.0f;
-    [[no_unique_address]] Transform transform;
-    [[no_unique_address]] Display display;
-    [[no_unique_address]] Label label;
-    std::vector<Owner*> owners;
-    Setter ownerSetter;
-    DisplayText text;
+    State state;
     Smoother smoother;
 };
 

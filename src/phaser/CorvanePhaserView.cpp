@@ -8,6 +8,29 @@ using Kestrune::Gui::ControlType;
 
 namespace
 {
+// Each control of the panel with the model's flat index of the parameter it shows.
+struct Binding
+{
+    int controlId;
+    ControlType type;
+    int parameterIndex;
+};
+
+using enum ControlType;
+constexpr Binding kBindings[] = {{IDC_ENABLED, CheckBox, 5},
+                                 {IDC_SYNC_ENABLED, CheckBox, 2},
+                                 {IDC_SYNC_RESOLUTION, ComboBox, 3},
+                                 {IDC_QUAD_ENABLED, CheckBox, 4},
+                                 {IDC_LFO_FREQUENCY, HorizontalSlider, 0},
+                                 {IDC_MIDI_SOURCE, ComboBox, 1},
+                                 {IDC_FEEDBACK_LEVEL, HorizontalSlider, 6},
+                                 {IDC_WET_DRY_MIX, HorizontalSlider, 11},
+                                 {IDC_MODULATION_DEPTH, HorizontalSlider, 7},
+                                 {IDC_LEFT_FREQUENCY, HorizontalSlider, 8},
+                                 {IDC_RIGHT_FREQUENCY, HorizontalSlider, 9},
+                                 {IDC_STAGE_MODE, ComboBox, 10},
+                                 {IDC_MOD_SOURCE, ComboBox, 12}};
+
 void AddStrings(HWND dialog, int controlId, std::initializer_list<const char*> entries)
 {
     HWND list = GetDlgItem(dialog, controlId);
@@ -20,19 +43,8 @@ CorvanePhaserView::CorvanePhaserView(HINSTANCE instance, HWND parent, Kestrune::
     : View(instance, pluginModel)
 {
     AttachToModel(); // only now is this object complete for a notifying thread
-    AddControl(IDC_ENABLED, ControlType::CheckBox, 5);
-    AddControl(IDC_SYNC_ENABLED, ControlType::CheckBox, 2);
-    AddControl(IDC_SYNC_RESOLUTION, ControlType::ComboBox, 3);
-    AddControl(IDC_QUAD_ENABLED, ControlType::CheckBox, 4);
-    AddControl(IDC_LFO_FREQUENCY, ControlType::HorizontalSlider, 0);
-    AddControl(IDC_MIDI_SOURCE, ControlType::ComboBox, 1);
-    AddControl(IDC_FEEDBACK_LEVEL, ControlType::HorizontalSlider, 6);
-    AddControl(IDC_WET_DRY_MIX, ControlType::HorizontalSlider, 11);
-    AddControl(IDC_MODULATION_DEPTH, ControlType::HorizontalSlider, 7);
-    AddControl(IDC_LEFT_FREQUENCY, ControlType::HorizontalSlider, 8);
-    AddControl(IDC_RIGHT_FREQUENCY, ControlType::HorizontalSlider, 9);
-    AddControl(IDC_STAGE_MODE, ControlType::ComboBox, 10);
-    AddControl(IDC_MOD_SOURCE, ControlType::ComboBox, 12);
+    for (const Binding& binding : kBindings)
+        AddControl(binding.controlId, binding.type, binding.parameterIndex);
 
     // The trackbar and status window classes must be registered before the first dialog.
     INITCOMMONCONTROLSEX classes{};

@@ -11,52 +11,52 @@ ServiceDispatcher::~ServiceDispatcher() = default;
 
 void ServiceDispatcher::AddResettable(IResettable* resettable)
 {
-    resettables.Add(resettable);
+    observers.Attach(resettable);
 }
 
 void ServiceDispatcher::RemoveResettable(IResettable* resettable)
 {
-    resettables.Remove(resettable);
+    observers.Detach(resettable);
 }
 
 void ServiceDispatcher::AddSampleRateObserver(ISampleRateObserver* observer)
 {
-    sampleRateObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void ServiceDispatcher::RemoveSampleRateObserver(ISampleRateObserver* observer)
 {
-    sampleRateObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void ServiceDispatcher::AddSmoothable(ISmoothable* smoothable)
 {
-    smoothables.Add(smoothable);
+    observers.Attach(smoothable);
 }
 
 void ServiceDispatcher::RemoveSmoothable(ISmoothable* smoothable)
 {
-    smoothables.Remove(smoothable);
+    observers.Detach(smoothable);
 }
 
 void ServiceDispatcher::AddTempoObserver(ITempoObserver* observer)
 {
-    tempoObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void ServiceDispatcher::RemoveTempoObserver(ITempoObserver* observer)
 {
-    tempoObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void ServiceDispatcher::AddPpqnPositionObserver(IPpqnPositionObserver* observer)
 {
-    ppqnPositionObservers.Add(observer);
+    observers.Attach(observer);
 }
 
 void ServiceDispatcher::RemovePpqnPositionObserver(IPpqnPositionObserver* observer)
 {
-    ppqnPositionObservers.Remove(observer);
+    observers.Detach(observer);
 }
 
 void ServiceDispatcher::SetSampleRate(float rate)
@@ -64,7 +64,7 @@ void ServiceDispatcher::SetSampleRate(float rate)
     if (!std::isfinite(rate) || rate <= 0.0f || rate == sampleRate)
         return;
     sampleRate = rate;
-    sampleRateObservers.ForEach([rate](ISampleRateObserver* o) { o->OnSampleRateChanged(rate); });
+    observers.Notify<&ISampleRateObserver::OnSampleRateChanged>(rate);
 }
 
 void ServiceDispatcher::SetTempo(float bpm)
@@ -72,7 +72,7 @@ void ServiceDispatcher::SetTempo(float bpm)
     if (!std::isfinite(bpm) || bpm == tempo)
         return;
     tempo = bpm;
-    tempoObservers.ForEach([bpm](ITempoObserver* o) { o->OnTempoChanged(bpm); });
+    observers.Notify<&ITempoObserver::OnTempoChanged>(bpm);
 }
 
 void ServiceDispatcher::SetPpqnPosition(float position)
@@ -80,18 +80,17 @@ void ServiceDispatcher::SetPpqnPosition(float position)
     if (!std::isfinite(position) || position == ppqnPosition)
         return;
     ppqnPosition = position;
-    ppqnPositionObservers.ForEach([position](IPpqnPositionObserver* o)
-                                  { o->OnPpqnPositionChanged(position); });
+    observers.Notify<&IPpqnPositionObserver::OnPpqnPositionChanged>(position);
 }
 
 void ServiceDispatcher::Reset()
 {
-    resettables.ForEach([](IResettable* o) { o->Reset(); });
+    observers.Notify<&IResettable::Reset>();
 }
 
 void ServiceDispatcher::Smooth(std::int32_t sampleCount)
 {
-    smoothables.ForEach([sampleCount](ISmoothable* o) { o->Smooth(sampleCount); });
+    observers.Notify<&ISmoothable::Smooth>(sampleCount);
 }
 
 } // namespace Kestrune

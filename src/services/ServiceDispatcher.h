@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/NotifyingLists.h"
 #include "midi/ControllerDispatcher.h"
 #include "midi/MessageDispatcher.h"
-#include "base/ObserverList.h"
 #include "services/ServiceInterfaces.h"
 
 #include <cstdint>
@@ -62,11 +62,10 @@ private:
     float sampleRate = kDefaultSampleRate;
     float tempo = kDefaultTempo;
     float ppqnPosition = kDefaultPpqnPosition;
-    ObserverList<IResettable> resettables;
-    ObserverList<ISampleRateObserver> sampleRateObservers;
-    ObserverList<ISmoothable> smoothables;
-    ObserverList<ITempoObserver> tempoObservers;
-    ObserverList<IPpqnPositionObserver> ppqnPositionObservers;
+    NotifyingLists<&IResettable::Reset, &ISampleRateObserver::OnSampleRateChanged,
+                   &ISmoothable::Smooth, &ITempoObserver::OnTempoChanged,
+                   &IPpqnPositionObserver::OnPpqnPositionChanged>
+        observers;
     // Declared in this order: the controller dispatcher attaches to the message dispatcher and
     // is destroyed first.
     Midi::MessageDispatcher messageDispatcher;

@@ -4,6 +4,7 @@
 #include "dsp/Phaser.h"
 #include "dsp/Smoother.h"
 
+#include "dsp/PhaserInputs.h"
 #include "support/FakeServiceProvider.h"
 
 #include <gtest/gtest.h>
@@ -36,12 +37,8 @@ std::vector<float> Render(float mixValue)
     phaser.SetEnabled(true);
     phaser.SetFeedback(0.95f);
     phaser.SetStageMode(2);
-    phaser.SetModulationDepth1(depth.data());
-    phaser.SetLeftFrequency(frequency.data());
-    phaser.SetRightFrequency(frequency.data());
-    phaser.SetLeftModulationSource(sweep.data());
-    phaser.SetRightModulationSource(sweep.data());
-    phaser.SetMix(mix.data());
+    DspTests::ConnectInputs(phaser, depth.data(), frequency.data(), frequency.data(), mix.data(),
+                            sweep.data(), sweep.data());
 
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
@@ -74,12 +71,8 @@ struct Rig
         phaser.OnSampleRateChanged(rate);
         phaser.SetEnabled(true);
         phaser.SetFeedback(0.95f);
-        phaser.SetModulationDepth1(depth.data());
-        phaser.SetLeftFrequency(frequency.data());
-        phaser.SetRightFrequency(frequency.data());
-        phaser.SetLeftModulationSource(source.data());
-        phaser.SetRightModulationSource(source.data());
-        phaser.SetMix(mix.data());
+        DspTests::ConnectInputs(phaser, depth.data(), frequency.data(), frequency.data(),
+                                mix.data(), source.data(), source.data());
     }
 
     std::vector<float> Run()

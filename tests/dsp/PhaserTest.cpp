@@ -1,16 +1,18 @@
 #include "dsp/Phaser.h"
 
+#include "dsp/DisplayChecks.h"
+#include "dsp/PhaserInputs.h"
 #include "support/FakeServiceProvider.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
 
+using DspTests::ConnectInputs;
 using Kestrune::Effects::Phaser;
 
 namespace
@@ -53,12 +55,8 @@ struct Rig
     // Points every input at sample `offset` of the rig's buffers.
     void Connect(int offset)
     {
-        phaser.SetModulationDepth1(depth.data() + offset);
-        phaser.SetLeftFrequency(left.data() + offset);
-        phaser.SetRightFrequency(right.data() + offset);
-        phaser.SetMix(mix.data() + offset);
-        phaser.SetLeftModulationSource(sourceL.data() + offset);
-        phaser.SetRightModulationSource(sourceR.data() + offset);
+        ConnectInputs(phaser, depth.data() + offset, left.data() + offset, right.data() + offset,
+                      mix.data() + offset, sourceL.data() + offset, sourceR.data() + offset);
     }
 
     void Fill(std::vector<float>& buffer, float value)
@@ -115,6 +113,22 @@ public:
         out = (1.0 - mix) * in + mix * x;
     }
 
+    // Steps both channels over count samples whose sweep inputs are the rig's buffers from
+    // index 0; answers the largest deviation of the phaser's outputs from the reference.
+    double LargestDeviation(const Rig& rig, const float* inL, const float* inR, const float* outL,
+                            const float* outR, int count)
+    {
+        double worst = 0.0;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
+        {
+            double expectL = 0.0, expectR = 0.0;
+            Step(0, inL[i], rig.depth[i], rig.sourceL[i], rig.left[i], rig.mix[i], expectL);
+            Step(1, inR[i], rig.depth[i], rig.sourceR[i], rig.right[i], rig.mix[i], expectR);
+            worst = std::max({worst, std::fabs(expectL - outL[i]), std::fabs(expectR - outR[i])});
+        }
+        return worst;
+    }
+
 private:
     double state[2][16] = {};
     double last[2] = {};
@@ -135,20 +149,9 @@ TEST(PhaserPolicies, TransformsAndStageModeTexts)
     EXPECT_EQ(Phaser::FeedbackTransform::Convert(-1.0f), 0.0f);
     EXPECT_EQ(Phaser::FeedbackTransform::Convert(std::nanf("")), 0.0f);
 
-    const char* expected[] = {"4", "6", "8", "10", "12", "14", "16"};
-    char text[8];
+    DspTests::ExpectTableTexts<Phaser::StageModeDisplay>({"4", "6", "8", "10", "12", "14", "16"});
     for (int mode = 0; mode < 7; ++mode)
-    {
-        std::memset(text, 'x', sizeof text);
-        Phaser::StageModeDisplay::Format(mode, text, sizeof text);
-        EXPECT_STREQ(text, expected[mode]);
-        EXPECT_EQ(text[7], '\0');
         EXPECT_EQ(Phaser::StageCount(mode), 4 + 2 * mode);
-    }
-    Phaser::StageModeDisplay::Format(-3, text, sizeof text);
-    EXPECT_STREQ(text, "4");
-    Phaser::StageModeDisplay::Format(99, text, sizeof text);
-    EXPECT_STREQ(text, "16");
 }
 
 TEST(PhaserPow2, ExactAtWholeNumbersAndSymmetric)
@@ -467,12 +470,8 @@ TEST(PhaserProcess, ReadsAndWritesOnlyTheSlice)
     configure(*whole);
     const std::vector<float> depth(total, 0.5f), left(total, 1200.0f), right(total, 3100.0f),
         mix(total, 0.6f);
-    whole->SetModulationDepth1(depth.data());
-    whole->SetLeftFrequency(left.data());
-    whole->SetRightFrequency(right.data());
-    whole->SetMix(mix.data());
-    whole->SetLeftModulationSource(sweep.data());
-    whole->SetRightModulationSource(sweep.data());
+    ConnectInputs(*whole, depth.data(), left.data(), right.data(), mix.data(), sweep.data(),
+                  sweep.data());
     std::vector<float> expectL(total), expectR(total);
     whole->Process(inL.data(), inR.data(), expectL.data(), expectR.data(), total);
 
@@ -488,12 +487,8 @@ TEST(PhaserProcess, ReadsAndWritesOnlyTheSlice)
         const std::vector<float> pDepth(n, 0.5f), pLeft(n, 1200.0f), pRight(n, 3100.0f),
             pMix(n, 0.6f);
         std::vector<float> outL(n), outR(n);
-        sliced->SetModulationDepth1(pDepth.data());
-        sliced->SetLeftFrequency(pLeft.data());
-        sliced->SetRightFrequency(pRight.data());
-        sliced->SetMix(pMix.data());
-        sliced->SetLeftModulationSource(pSweep.data());
-        sliced->SetRightModulationSource(pSweep.data());
+        ConnectInputs(*sliced, pDepth.data(), pLeft.data(), pRight.data(), pMix.data(),
+                      pSweep.data(), pSweep.data());
         sliced->Process(pInL.data(), pInR.data(), outL.data(), outR.data(), count);
         for (std::size_t i = 0; i < n; ++i)
         {
@@ -532,16 +527,8 @@ TEST(PhaserProcess, EveryStageModeMatchesTheReference)
         }
         std::vector<float> outL(total), outR(total);
         rig.ProcessSliced(inL.data(), inR.data(), outL.data(), outR.data(), total, {13, 5, 130});
-        double worst = 0.0;
-        for (std::size_t i = 0; i < static_cast<std::size_t>(total); ++i)
-        {
-            double expectL = 0.0, expectR = 0.0;
-            reference.Step(0, inL[i], rig.depth[i], rig.sourceL[i], rig.left[i], rig.mix[i],
-                           expectL);
-            reference.Step(1, inR[i], rig.depth[i], rig.sourceR[i], rig.right[i], rig.mix[i],
-                           expectR);
-            worst = std::max({worst, std::fabs(expectL - outL[i]), std::fabs(expectR - outR[i])});
-        }
+        const double worst = reference.LargestDeviation(rig, inL.data(), inR.data(), outL.data(),
+                                                        outR.data(), total);
         // As in the reference test below: float states and coefficients leave a few millionths.
         EXPECT_LT(worst, 4e-5) << "largest deviation " << worst;
     }
@@ -585,21 +572,13 @@ TEST(PhaserProcess, MatchesDoublePrecisionReference)
         reference.stages = Phaser::StageCount(modes[block]);
         reference.feedback = static_cast<double>(rig.phaser.GetFeedback());
 
-        rig.phaser.Process(&inL[static_cast<std::size_t>(offset)],
-                           &inR[static_cast<std::size_t>(offset)],
-                           &outL[static_cast<std::size_t>(offset)],
-                           &outR[static_cast<std::size_t>(offset)], Rig::kLength);
-        for (int i = 0; i < Rig::kLength; ++i)
-        {
-            const auto k = static_cast<std::size_t>(i);
-            const auto n = static_cast<std::size_t>(offset + i);
-            double expectL = 0.0, expectR = 0.0;
-            reference.Step(0, inL[n], rig.depth[k], rig.sourceL[k], rig.left[k], rig.mix[k],
-                           expectL);
-            reference.Step(1, inR[n], rig.depth[k], rig.sourceR[k], rig.right[k], rig.mix[k],
-                           expectR);
-            worst = std::max({worst, std::fabs(expectL - outL[n]), std::fabs(expectR - outR[n])});
-        }
+        const float* blockL = inL.data() + offset;
+        const float* blockR = inR.data() + offset;
+        rig.phaser.Process(blockL, blockR, outL.data() + offset, outR.data() + offset,
+                           Rig::kLength);
+        worst =
+            std::max(worst, reference.LargestDeviation(rig, blockL, blockR, outL.data() + offset,
+                                                       outR.data() + offset, Rig::kLength));
     }
     // Float states and coefficients (and 0.333333 as a float) leave a few millionths at signal
     // levels of about 1 with up to 16 stages and feedback 0.95; a wrong term gives far more.

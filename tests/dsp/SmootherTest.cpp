@@ -1,5 +1,6 @@
 #include "dsp/Smoother.h"
 
+#include "dsp/SignalChecks.h"
 #include "support/FakeServiceProvider.h"
 
 #include <gtest/gtest.h>
@@ -48,13 +49,7 @@ struct Rig
         return it == record.end() ? -1 : static_cast<long>(it - record.begin());
     }
 
-    double LargestStep() const
-    {
-        double step = 0.0;
-        for (std::size_t i = 1; i < record.size(); ++i)
-            step = std::max(step, std::fabs(static_cast<double>(record[i]) - record[i - 1]));
-        return step;
-    }
+    double LargestStep() const { return DspTests::LargestStep(record); }
 };
 
 } // namespace

@@ -1,66 +1,15 @@
 #include "midi/MessageDispatcher.h"
 
+#include "midi/MidiRecorder.h"
+
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 using Kestrune::Midi::MessageDispatcher;
+using MidiTests::Log;
+using MidiTests::Recorder;
 
 namespace
 {
-
-// Logs every notification as text, tagged with the observer's name.
-class Recorder : public Kestrune::Midi::INoteObserver,
-                 public Kestrune::Midi::IPolyPressureObserver,
-                 public Kestrune::Midi::IControllerObserver,
-                 public Kestrune::Midi::IProgramChangeObserver,
-                 public Kestrune::Midi::IChannelPressureObserver,
-                 public Kestrune::Midi::IPitchBendObserver
-{
-public:
-    Recorder(std::vector<std::string>& sharedLog, std::string tag)
-        : log(sharedLog), name(std::move(tag))
-    {
-    }
-
-    void OnNoteOn(std::uint8_t c, std::uint8_t n, std::uint8_t v) override
-    {
-        Add("NoteOn", c, n, v);
-    }
-    void OnNoteOff(std::uint8_t c, std::uint8_t n, std::uint8_t v) override
-    {
-        Add("NoteOff", c, n, v);
-    }
-    void OnPolyPressure(std::uint8_t c, std::uint8_t n, std::uint8_t p) override
-    {
-        Add("PolyPressure", c, n, p);
-    }
-    void OnControlChange(std::uint8_t c, std::uint8_t n, std::uint8_t v) override
-    {
-        Add("ControlChange", c, n, v);
-    }
-    void OnProgramChange(std::uint8_t c, std::uint8_t p) override { Add("ProgramChange", c, p); }
-    void OnChannelPressure(std::uint8_t c, std::uint8_t p) override
-    {
-        Add("ChannelPressure", c, p);
-    }
-    void OnPitchBend(std::uint8_t c, std::uint16_t v) override { Add("PitchBend", c, v); }
-
-private:
-    template <typename... Args> void Add(const char* what, Args... args)
-    {
-        // Appended piece by piece: gcc 12 warns falsely on chained string concatenation.
-        std::string entry = name;
-        entry += ':';
-        entry += what;
-        ((entry += ' ', entry += std::to_string(static_cast<int>(args))), ...);
-        log.push_back(entry);
-    }
-
-    std::vector<std::string>& log;
-    std::string name;
-};
 
 class MessageDispatcherTest : public ::testing::Test
 {
@@ -75,12 +24,10 @@ protected:
         dispatcher.AttachPitchBendObserver(&r);
     }
 
-    std::vector<std::string> log;
+    Log log;
     Recorder a{log, "a"};
     MessageDispatcher dispatcher;
 };
-
-using Log = std::vector<std::string>;
 
 } // namespace
 
@@ -97,7 +44,7 @@ TEST_F(MessageDispatcherTest, DecodesEveryChannelMessageKind)
     dispatcher.Dispatch(0xE0, 0x7F, 0x7F);
     dispatcher.Dispatch(0xE9, 0x01, 0x00);
     EXPECT_EQ(log, (Log{"a:NoteOff 0 60 64", "a:NoteOn 1 60 100", "a:PolyPressure 2 61 30",
-                        "a:ControlChange 3 1 100", "a:ProgramChange 4 7", "a:ChannelPressure 15 88",
+                        "a:CC 3 1 100", "a:ProgramChange 4 7", "a:ChannelPressure 15 88",
                         "a:PitchBend 0 8192", "a:PitchBend 0 16383", "a:PitchBend 9 1"}));
 }
 
@@ -138,13 +85,12 @@ TEST_F(MessageDispatcherTest, NotifiesInAttachOrderAndTwiceWhenAttachedTwice)
     dispatcher.AttachControllerObserver(&b);
     dispatcher.AttachControllerObserver(&a);
     dispatcher.Dispatch(0xB0, 7, 1);
-    EXPECT_EQ(log,
-              (Log{"a:ControlChange 0 7 1", "b:ControlChange 0 7 1", "a:ControlChange 0 7 1"}));
+    EXPECT_EQ(log, (Log{"a:CC 0 7 1", "b:CC 0 7 1", "a:CC 0 7 1"}));
 
     log.clear();
     dispatcher.DetachControllerObserver(&a); // one detach takes out every occurrence
     dispatcher.Dispatch(0xB0, 7, 2);
-    EXPECT_EQ(log, Log{"b:ControlChange 0 7 2"});
+    EXPECT_EQ(log, Log{"b:CC 0 7 2"});
 }
 
 TEST_F(MessageDispatcherTest, EachKindHasItsOwnList)
@@ -168,7 +114,7 @@ TEST_F(MessageDispatcherTest, NullObserversAreNotAttached)
     dispatcher.AttachControllerObserver(&a);
     dispatcher.Dispatch(0xB0, 1, 1); // a null entry would crash here
     dispatcher.Dispatch(0x90, 1, 1);
-    EXPECT_EQ(log, Log{"a:ControlChange 0 1 1"});
+    EXPECT_EQ(log, Log{"a:CC 0 1 1"});
 }
 
 TEST_F(MessageDispatcherTest, NotifiersAreVirtualSoADerivedClassCanIntercept)

@@ -73,17 +73,18 @@ TEST_F(ModelTest, StartsWith32BlankProgramsProgramZeroAndNoMappedController)
 TEST_F(ModelTest, FlatIndexRunsAcrossGroupsInTheOrderTheyWereAdded)
 {
     EXPECT_EQ(model.GetParameterCount(), 13);
-    EXPECT_STREQ(model.GetParameterShortName(0), "A0");
-    EXPECT_STREQ(model.GetParameterShortName(4), "A4");
-    EXPECT_STREQ(model.GetParameterShortName(5), "B0") << "first of the second group";
+    // Groups A, B and C of 5, 7 and 1 parameters, named by group and position.
+    for (int i = 0; i < 13; ++i)
+    {
+        const std::string group = i < 5 ? "A" : i < 12 ? "B" : "C";
+        const int position = i < 5 ? i : i < 12 ? i - 5 : 0;
+        EXPECT_EQ(model.GetGroupShortName(i), group) << i;
+        EXPECT_EQ(model.GetParameterShortName(i), group + std::to_string(position)) << i;
+        EXPECT_EQ(model.GetParameterValue(i), TestModel::DefaultOf(i)) << i;
+    }
     EXPECT_STREQ(model.GetParameterName(11), "Beta 6");
-    EXPECT_STREQ(model.GetParameterShortName(12), "C0");
-    EXPECT_STREQ(model.GetGroupShortName(4), "A");
-    EXPECT_STREQ(model.GetGroupShortName(5), "B");
     EXPECT_STREQ(model.GetGroupName(12), "Gamma");
     EXPECT_STREQ(model.GetParameterLabel(7), "Level");
-    for (int i = 0; i < 13; ++i)
-        EXPECT_EQ(model.GetParameterValue(i), TestModel::DefaultOf(i)) << i;
     EXPECT_STREQ(model.GetParameterDisplay(5), "0.250");
 
     model.SetParameterValue(5, 0.5f);

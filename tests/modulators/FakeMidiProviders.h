@@ -1,114 +1,96 @@
-// MIDI providers for modulator tests: they record the observers of the kinds the modulators use
-// and let a test fire messages at them.
+// MIDI for modulator tests: the real dispatchers, recording who attaches to the kinds the
+// modulators use, behind a fake service provider.
 #pragma once
 
-#include "midi/ControllerObservers.h"
-#include "midi/MessageObservers.h"
+#include "midi/ControllerDispatcher.h"
+#include "midi/MessageDispatcher.h"
+#include "support/FakeServiceProvider.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <vector>
 
 namespace ModulatorTests
 {
 
-template <typename T> void EraseAll(std::vector<T*>& list, T* p)
-{
-    list.erase(std::remove(list.begin(), list.end(), p), list.end());
-}
-
-class FakeMessageProvider : public Kestrune::Midi::IMessageProvider
+// Observers in attach order; a detach takes out every occurrence.
+class Attachments : public std::vector<const void*>
 {
 public:
-    std::vector<Kestrune::Midi::IChannelPressureObserver*> pressureObservers;
-
-    void ChannelPressure(std::uint8_t channel, std::uint8_t value)
+    template <typename T> T* Attached(T* observer)
     {
-        for (auto* o : pressureObservers)
-            o->OnChannelPressure(channel, value);
+        push_back(observer);
+        return observer;
     }
+    template <typename T> T* Detached(T* observer)
+    {
+        erase(std::remove(begin(), end(), observer), end());
+        return observer;
+    }
+};
+
+class RecordingMessages : public Kestrune::Midi::MessageDispatcher
+{
+public:
+    Attachments pressureObservers;
 
     void AttachChannelPressureObserver(Kestrune::Midi::IChannelPressureObserver* o) override
     {
-        pressureObservers.push_back(o);
+        MessageDispatcher::AttachChannelPressureObserver(pressureObservers.Attached(o));
     }
     void DetachChannelPressureObserver(Kestrune::Midi::IChannelPressureObserver* o) override
     {
-        EraseAll(pressureObservers, o);
+        MessageDispatcher::DetachChannelPressureObserver(pressureObservers.Detached(o));
     }
-    void AttachNoteObserver(Kestrune::Midi::INoteObserver*) override {}
-    void DetachNoteObserver(Kestrune::Midi::INoteObserver*) override {}
-    void AttachPolyPressureObserver(Kestrune::Midi::IPolyPressureObserver*) override {}
-    void DetachPolyPressureObserver(Kestrune::Midi::IPolyPressureObserver*) override {}
-    void AttachControllerObserver(Kestrune::Midi::IControllerObserver*) override {}
-    void DetachControllerObserver(Kestrune::Midi::IControllerObserver*) override {}
-    void AttachProgramChangeObserver(Kestrune::Midi::IProgramChangeObserver*) override {}
-    void DetachProgramChangeObserver(Kestrune::Midi::IProgramChangeObserver*) override {}
-    void AttachPitchBendObserver(Kestrune::Midi::IPitchBendObserver*) override {}
-    void DetachPitchBendObserver(Kestrune::Midi::IPitchBendObserver*) override {}
 };
 
-class FakeControllerProvider : public Kestrune::Midi::IControllerProvider
+class RecordingControllers : public Kestrune::Midi::ControllerDispatcher
 {
 public:
-    // Every attachment in order, to check the order of registration.
-    std::vector<const void*> attachments;
-    std::vector<Kestrune::Midi::IModulationWheelObserver*> wheelObservers;
-    std::vector<Kestrune::Midi::IExpressionPedalObserver*> pedalObservers;
+    using ControllerDispatcher::ControllerDispatcher;
 
-    // Controllers 1, 33, 11 and 43 as the controller dispatcher delivers them.
-    void Control(std::uint8_t channel, std::uint8_t controller, std::uint8_t value)
-    {
-        for (auto* o : wheelObservers)
-        {
-            if (controller == 1)
-                o->OnModulationWheel(channel, value);
-            else if (controller == 33)
-                o->OnModulationWheelFine(channel, value);
-        }
-        for (auto* o : pedalObservers)
-        {
-            if (controller == 11)
-                o->OnExpressionPedal(channel, value);
-            else if (controller == 43)
-                o->OnExpressionPedalFine(channel, value);
-        }
-    }
+    // Modulation wheel and expression pedal observers, in one list to show their order.
+    Attachments observers;
 
     void AttachModulationWheelObserver(Kestrune::Midi::IModulationWheelObserver* o) override
     {
-        wheelObservers.push_back(o);
-        attachments.push_back(o);
+        ControllerDispatcher::AttachModulationWheelObserver(observers.Attached(o));
     }
     void DetachModulationWheelObserver(Kestrune::Midi::IModulationWheelObserver* o) override
     {
-        EraseAll(wheelObservers, o);
+        ControllerDispatcher::DetachModulationWheelObserver(observers.Detached(o));
     }
     void AttachExpressionPedalObserver(Kestrune::Midi::IExpressionPedalObserver* o) override
     {
-        pedalObservers.push_back(o);
-        attachments.push_back(o);
+        ControllerDispatcher::AttachExpressionPedalObserver(observers.Attached(o));
     }
     void DetachExpressionPedalObserver(Kestrune::Midi::IExpressionPedalObserver* o) override
     {
-        EraseAll(pedalObservers, o);
+        ControllerDispatcher::DetachExpressionPedalObserver(observers.Detached(o));
     }
-    void AttachVolumeObserver(Kestrune::Midi::IVolumeObserver*) override {}
-    void DetachVolumeObserver(Kestrune::Midi::IVolumeObserver*) override {}
-    void AttachHoldPedalObserver(Kestrune::Midi::IHoldPedalObserver*) override {}
-    void DetachHoldPedalObserver(Kestrune::Midi::IHoldPedalObserver*) override {}
-    void AttachAllSoundOffObserver(Kestrune::Midi::IAllSoundOffObserver*) override {}
-    void DetachAllSoundOffObserver(Kestrune::Midi::IAllSoundOffObserver*) override {}
-    void AttachResetAllControllersObserver(Kestrune::Midi::IResetAllControllersObserver*) override
+};
+
+// A fake service provider that hands out the two dispatchers.
+struct MidiRig
+{
+    TestSupport::FakeServiceProvider provider;
+    RecordingMessages messages;
+    RecordingControllers controllers{&messages};
+
+    MidiRig()
     {
+        provider.messageProvider = &messages;
+        provider.controllerProvider = &controllers;
     }
-    void DetachResetAllControllersObserver(Kestrune::Midi::IResetAllControllersObserver*) override
+
+    // Control change and channel pressure, decoded and routed as the plug-in core sends them.
+    void Control(std::uint8_t channel, std::uint8_t controller, std::uint8_t value)
     {
+        messages.Dispatch(static_cast<std::uint8_t>(0xB0 | channel), controller, value);
     }
-    void AttachAllNotesOffObserver(Kestrune::Midi::IAllNotesOffObserver*) override {}
-    void DetachAllNotesOffObserver(Kestrune::Midi::IAllNotesOffObserver*) override {}
-    void AttachOmniModeObserver(Kestrune::Midi::IOmniModeObserver*) override {}
-    void DetachOmniModeObserver(Kestrune::Midi::IOmniModeObserver*) override {}
+    void Pressure(std::uint8_t channel, std::uint8_t value)
+    {
+        messages.Dispatch(static_cast<std::uint8_t>(0xD0 | channel), value, 0);
+    }
 };
 
 } // namespace ModulatorTests

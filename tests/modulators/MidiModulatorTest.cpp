@@ -1,8 +1,8 @@
 #include "modulators/ChannelPressure.h"
 #include "modulators/ModulationWheel.h"
 
+#include "dsp/SignalChecks.h"
 #include "modulators/FakeMidiProviders.h"
-#include "support/FakeServiceProvider.h"
 
 #include <gtest/gtest.h>
 
@@ -19,21 +19,12 @@ namespace
 
 constexpr int kSlice = 512;
 
-struct Rig
+struct Rig : ModulatorTests::MidiRig
 {
-    TestSupport::FakeServiceProvider provider;
-    ModulatorTests::FakeMessageProvider messages;
-    ModulatorTests::FakeControllerProvider controllers;
-    std::unique_ptr<ModulationWheel> wheel;
-    std::unique_ptr<ChannelPressure> pressure;
-
-    Rig()
-    {
-        provider.messageProvider = &messages;
-        provider.controllerProvider = &controllers;
-        wheel = std::make_unique<ModulationWheel>(-1.0f, 1.0f, &provider);
-        pressure = std::make_unique<ChannelPressure>(-1.0f, 1.0f, &provider);
-    }
+    std::unique_ptr<ModulationWheel> wheel =
+        std::make_unique<ModulationWheel>(-1.0f, 1.0f, &provider);
+    std::unique_ptr<ChannelPressure> pressure =
+        std::make_unique<ChannelPressure>(-1.0f, 1.0f, &provider);
 
     // Smooths `slices` slices and returns what the given buffer held over them.
     std::vector<float> Run(const float* buffer, int slices)
@@ -48,28 +39,22 @@ struct Rig
     }
 };
 
-double LargestStep(const std::vector<float>& v)
-{
-    double step = 0.0;
-    for (std::size_t i = 1; i < v.size(); ++i)
-        step = std::max(step, std::fabs(static_cast<double>(v[i]) - v[i - 1]));
-    return step;
-}
-
 } // namespace
 
 TEST(MidiModulators, AttachAndDetachWithTheirProviders)
 {
     Rig rig;
-    ASSERT_EQ(rig.controllers.wheelObservers.size(), 1u);
-    EXPECT_EQ(rig.controllers.wheelObservers[0], rig.wheel.get());
+    ASSERT_EQ(rig.controllers.observers.size(), 1u);
+    EXPECT_EQ(rig.controllers.observers[0],
+              static_cast<Kestrune::Midi::IModulationWheelObserver*>(rig.wheel.get()));
     ASSERT_EQ(rig.messages.pressureObservers.size(), 1u);
-    EXPECT_EQ(rig.messages.pressureObservers[0], rig.pressure.get());
+    EXPECT_EQ(rig.messages.pressureObservers[0],
+              static_cast<Kestrune::Midi::IChannelPressureObserver*>(rig.pressure.get()));
     EXPECT_EQ(rig.provider.smoothables.size(), 2u);
 
     rig.wheel.reset();
     rig.pressure.reset();
-    EXPECT_TRUE(rig.controllers.wheelObservers.empty());
+    EXPECT_TRUE(rig.controllers.observers.empty());
     EXPECT_TRUE(rig.messages.pressureObservers.empty());
     EXPECT_TRUE(rig.provider.smoothables.empty());
     EXPECT_TRUE(rig.provider.resettables.empty());
@@ -88,29 +73,26 @@ TEST(MidiModulators, ValuesMapOntoTheRange)
     const std::pair<int, float> cases[] = {{0, -1.0f}, {64, 0.0078740f}, {127, 1.0f}};
     for (const auto& [value, expected] : cases)
     {
-        rig.controllers.Control(static_cast<std::uint8_t>(value % 16), 1,
-                                static_cast<std::uint8_t>(value));
-        rig.messages.ChannelPressure(15, static_cast<std::uint8_t>(value));
+        rig.Control(static_cast<std::uint8_t>(value % 16), 1, static_cast<std::uint8_t>(value));
+        rig.Pressure(15, static_cast<std::uint8_t>(value));
         rig.provider.ResetAll();
         EXPECT_NEAR(rig.wheel->GetBuffer()[0], expected, 1e-6f) << value;
         EXPECT_NEAR(rig.pressure->GetBuffer()[0], expected, 1e-6f) << value;
     }
 
-    TestSupport::FakeServiceProvider provider;
-    ModulatorTests::FakeControllerProvider controllers;
-    provider.controllerProvider = &controllers;
-    ModulationWheel unipolar(0.0f, 10.0f, &provider);
-    controllers.Control(0, 1, 127);
-    provider.ResetAll();
+    ModulatorTests::MidiRig midi;
+    ModulationWheel unipolar(0.0f, 10.0f, &midi.provider);
+    midi.Control(0, 1, 127);
+    midi.provider.ResetAll();
     EXPECT_NEAR(unipolar.GetBuffer()[0], 10.0f, 1e-5f);
 }
 
 TEST(MidiModulators, WheelGlidesFromTopToBottomWithoutAJump)
 {
     Rig rig;
-    rig.controllers.Control(0, 1, 127);
+    rig.Control(0, 1, 127);
     rig.provider.ResetAll();
-    rig.controllers.Control(0, 1, 0);
+    rig.Control(0, 1, 0);
     const auto out = rig.Run(rig.wheel->GetBuffer(), 100);
     EXPECT_NEAR(out.front(), 1.0f, 0.001f);
     EXPECT_TRUE(std::is_sorted(out.rbegin(), out.rend()));
@@ -118,26 +100,26 @@ TEST(MidiModulators, WheelGlidesFromTopToBottomWithoutAJump)
     EXPECT_NEAR(out.back(), -1.0f, 0.0001f);
     EXPECT_GE(*std::min_element(out.begin(), out.end()), -1.0f);
     // The largest step is the coefficient times the full distance.
-    EXPECT_LE(LargestStep(out), 0.000227 * 2.0001 * 1.01);
+    EXPECT_LE(DspTests::LargestStep(out), 0.000227 * 2.0001 * 1.01);
 }
 
 TEST(MidiModulators, PressureGlidesAsWell)
 {
     Rig rig;
-    rig.messages.ChannelPressure(0, 127);
+    rig.Pressure(0, 127);
     const auto out = rig.Run(rig.pressure->GetBuffer(), 4);
     EXPECT_GT(out.back(), out.front());
     EXPECT_LT(out.back(), 1.0f);
-    EXPECT_LE(LargestStep(out), 0.000227 * 1.0001 * 1.01);
+    EXPECT_LE(DspTests::LargestStep(out), 0.000227 * 1.0001 * 1.01);
 }
 
 TEST(MidiModulators, WheelFineChangesNothing)
 {
     Rig rig;
-    rig.controllers.Control(0, 1, 100);
+    rig.Control(0, 1, 100);
     rig.provider.ResetAll();
     const float before = rig.wheel->GetBuffer()[0];
-    rig.controllers.Control(0, 33, 5);
+    rig.Control(0, 33, 5);
     const auto out = rig.Run(rig.wheel->GetBuffer(), 2);
     EXPECT_TRUE(std::all_of(out.begin(), out.end(), [before](float x) { return x == before; }));
 }

@@ -5,14 +5,13 @@
 #include "modulators/ModulationWheel.h"
 #include "modulators/QuadratureLfo.h"
 
+#include "dsp/DisplayChecks.h"
 #include "modulators/FakeMidiProviders.h"
-#include "support/FakeServiceProvider.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <iterator>
 #include <memory>
 
@@ -25,28 +24,16 @@ using Kestrune::Modulators::QuadratureLfo;
 namespace
 {
 
-struct Engine
+struct Engine : ModulatorTests::MidiRig
 {
-    TestSupport::FakeServiceProvider provider;
-    ModulatorTests::FakeMessageProvider messages;
-    ModulatorTests::FakeControllerProvider controllers;
-    std::unique_ptr<QuadratureLfo> lfo;
-    std::unique_ptr<Phaser> phaser;
-    std::unique_ptr<ModulationWheel> wheel;
-    std::unique_ptr<ChannelPressure> pressure;
-    std::unique_ptr<PhaserSources> sources;
-
-    Engine()
-    {
-        provider.messageProvider = &messages;
-        provider.controllerProvider = &controllers;
-        lfo = std::make_unique<QuadratureLfo>(&provider);
-        phaser = std::make_unique<Phaser>(&provider);
-        wheel = std::make_unique<ModulationWheel>(-1.0f, 1.0f, &provider);
-        pressure = std::make_unique<ChannelPressure>(-1.0f, 1.0f, &provider);
-        sources =
-            std::make_unique<PhaserSources>(phaser.get(), lfo.get(), wheel.get(), pressure.get());
-    }
+    std::unique_ptr<QuadratureLfo> lfo = std::make_unique<QuadratureLfo>(&provider);
+    std::unique_ptr<Phaser> phaser = std::make_unique<Phaser>(&provider);
+    std::unique_ptr<ModulationWheel> wheel =
+        std::make_unique<ModulationWheel>(-1.0f, 1.0f, &provider);
+    std::unique_ptr<ChannelPressure> pressure =
+        std::make_unique<ChannelPressure>(-1.0f, 1.0f, &provider);
+    std::unique_ptr<PhaserSources> sources =
+        std::make_unique<PhaserSources>(phaser.get(), lfo.get(), wheel.get(), pressure.get());
 
     void ExpectSources(const float* left, const float* right, int line)
     {
@@ -59,19 +46,7 @@ struct Engine
 
 TEST(PhaserSources, SourceTexts)
 {
-    const char* expected[] = {"None", "LFO", "MW", "CP"};
-    char text[8];
-    for (int i = 0; i < 4; ++i)
-    {
-        std::memset(text, 'x', sizeof text);
-        PhaserSources::SourceDisplay::Format(i, text, sizeof text);
-        EXPECT_STREQ(text, expected[i]);
-        EXPECT_EQ(text[7], '\0');
-    }
-    PhaserSources::SourceDisplay::Format(4, text, sizeof text);
-    EXPECT_STREQ(text, "CP");
-    PhaserSources::SourceDisplay::Format(-1, text, sizeof text);
-    EXPECT_STREQ(text, "None");
+    DspTests::ExpectTableTexts<PhaserSources::SourceDisplay>({"None", "LFO", "MW", "CP"});
 }
 
 TEST(PhaserSources, RoutesEachChoiceAndIgnoresOthers)
@@ -119,7 +94,7 @@ TEST(PhaserSources, WheelSweepsThePhaser)
     e.phaser->SetRightFrequency(frequency);
     e.phaser->SetMix(mix);
     e.sources->SetSource(2);
-    e.controllers.Control(0, 1, 127);
+    e.Control(0, 1, 127);
     e.provider.ResetAll();
 
     float in[1] = {1.0f}, outL[1], outR[1];

@@ -1,13 +1,12 @@
 #include "modulators/QuadratureLfo.h"
 
+#include "dsp/DisplayChecks.h"
 #include "modulators/FakeMidiProviders.h"
-#include "support/FakeServiceProvider.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -18,19 +17,9 @@ using Kestrune::Modulators::SynchableLfo;
 namespace
 {
 
-struct Rig
+struct Rig : ModulatorTests::MidiRig
 {
-    TestSupport::FakeServiceProvider provider;
-    ModulatorTests::FakeMessageProvider messages;
-    ModulatorTests::FakeControllerProvider controllers;
-    std::unique_ptr<QuadratureLfo> lfo;
-
-    Rig()
-    {
-        provider.messageProvider = &messages;
-        provider.controllerProvider = &controllers;
-        lfo = std::make_unique<QuadratureLfo>(&provider);
-    }
+    std::unique_ptr<QuadratureLfo> lfo = std::make_unique<QuadratureLfo>(&provider);
 
     std::vector<float> InPhase(int count) const
     {
@@ -55,31 +44,9 @@ TEST(LfoPolicies, FrequencyTransformAndTableTexts)
     EXPECT_FLOAT_EQ(LfoBase::FrequencyTransform::Convert(1.0f), 20.0f);
     EXPECT_EQ(LfoBase::FrequencyTransform::Convert(0.0f), 0.0f);
 
-    char text[8];
-    const char* sources[] = {"None", "ModWh", "ChPress", "ExpPd"};
-    for (int i = 0; i < 4; ++i)
-    {
-        std::memset(text, 'x', sizeof text);
-        LfoBase::MidiSourceDisplay::Format(i, text, sizeof text);
-        EXPECT_STREQ(text, sources[i]);
-        EXPECT_EQ(text[7], '\0');
-    }
-    LfoBase::MidiSourceDisplay::Format(9, text, sizeof text);
-    EXPECT_STREQ(text, "ExpPd");
-    LfoBase::MidiSourceDisplay::Format(-9, text, sizeof text);
-    EXPECT_STREQ(text, "None");
-
-    const char* resolutions[] = {"1/32", "1/16", "1/12", "1/8", "1/4", "1/2",
-                                 "1/1",  "2/1",  "4/1",  "8/1", "16/1"};
-    for (int i = 0; i < 11; ++i)
-    {
-        SynchableLfo::SyncResolutionDisplay::Format(i, text, sizeof text);
-        EXPECT_STREQ(text, resolutions[i]);
-    }
-    SynchableLfo::SyncResolutionDisplay::Format(11, text, sizeof text);
-    EXPECT_STREQ(text, "16/1");
-    SynchableLfo::SyncResolutionDisplay::Format(-1, text, sizeof text);
-    EXPECT_STREQ(text, "1/32");
+    DspTests::ExpectTableTexts<LfoBase::MidiSourceDisplay>({"None", "ModWh", "ChPress", "ExpPd"});
+    DspTests::ExpectTableTexts<SynchableLfo::SyncResolutionDisplay>(
+        {"1/32", "1/16", "1/12", "1/8", "1/4", "1/2", "1/1", "2/1", "4/1", "8/1", "16/1"});
 }
 
 TEST(LfoLifecycle, RegistersInOrderAndUnregistersEverything)
@@ -87,11 +54,11 @@ TEST(LfoLifecycle, RegistersInOrderAndUnregistersEverything)
     Rig rig;
     QuadratureLfo* lfo = rig.lfo.get();
     ASSERT_EQ(rig.messages.pressureObservers.size(), 1u);
-    ASSERT_EQ(rig.controllers.attachments.size(), 2u);
+    ASSERT_EQ(rig.controllers.observers.size(), 2u);
     // Wheel first, then pedal, through their interface pointers.
-    EXPECT_EQ(rig.controllers.attachments[0],
+    EXPECT_EQ(rig.controllers.observers[0],
               static_cast<Kestrune::Midi::IModulationWheelObserver*>(lfo));
-    EXPECT_EQ(rig.controllers.attachments[1],
+    EXPECT_EQ(rig.controllers.observers[1],
               static_cast<Kestrune::Midi::IExpressionPedalObserver*>(lfo));
     ASSERT_EQ(rig.provider.tempoObservers.size(), 1u);
     ASSERT_EQ(rig.provider.positionObservers.size(), 1u);
@@ -106,8 +73,7 @@ TEST(LfoLifecycle, RegistersInOrderAndUnregistersEverything)
 
     rig.lfo.reset();
     EXPECT_TRUE(rig.messages.pressureObservers.empty());
-    EXPECT_TRUE(rig.controllers.wheelObservers.empty());
-    EXPECT_TRUE(rig.controllers.pedalObservers.empty());
+    EXPECT_TRUE(rig.controllers.observers.empty());
     EXPECT_TRUE(rig.provider.tempoObservers.empty());
     EXPECT_TRUE(rig.provider.positionObservers.empty());
     EXPECT_TRUE(rig.provider.resettables.empty());
@@ -159,7 +125,7 @@ TEST(LfoOscillator, OutputsAreTheRecurrenceThenTheMidiScaleBitForBit)
 {
     Rig rig;
     rig.lfo->SetFrequency(7.3f);
-    rig.controllers.Control(0, 1, 93);
+    rig.Control(0, 1, 93);
     float sine = 0.0f, cosine = 1.0f;
     const float e = rig.lfo->GetIncrement();
     int slice = 0;
@@ -200,7 +166,7 @@ TEST(LfoOscillator, SliceSteppedByTheCallerEqualsProcess)
     {
         rig->lfo->SetFrequency(11.0f);
         rig->lfo->SetMidiSource(LfoBase::kPressureSource);
-        rig->messages.ChannelPressure(0, 50);
+        rig->Pressure(0, 50);
     }
     for (const int count : {0, 5, 300, 16384})
     {
@@ -311,7 +277,7 @@ TEST(LfoMidiScaling, ScalesByTheChosenControl)
                             [](float x) { return x == 0.0f; }));
 
     // Any channel; 127 is full amplitude.
-    rig.controllers.Control(9, 1, 127);
+    rig.Control(9, 1, 127);
     rig.lfo->Process(256);
     plain.lfo->Process(256);
     for (int i = 0; i < 256; ++i)
@@ -321,25 +287,25 @@ TEST(LfoMidiScaling, ScalesByTheChosenControl)
     }
 
     // Wheel fine (33) changes nothing.
-    rig.controllers.Control(0, 33, 0);
+    rig.Control(0, 33, 0);
     rig.lfo->Process(256);
     plain.lfo->Process(256);
     EXPECT_FLOAT_EQ(rig.lfo->GetInPhaseOutput()[100], plain.lfo->GetInPhaseOutput()[100]);
 
     // The expression pedal scales the same way, by value x 0.007874016.
-    rig.controllers.Control(0, 11, 64);
+    rig.Control(0, 11, 64);
     rig.lfo->SetMidiSource(LfoBase::kPedalSource);
     rig.lfo->Process(256);
     plain.lfo->Process(256);
     EXPECT_FLOAT_EQ(rig.lfo->GetInPhaseOutput()[100],
                     plain.lfo->GetInPhaseOutput()[100] * 64.0f * 0.007874016f);
-    rig.controllers.Control(0, 43, 127);
+    rig.Control(0, 43, 127);
     rig.lfo->Process(256);
     plain.lfo->Process(256);
     EXPECT_FLOAT_EQ(rig.lfo->GetQuadratureOutput()[7],
                     plain.lfo->GetQuadratureOutput()[7] * 64.0f * 0.007874016f);
 
-    rig.messages.ChannelPressure(3, 32);
+    rig.Pressure(3, 32);
     rig.lfo->SetMidiSource(LfoBase::kPressureSource);
     rig.lfo->Process(256);
     plain.lfo->Process(256);

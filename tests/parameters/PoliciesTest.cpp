@@ -7,8 +7,10 @@
 #include <clocale>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <locale>
 #include <string>
+#include <utility>
 
 using namespace Kestrune::Parameters;
 
@@ -25,51 +27,59 @@ template <typename Display, typename Value> std::string Show(Value setting)
     return text;
 }
 
+// Each setting with the text the display shows for it.
+template <typename Display>
+void ExpectShows(std::initializer_list<std::pair<float, const char*>> cases)
+{
+    for (const auto& [setting, expected] : cases)
+        EXPECT_EQ(Show<Display>(setting), expected) << "setting " << setting;
+}
+
 } // namespace
 
 TEST(FloatDisplay, ThreeDecimalsCutToSevenCharacters)
 {
-    EXPECT_EQ(Show<FloatDisplay>(0.8f), "0.800");
-    EXPECT_EQ(Show<FloatDisplay>(20.0f), "20.000");
-    EXPECT_EQ(Show<FloatDisplay>(625.0f), "625.000");
-    EXPECT_EQ(Show<FloatDisplay>(2500.0f), "2500.00");
-    EXPECT_EQ(Show<FloatDisplay>(10000.0f), "10000.0");
-    EXPECT_EQ(Show<FloatDisplay>(12345678.0f), "1234567");
-    EXPECT_EQ(Show<FloatDisplay>(0.0f), "0.000");
-    EXPECT_EQ(Show<FloatDisplay>(-1.5f), "-1.500");
+    ExpectShows<FloatDisplay>({{0.8f, "0.800"},
+                               {20.0f, "20.000"},
+                               {625.0f, "625.000"},
+                               {2500.0f, "2500.00"},
+                               {10000.0f, "10000.0"},
+                               {12345678.0f, "1234567"},
+                               {0.0f, "0.000"},
+                               {-1.5f, "-1.500"}});
 }
 
 TEST(ScaledFloatDisplay, PercentRoundedHalfAwayFromZero)
 {
-    EXPECT_EQ(Show<ScaledFloatDisplay>(0.0625f), "6");
-    EXPECT_EQ(Show<ScaledFloatDisplay>(0.25f), "25");
-    EXPECT_EQ(Show<ScaledFloatDisplay>(1.0f), "100");
-    EXPECT_EQ(Show<ScaledFloatDisplay>(0.0f), "0");
-    EXPECT_EQ(Show<ScaledFloatDisplay>(0.125f), "13"); // 12.5 exactly
-    EXPECT_EQ(Show<ScaledFloatDisplay>(-0.125f), "-13");
-    EXPECT_EQ(Show<ScaledFloatDisplay>(1e30f), "1000000") << "huge values print digits, cut";
+    ExpectShows<ScaledFloatDisplay>({{0.0625f, "6"},
+                                     {0.25f, "25"},
+                                     {1.0f, "100"},
+                                     {0.0f, "0"},
+                                     {0.125f, "13"}, // 12.5 exactly
+                                     {-0.125f, "-13"},
+                                     {1e30f, "1000000"}}); // huge values print digits, cut
 }
 
 TEST(WetDryDisplay, MinusHundredDryToHundredWet)
 {
-    EXPECT_EQ(Show<WetDryDisplay>(0.0f), "-100");
-    EXPECT_EQ(Show<WetDryDisplay>(0.25f), "-50");
-    EXPECT_EQ(Show<WetDryDisplay>(0.5f), "0");
-    EXPECT_EQ(Show<WetDryDisplay>(0.75f), "50");
-    EXPECT_EQ(Show<WetDryDisplay>(1.0f), "100");
-    EXPECT_EQ(Show<WetDryDisplay>(0.4375f), "-13"); // -12.5 exactly
-    EXPECT_EQ(Show<WetDryDisplay>(0.4990f), "0") << "no \"-0\"";
+    ExpectShows<WetDryDisplay>({{0.0f, "-100"},
+                                {0.25f, "-50"},
+                                {0.5f, "0"},
+                                {0.75f, "50"},
+                                {1.0f, "100"},
+                                {0.4375f, "-13"}, // -12.5 exactly
+                                {0.4990f, "0"}}); // no "-0"
 }
 
 TEST(DecibelDisplay, TwoDecimalsAndMinusInfinityAtExactlyZero)
 {
-    EXPECT_EQ(Show<DecibelDisplay>(0.0f), "-oo");
-    EXPECT_EQ(Show<DecibelDisplay>(0.95f), "-0.45");
-    EXPECT_EQ(Show<DecibelDisplay>(0.475f), "-6.47");
-    EXPECT_EQ(Show<DecibelDisplay>(0.0000095f), "-100.45");
-    EXPECT_EQ(Show<DecibelDisplay>(1.0f), "0.00");
-    EXPECT_EQ(Show<DecibelDisplay>(1e-30f), "-600.00");
-    EXPECT_EQ(Show<DecibelDisplay>(-0.5f), "-6.02") << "a negative gain shows its magnitude";
+    ExpectShows<DecibelDisplay>({{0.0f, "-oo"},
+                                 {0.95f, "-0.45"},
+                                 {0.475f, "-6.47"},
+                                 {0.0000095f, "-100.45"},
+                                 {1.0f, "0.00"},
+                                 {1e-30f, "-600.00"},
+                                 {-0.5f, "-6.02"}}); // a negative gain shows its magnitude
 }
 
 TEST(EnabledDisplay, OnAndOff)

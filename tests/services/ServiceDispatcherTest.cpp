@@ -86,21 +86,16 @@ protected:
 
 } // namespace
 
-TEST_F(ServiceDispatcherTest, StartsAt44100Hz120BpmAndPositionZero)
+TEST_F(ServiceDispatcherTest, StartsAt44100Hz120BpmAndPositionZeroAndTheseNotifyNobody)
 {
     EXPECT_EQ(services.GetSampleRate(), 44100.0f);
     EXPECT_EQ(services.GetTempo(), 120.0f);
     EXPECT_EQ(services.GetPpqnPosition(), 0.0f);
-}
-
-TEST_F(ServiceDispatcherTest, StartValuesNotifyNobody)
-{
     a.AddToAll();
     services.SetSampleRate(44100.0f);
     services.SetTempo(120.0f);
     services.SetPpqnPosition(0.0f);
     EXPECT_TRUE(log.empty());
-    EXPECT_EQ(services.GetTempo(), 120.0f);
 }
 
 TEST_F(ServiceDispatcherTest, NotifiesOnlyOnChangeAndGetterAnswersTheNewValueInside)
@@ -160,7 +155,7 @@ TEST_F(ServiceDispatcherTest, RemovedObserversAreNoLongerTold)
                         "b:Tempo 60.000000 get 60.000000", "b:Ppq 1.000000 get 1.000000"}));
 }
 
-TEST_F(ServiceDispatcherTest, NonFiniteValuesAreIgnored)
+TEST_F(ServiceDispatcherTest, NonFiniteValuesAndSampleRatesOfZeroOrBelowAreIgnored)
 {
     a.AddToAll();
     const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -174,20 +169,12 @@ TEST_F(ServiceDispatcherTest, NonFiniteValuesAreIgnored)
         services.SetTempo(bad);
         services.SetPpqnPosition(bad);
     }
+    for (float rate : {0.0f, -0.0f, -48000.0f})
+        services.SetSampleRate(rate);
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(services.GetSampleRate(), 44100.0f);
     EXPECT_EQ(services.GetTempo(), 133.0f);
     EXPECT_EQ(services.GetPpqnPosition(), 8.0f);
-}
-
-TEST_F(ServiceDispatcherTest, SampleRateOfZeroOrBelowIsIgnored)
-{
-    a.AddToAll();
-    services.SetSampleRate(0.0f);
-    services.SetSampleRate(-0.0f);
-    services.SetSampleRate(-48000.0f);
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(services.GetSampleRate(), 44100.0f);
 }
 
 TEST_F(ServiceDispatcherTest, NegativeSongPositionIsPassedOn)
