@@ -1,5 +1,6 @@
 #include "PluginInstance.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -125,6 +126,31 @@ PluginInstance::~PluginInstance()
 void PluginInstance::SetParameter(int index, float value)
 {
     effect->setParameter(effect, index, value);
+}
+
+void PluginInstance::SendEvents(const Midi* messages, int count)
+{
+    // The list as a host lays it out: the declared two entries followed by the rest.
+    struct List
+    {
+        VstInt32 numEvents;
+        VstIntPtr reserved;
+        VstEvent* events[kMaxEvents];
+    } list{};
+    VstMidiEvent events[kMaxEvents] = {};
+    list.numEvents = std::min(count, kMaxEvents);
+    for (int i = 0; i < list.numEvents; ++i)
+    {
+        VstMidiEvent& e = events[i];
+        e.type = kVstMidiType;
+        e.byteSize = sizeof(VstMidiEvent);
+        e.deltaFrames = messages[i].offset;
+        e.midiData[0] = messages[i].status;
+        e.midiData[1] = messages[i].data1;
+        e.midiData[2] = messages[i].data2;
+        list.events[i] = reinterpret_cast<VstEvent*>(&e);
+    }
+    Dispatch(effProcessEvents, 0, 0, &list);
 }
 
 void PluginInstance::Restart()

@@ -45,6 +45,15 @@ public:
     PluginInstance& operator=(const PluginInstance&) = delete;
 
     void SetParameter(int index, float value);
+    // A MIDI message at a frame offset of the next block.
+    struct Midi
+    {
+        int offset;
+        unsigned char status, data1, data2;
+    };
+    static constexpr int kMaxEvents = 8;
+    // Hands the host's event list for the next block to processEvents; at most kMaxEvents.
+    void SendEvents(const Midi* messages, int count);
     // Suspend and resume: the host's reset, after which every smoother stands at its target.
     void Restart();
     // The next block of the looped input through processReplacing into the instance's output.
