@@ -61,6 +61,20 @@ struct NoOscillator
     void Step(int) {}
 };
 
+// The oscillator and the smoother glides of a slice, stepped together.
+template <int Vectors> struct OscillatorAndGlides
+{
+    Modulators::CoupledOscillator oscillator;
+    Parameters::GlideLanes glides[Vectors];
+
+    void Step(int i)
+    {
+        oscillator.Step(i);
+        for (Parameters::GlideLanes& g : glides)
+            g.Step(i);
+    }
+};
+
 // How far the oscillator runs ahead of the cascade: two groups, so that the coefficients of the
 // next group read oscillator outputs stored an iteration earlier, not moments before.
 constexpr int kOscillatorLead = 8;
@@ -167,6 +181,30 @@ void Phaser::Process(const float* inL, const float* inR, float* outL, float* out
     ProcessWith(inL, inR, outL, outR, count, oscillator);
 }
 
+void Phaser::Process(const float* inL, const float* inR, float* outL, float* outR, int count,
+                     Modulators::CoupledOscillator& oscillator, Parameters::GlideSet::Slice& glides)
+{
+    if (glides.vectors == 1)
+    {
+        OscillatorAndGlides<1> both{oscillator, {glides.lanes[0]}};
+        ProcessWith(inL, inR, outL, outR, count, both);
+        oscillator = both.oscillator;
+        glides.lanes[0] = both.glides[0];
+    }
+    else if (glides.vectors == 2)
+    {
+        OscillatorAndGlides<2> both{oscillator, {glides.lanes[0], glides.lanes[1]}};
+        ProcessWith(inL, inR, outL, outR, count, both);
+        oscillator = both.oscillator;
+        glides.lanes[0] = both.glides[0];
+        glides.lanes[1] = both.glides[1];
+    }
+    else
+    {
+        ProcessWith(inL, inR, outL, outR, count, oscillator);
+    }
+}
+
 template <typename Oscillator>
 void Phaser::ProcessWith(const float* inL, const float* inR, float* outL, float* outR, int count,
                          Oscillator& oscillator)
@@ -205,9 +243,10 @@ void Phaser::ProcessWith(const float* inL, const float* inR, float* outL, float*
 // overlaps all three: the oscillator two groups ahead and the next group's coefficients (one
 // vector per channel, from oscillator outputs stored an iteration earlier). Left and right
 // share one vector (lanes 0 and 1); the states stay in registers for the slice; the mix follows
-// each sample, off the chain.
+// each sample, off the chain. Everything it calls is inlined (flatten), whatever the size of the
+// instantiation: a call in the loop would cut the overlap.
 template <int Stages, typename Oscillator>
-void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, int count,
+[[gnu::flatten]] void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, int count,
                  Oscillator& caller)
 {
     // A local copy: the buffers written may be any floats, and the caller's object is one, so

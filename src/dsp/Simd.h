@@ -49,6 +49,14 @@ public:
         *left = lane[0];
         *right = lane[1];
     }
+    // Lane k to *p_k, in lane order.
+    void StoreLanes(float* p0, float* p1, float* p2, float* p3) const
+    {
+        *p0 = lane[0];
+        *p1 = lane[1];
+        *p2 = lane[2];
+        *p3 = lane[3];
+    }
 
     friend PortableFloat4 operator+(PortableFloat4 a, PortableFloat4 b)
     {
@@ -168,6 +176,13 @@ public:
     {
         _mm_store_ss(left, v);
         _mm_store_ss(right, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
+    }
+    void StoreLanes(float* p0, float* p1, float* p2, float* p3) const
+    {
+        _mm_store_ss(p0, v);
+        _mm_store_ss(p1, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
+        _mm_store_ss(p2, _mm_movehl_ps(v, v));
+        _mm_store_ss(p3, _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 3, 3, 3)));
     }
 
     friend Sse2Float4 operator+(Sse2Float4 a, Sse2Float4 b) { return _mm_add_ps(a.v, b.v); }

@@ -24,6 +24,7 @@ public:
     void OnChannelPressure(std::uint8_t channel, std::uint8_t pressure) override;
 
     const float* GetBuffer() const { return smoother.GetBuffer(); }
+    Parameters::Smoother& GetSmoother() { return smoother; }
 
 private:
     Parameters::Smoother smoother;

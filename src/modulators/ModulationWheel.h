@@ -26,6 +26,7 @@ public:
     void OnModulationWheelFine(std::uint8_t channel, std::uint8_t value) override;
 
     const float* GetBuffer() const { return smoother.GetBuffer(); }
+    Parameters::Smoother& GetSmoother() { return smoother; }
 
 private:
     Parameters::Smoother smoother;
