@@ -246,8 +246,8 @@ void Phaser::ProcessWith(const float* inL, const float* inR, float* outL, float*
 // each sample, off the chain. Everything it calls is inlined (flatten), whatever the size of the
 // instantiation: a call in the loop would cut the overlap.
 template <int Stages, typename Oscillator>
-[[gnu::flatten]] void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, int count,
-                 Oscillator& caller)
+[[gnu::flatten]] void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR,
+                                  int count, Oscillator& caller)
 {
     // A local copy: the buffers written may be any floats, and the caller's object is one, so
     // its state would go through memory at every step; the copy's stays in registers.
@@ -289,10 +289,13 @@ template <int Stages, typename Oscillator>
     };
     // A channel whose cascade ran away (possible only for sweeps far beyond their ranges) starts
     // again from silence instead of reaching infinity; NaN counts as run away. Checked once per
-    // group of four, off the cascade's chain.
+    // group of four by a branch, which the processor predicts, so the check stays off the
+    // cascade's chain (masking the states with its result would put it on).
     auto contain = [&]()
     {
         const Float4 keep = Less(AndNot(sign, last), runaway);
+        if (MaskBits(keep) == 0xF)
+            return;
         for (int j = 0; j < Stages; ++j)
             s[j] = And(s[j], keep);
         last = And(last, keep);

@@ -114,6 +114,15 @@ public:
         return Bits(a, b, [](std::uint32_t x, std::uint32_t y) { return x ^ y; });
     }
 
+    // Bit k set when lane k's sign bit is (a true mask lane).
+    friend int MaskBits(PortableFloat4 a)
+    {
+        int bits = 0;
+        for (int i = 0; i < 4; ++i)
+            bits |= static_cast<int>(std::bit_cast<std::uint32_t>(a.lane[i]) >> 31) << i;
+        return bits;
+    }
+
     // For lanes in 0..30: the lane truncated to a whole number n, and n placed in the exponent
     // field (the bits n << 23) for ScaleByExponent.
     friend void SplitWhole(PortableFloat4 y, PortableFloat4& whole, PortableFloat4& exponent)
@@ -200,6 +209,7 @@ public:
     friend Sse2Float4 AndNot(Sse2Float4 mask, Sse2Float4 b) { return _mm_andnot_ps(mask.v, b.v); }
     friend Sse2Float4 Or(Sse2Float4 a, Sse2Float4 b) { return _mm_or_ps(a.v, b.v); }
     friend Sse2Float4 Xor(Sse2Float4 a, Sse2Float4 b) { return _mm_xor_ps(a.v, b.v); }
+    friend int MaskBits(Sse2Float4 a) { return _mm_movemask_ps(a.v); }
 
     friend void SplitWhole(Sse2Float4 y, Sse2Float4& whole, Sse2Float4& exponent)
     {
