@@ -123,6 +123,29 @@ void CallCost(benchmark::State& state)
     state.SetLabel(std::to_string(stages) + " stages, settled");
 }
 
+// What the host's automation costs per block before any audio: "Modulation Depth", both
+// frequencies and "Wet/Dry Mix" set through setParameter, as PluginAutomation does each block.
+void AutomationCall(benchmark::State& state)
+{
+    auto plugin = SettledPlugin(64, 4);
+    bool high = false;
+    auto automate = [&]
+    {
+        high = !high;
+        const float step = high ? 0.1f : 0.05f;
+        plugin->SetParameter(7, 0.25f + step);
+        plugin->SetParameter(8, 0.5f + step);
+        plugin->SetParameter(9, 0.4f + step);
+        plugin->SetParameter(11, 0.5f + step);
+    };
+    for (auto _ : state)
+        automate();
+    const auto ns = Bench::FastestOf(101, 64, Bench::Workload{automate, 1});
+    state.counters["ns/block"] = ns[0];
+    state.SetLabel("four setParameter calls");
+}
+
 } // namespace
 
+BENCHMARK(AutomationCall)->MinTime(0.1);
 BENCHMARK(CallCost)->ArgName("stages")->Arg(4)->Arg(16)->MinTime(0.1);

@@ -16,27 +16,26 @@ using Simd::Float4;
 // Lanes from glides[0..count-1] (1 to 4); the other lanes repeat lane 0.
 GlideLanes Pack(const Smoother::Glide* glides, int count)
 {
-    alignas(16) float value[4], target[4], aim[4], coefficient[4], sign[4], signedTarget[4];
-    GlideLanes lanes;
-    for (int k = 0; k < 4; ++k)
-    {
-        const Smoother::Glide& g = glides[k < count ? k : 0];
-        value[k] = g.current;
-        target[k] = g.target;
-        aim[k] = g.aim;
-        coefficient[k] = g.coefficient;
-        sign[k] = g.falling ? -0.0f : 0.0f;
-        signedTarget[k] = g.falling ? -g.target : g.target;
-        lanes.output[k] = g.output;
-    }
-    lanes.value = Float4::Load(value);
-    lanes.target = Float4::Load(target);
-    lanes.aim = Float4::Load(aim);
-    lanes.coefficient = Float4::Load(coefficient);
-    lanes.sign = Float4::Load(sign);
-    lanes.signedTarget = Float4::Load(signedTarget);
-    lanes.moving = Float4::Broadcast(0.0f);
-    return lanes;
+    const Smoother::Glide& g0 = glides[0];
+    const Smoother::Glide& g1 = glides[count > 1 ? 1 : 0];
+    const Smoother::Glide& g2 = glides[count > 2 ? 2 : 0];
+    const Smoother::Glide& g3 = glides[count > 3 ? 3 : 0];
+    auto lanes = [&](auto field)
+    { return Float4::FromLanes(field(g0), field(g1), field(g2), field(g3)); };
+    auto sign = [](const Smoother::Glide& g) { return g.falling ? -0.0f : 0.0f; };
+    GlideLanes packed;
+    packed.value = lanes([](const Smoother::Glide& g) { return g.current; });
+    packed.target = lanes([](const Smoother::Glide& g) { return g.target; });
+    packed.aim = lanes([](const Smoother::Glide& g) { return g.aim; });
+    packed.coefficient = lanes([](const Smoother::Glide& g) { return g.coefficient; });
+    packed.sign = lanes(sign);
+    packed.signedTarget = Xor(packed.target, packed.sign);
+    packed.moving = Float4::Broadcast(0.0f);
+    packed.output[0] = g0.output;
+    packed.output[1] = g1.output;
+    packed.output[2] = g2.output;
+    packed.output[3] = g3.output;
+    return packed;
 }
 
 template <int Vectors> void Step(GlideSet::Slice& slice)

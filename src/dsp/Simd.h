@@ -32,6 +32,8 @@ public:
     PortableFloat4() = default;
 
     static PortableFloat4 Broadcast(float x) { return {x, x, x, x}; }
+    // Lanes {a, b, c, d}.
+    static PortableFloat4 FromLanes(float a, float b, float c, float d) { return {a, b, c, d}; }
     static PortableFloat4 Load(const float* p) { return {p[0], p[1], p[2], p[3]}; }
     // Lanes {*left, *right, 0, 0}.
     static PortableFloat4 LoadPair(const float* left, const float* right)
@@ -175,6 +177,10 @@ public:
     Sse2Float4() = default;
 
     static Sse2Float4 Broadcast(float x) { return _mm_set1_ps(x); }
+    static Sse2Float4 FromLanes(float a, float b, float c, float d)
+    {
+        return _mm_setr_ps(a, b, c, d);
+    }
     static Sse2Float4 Load(const float* p) { return _mm_loadu_ps(p); }
     static Sse2Float4 LoadPair(const float* left, const float* right)
     {
