@@ -240,8 +240,9 @@ void Phaser::ProcessWith(const float* inL, const float* inR, float* outL, float*
 
 // The cascade's chain runs through every stage of every sample and sets the pace. One loop over
 // groups of four samples carries two more chains beside it, independent of it, so the processor
-// overlaps all three: the oscillator two groups ahead and the next group's coefficients (one
-// vector per channel, from oscillator outputs stored an iteration earlier). Left and right
+// overlaps all three: the oscillator (with the slice's smoother glides, when some move) two
+// groups ahead and the next group's coefficients (one vector per channel, from outputs stored an
+// iteration earlier). Left and right
 // share one vector (lanes 0 and 1); the states stay in registers for the slice; the mix follows
 // each sample, off the chain. Everything it calls is inlined (flatten), whatever the size of the
 // instantiation: a call in the loop would cut the overlap.
