@@ -61,10 +61,7 @@ public:
     // [construction] From now on Smooth leaves a moving slice's samples pending.
     void DeferSteps() { deferred = true; }
     // [audio] The samples the last Smooth left pending (count 0 when none).
-    Glide PendingGlide()
-    {
-        return {current, target, aim, coefficient, falling != 0, output, owed};
-    }
+    Glide PendingGlide() { return {current, target, aim, coefficient, falling != 0, output, owed}; }
     // [audio] Computes the pending samples in this smoother's own loop. Smooth and a rate change
     // do it first themselves, so a glide never loses a sample; Reset drops them, as it overwrites
     // all they would change.
