@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <random>
@@ -69,6 +70,33 @@ Comparison CompareWorkloads(Workload<S> subject, Workload<R> reference, int runs
             bestReference, NsPerFrame(reference.run, referenceCalls, reference.framesPerCall));
     }
     return {bestSubject / bestReference, bestReference, bestSubject};
+}
+
+// The fastest ns per frame of each workload, timed in turn in `runs` short runs of about
+// runFrames frames each, as CompareWorkloads times two: ratios of these figures come from one run.
+template <typename... F>
+std::array<double, sizeof...(F)> FastestOf(int runs, int runFrames, Workload<F>... workloads)
+{
+    auto callsOf = [runFrames](int framesPerCall)
+    { return std::max(1, runFrames / framesPerCall); };
+    (
+        [&]
+        {
+            for (int s = 0; s < 4 * callsOf(workloads.framesPerCall); ++s)
+                workloads.run();
+        }(),
+        ...);
+    std::array<double, sizeof...(F)> best;
+    best.fill(INFINITY);
+    for (int r = 0; r < runs; ++r)
+    {
+        std::size_t k = 0;
+        ((best[k] = std::min(best[k], NsPerFrame(workloads.run, callsOf(workloads.framesPerCall),
+                                                 workloads.framesPerCall)),
+          ++k),
+         ...);
+    }
+    return best;
 }
 
 // Compare for two routines that each process one kSlice-frame slice per call.

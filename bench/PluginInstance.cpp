@@ -131,6 +131,15 @@ void PluginInstance::SetParameter(int index, float value)
     effect->setParameter(effect, index, value);
 }
 
+void PluginInstance::SendEvents(const Midi* messages, int count)
+{
+    events.Clear();
+    for (int i = 0; i < count; ++i)
+        events.AddMidi(messages[i].offset, messages[i].status, messages[i].data1,
+                       messages[i].data2);
+    Dispatch(effProcessEvents, 0, 0, events.Build());
+}
+
 void PluginInstance::Restart()
 {
     Dispatch(effMainsChanged, 0, 0);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/vst24.h"
+#include "hostkit/EventList.h"
 
 #include <cstddef>
 #include <vector>
@@ -45,6 +46,15 @@ public:
     PluginInstance& operator=(const PluginInstance&) = delete;
 
     void SetParameter(int index, float value);
+    // A MIDI message at a frame offset of the next block.
+    struct Midi
+    {
+        int offset;
+        unsigned char status, data1, data2;
+    };
+    static constexpr int kMaxEvents = 64;
+    // Hands the host's event list for the next block to processEvents; at most kMaxEvents.
+    void SendEvents(const Midi* messages, int count);
     // Suspend and resume: the host's reset, after which every smoother stands at its target.
     void Restart();
     // The next block of the looped input through processReplacing into the instance's output.
@@ -65,6 +75,7 @@ private:
     int blockSize;
     AEffect* effect = nullptr;
     VstTimeInfo time{};
+    HostKit::EventList events{kMaxEvents};
     std::vector<float> inL, inR, outL, outR;
     int position = 0;
 };

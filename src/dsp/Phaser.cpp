@@ -1,8 +1,8 @@
 #include "dsp/Phaser.h"
 
+#include "base/Text.h"
 #include "dsp/Simd.h"
 #include "dsp/SweepCoefficients.h"
-#include "base/Text.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -59,6 +59,20 @@ void CopyUnlessSame(const float* in, float* out, int count)
 struct NoOscillator
 {
     void Step(int) {}
+};
+
+// The oscillator and the smoother glides of a slice, stepped together.
+template <int Vectors> struct OscillatorAndGlides
+{
+    Modulators::CoupledOscillator oscillator;
+    Parameters::GlideLanes glides[Vectors];
+
+    void Step(int i)
+    {
+        oscillator.Step(i);
+        for (Parameters::GlideLanes& g : glides)
+            g.Step(i);
+    }
 };
 
 // How far the oscillator runs ahead of the cascade: two groups, so that the coefficients of the
@@ -167,6 +181,30 @@ void Phaser::Process(const float* inL, const float* inR, float* outL, float* out
     ProcessWith(inL, inR, outL, outR, count, oscillator);
 }
 
+void Phaser::Process(const float* inL, const float* inR, float* outL, float* outR, int count,
+                     Modulators::CoupledOscillator& oscillator, Parameters::GlideSet::Slice& glides)
+{
+    if (glides.vectors == 1)
+    {
+        OscillatorAndGlides<1> both{oscillator, {glides.lanes[0]}};
+        ProcessWith(inL, inR, outL, outR, count, both);
+        oscillator = both.oscillator;
+        glides.lanes[0] = both.glides[0];
+    }
+    else if (glides.vectors == 2)
+    {
+        OscillatorAndGlides<2> both{oscillator, {glides.lanes[0], glides.lanes[1]}};
+        ProcessWith(inL, inR, outL, outR, count, both);
+        oscillator = both.oscillator;
+        glides.lanes[0] = both.glides[0];
+        glides.lanes[1] = both.glides[1];
+    }
+    else
+    {
+        ProcessWith(inL, inR, outL, outR, count, oscillator);
+    }
+}
+
 template <typename Oscillator>
 void Phaser::ProcessWith(const float* inL, const float* inR, float* outL, float* outR, int count,
                          Oscillator& oscillator)
@@ -202,13 +240,15 @@ void Phaser::ProcessWith(const float* inL, const float* inR, float* outL, float*
 
 // The cascade's chain runs through every stage of every sample and sets the pace. One loop over
 // groups of four samples carries two more chains beside it, independent of it, so the processor
-// overlaps all three: the oscillator two groups ahead and the next group's coefficients (one
-// vector per channel, from oscillator outputs stored an iteration earlier). Left and right
+// overlaps all three: the oscillator (with the slice's smoother glides, when some move) two
+// groups ahead and the next group's coefficients (one vector per channel, from outputs stored an
+// iteration earlier). Left and right
 // share one vector (lanes 0 and 1); the states stay in registers for the slice; the mix follows
-// each sample, off the chain.
+// each sample, off the chain. Everything it calls is inlined (flatten), whatever the size of the
+// instantiation: a call in the loop would cut the overlap.
 template <int Stages, typename Oscillator>
-void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, int count,
-                 Oscillator& caller)
+[[gnu::flatten]] void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR,
+                                  int count, Oscillator& caller)
 {
     // A local copy: the buffers written may be any floats, and the caller's object is one, so
     // its state would go through memory at every step; the copy's stays in registers.
@@ -250,10 +290,13 @@ void Phaser::Run(const float* inL, const float* inR, float* outL, float* outR, i
     };
     // A channel whose cascade ran away (possible only for sweeps far beyond their ranges) starts
     // again from silence instead of reaching infinity; NaN counts as run away. Checked once per
-    // group of four, off the cascade's chain.
+    // group of four by a branch, which the processor predicts, so the check stays off the
+    // cascade's chain (masking the states with its result would put it on).
     auto contain = [&]()
     {
         const Float4 keep = Less(AndNot(sign, last), runaway);
+        if (MaskBits(keep) == 0xF)
+            return;
         for (int j = 0; j < Stages; ++j)
             s[j] = And(s[j], keep);
         last = And(last, keep);

@@ -2,6 +2,7 @@
 
 #include "dsp/Buffers.h"
 #include "dsp/CoupledOscillator.h"
+#include "dsp/GlideSet.h"
 #include "services/ServiceInterfaces.h"
 
 #include <cstddef>
@@ -58,6 +59,11 @@ public:
     // outputs may be this phaser's sources. Disabled: the input is copied, the oscillator stays.
     void Process(const float* inL, const float* inR, float* outL, float* outR, int count,
                  Modulators::CoupledOscillator& oscillator);
+    // [audio] Process with the oscillator, stepping the slice's smoother glides along with it,
+    // so their buffers may be this phaser's inputs too. glides.count must be count (or 0).
+    // Disabled: the input is copied; neither the oscillator nor the glides move.
+    void Process(const float* inL, const float* inR, float* outL, float* outR, int count,
+                 Modulators::CoupledOscillator& oscillator, Parameters::GlideSet::Slice& glides);
 
     bool IsEnabled() const { return enabled; }
     void SetEnabled(bool on) { enabled = on; }

@@ -32,6 +32,8 @@ public:
     PortableFloat4() = default;
 
     static PortableFloat4 Broadcast(float x) { return {x, x, x, x}; }
+    // Lanes {a, b, c, d}.
+    static PortableFloat4 FromLanes(float a, float b, float c, float d) { return {a, b, c, d}; }
     static PortableFloat4 Load(const float* p) { return {p[0], p[1], p[2], p[3]}; }
     // Lanes {*left, *right, 0, 0}.
     static PortableFloat4 LoadPair(const float* left, const float* right)
@@ -48,6 +50,14 @@ public:
     {
         *left = lane[0];
         *right = lane[1];
+    }
+    // Lane k to *p_k, in lane order.
+    void StoreLanes(float* p0, float* p1, float* p2, float* p3) const
+    {
+        *p0 = lane[0];
+        *p1 = lane[1];
+        *p2 = lane[2];
+        *p3 = lane[3];
     }
 
     friend PortableFloat4 operator+(PortableFloat4 a, PortableFloat4 b)
@@ -106,6 +116,15 @@ public:
         return Bits(a, b, [](std::uint32_t x, std::uint32_t y) { return x ^ y; });
     }
 
+    // Bit k set when lane k's sign bit is (a true mask lane).
+    friend int MaskBits(PortableFloat4 a)
+    {
+        int bits = 0;
+        for (int i = 0; i < 4; ++i)
+            bits |= static_cast<int>(std::bit_cast<std::uint32_t>(a.lane[i]) >> 31) << i;
+        return bits;
+    }
+
     // For lanes in 0..30: the lane truncated to a whole number n, and n placed in the exponent
     // field (the bits n << 23) for ScaleByExponent.
     friend void SplitWhole(PortableFloat4 y, PortableFloat4& whole, PortableFloat4& exponent)
@@ -158,6 +177,10 @@ public:
     Sse2Float4() = default;
 
     static Sse2Float4 Broadcast(float x) { return _mm_set1_ps(x); }
+    static Sse2Float4 FromLanes(float a, float b, float c, float d)
+    {
+        return _mm_setr_ps(a, b, c, d);
+    }
     static Sse2Float4 Load(const float* p) { return _mm_loadu_ps(p); }
     static Sse2Float4 LoadPair(const float* left, const float* right)
     {
@@ -168,6 +191,13 @@ public:
     {
         _mm_store_ss(left, v);
         _mm_store_ss(right, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
+    }
+    void StoreLanes(float* p0, float* p1, float* p2, float* p3) const
+    {
+        _mm_store_ss(p0, v);
+        _mm_store_ss(p1, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
+        _mm_store_ss(p2, _mm_movehl_ps(v, v));
+        _mm_store_ss(p3, _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 3, 3, 3)));
     }
 
     friend Sse2Float4 operator+(Sse2Float4 a, Sse2Float4 b) { return _mm_add_ps(a.v, b.v); }
@@ -185,6 +215,7 @@ public:
     friend Sse2Float4 AndNot(Sse2Float4 mask, Sse2Float4 b) { return _mm_andnot_ps(mask.v, b.v); }
     friend Sse2Float4 Or(Sse2Float4 a, Sse2Float4 b) { return _mm_or_ps(a.v, b.v); }
     friend Sse2Float4 Xor(Sse2Float4 a, Sse2Float4 b) { return _mm_xor_ps(a.v, b.v); }
+    friend int MaskBits(Sse2Float4 a) { return _mm_movemask_ps(a.v); }
 
     friend void SplitWhole(Sse2Float4 y, Sse2Float4& whole, Sse2Float4& exponent)
     {

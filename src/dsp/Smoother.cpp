@@ -48,7 +48,9 @@ void Smoother::SetTarget(float value)
 
 void Smoother::TakePendingTarget()
 {
-    if (!pending.exchange(false, std::memory_order_acquire))
+    // The plain load first: the exchange is a locked instruction, and most slices find nothing.
+    if (!pending.load(std::memory_order_relaxed) ||
+        !pending.exchange(false, std::memory_order_acquire))
         return;
     target = requested.load(std::memory_order_relaxed);
     if (target < current)
@@ -66,6 +68,7 @@ void Smoother::TakePendingTarget()
 
 void Smoother::Reset()
 {
+    owed = 0;
     TakePendingTarget();
     current = target;
     Fill(0, kMaxBlockSize, target);
@@ -75,6 +78,7 @@ void Smoother::Reset()
 
 void Smoother::OnSampleRateChanged(float)
 {
+    StepPending();
     ComputeCoefficient();
 }
 
@@ -92,6 +96,7 @@ void Smoother::Fill(int from, int to, float value)
 
 void Smoother::Smooth(std::int32_t sampleCount)
 {
+    StepPending();
     TakePendingTarget();
     const int n = std::clamp<std::int32_t>(sampleCount, 0, kMaxBlockSize);
     if (state == Settled)
@@ -101,6 +106,30 @@ void Smoother::Smooth(std::int32_t sampleCount)
         Reset();
         return;
     }
+    if (deferred)
+        owed = n;
+    else
+        RunGlide(n);
+}
+
+void Smoother::StepPending()
+{
+    const int n = owed;
+    owed = 0;
+    if (n > 0)
+        RunGlide(n);
+}
+
+void Smoother::FinishGlide(float value, bool stopped)
+{
+    owed = 0;
+    current = value;
+    if (stopped)
+        state = Arrived;
+}
+
+void Smoother::RunGlide(int n)
+{
     int i = 0;
     float value = current;
     if (falling == 0)

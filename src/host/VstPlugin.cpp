@@ -2,11 +2,11 @@
 
 #include "host/AEffEditor.h"
 
+#include "base/Text.h"
 #include "dsp/Buffers.h"
 #include "midi/MessageDispatcher.h"
 #include "model/Model.h"
 #include "services/ServiceDispatcher.h"
-#include "base/Text.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -96,16 +96,33 @@ VstInt32 VstPlugin::processEvents(VstEvents* events)
 void VstPlugin::ReadTimeInfo()
 {
     // Asked before the lock is taken: a host may lock around this and around setParameter.
+    // Applied under the lock the block takes next anyway (ApplyTimeInfo).
+    hostTempo = kNoTime;
+    hostPosition = kNoTime;
     const VstTimeInfo* time = getTimeInfo(kTimeFilter);
     if (time == nullptr)
         return;
-    const double tempo = time->tempo;
-    const double position = time->ppqPos;
+    if (FitsFloat(time->tempo))
+        hostTempo = static_cast<float>(time->tempo);
+    if (FitsFloat(time->ppqPos))
+        hostPosition = static_cast<float>(time->ppqPos);
+}
+
+void VstPlugin::ApplyTimeInfo()
+{
+    // The dispatcher ignores kNoTime.
+    dispatcher->SetTempo(hostTempo);
+    dispatcher->SetPpqnPosition(hostPosition);
+    hostTempo = kNoTime;
+    hostPosition = kNoTime;
+}
+
+void VstPlugin::ApplyTimeInfoLocked()
+{
+    if (std::isnan(hostTempo) && std::isnan(hostPosition))
+        return;
     std::lock_guard<RecursiveLock> guard(model->GetLock());
-    if (FitsFloat(tempo))
-        dispatcher->SetTempo(static_cast<float>(tempo));
-    if (FitsFloat(position))
-        dispatcher->SetPpqnPosition(static_cast<float>(position));
+    ApplyTimeInfo();
 }
 
 void VstPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
@@ -131,6 +148,7 @@ void VstPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
         const QueuedEvent event = queue.Front();
         if (event.offset > sampleFrames)
         {
+            ApplyTimeInfoLocked();
             // An offset beyond the block: everything queued is due now.
             while (!queue.Empty())
             {
@@ -147,6 +165,8 @@ void VstPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
         Deliver(event);
         position = offset;
     }
+    // A block of no frames takes the time information here, before its events.
+    ApplyTimeInfoLocked();
     // What is left was sent for this block (at its very end, or beyond it behind an event at
     // the end): due now, never carried into the next block with offsets that mean nothing there.
     while (!queue.Empty() && (sampleFrames > 0 || queue.Front().offset <= sampleFrames))
@@ -164,6 +184,7 @@ void VstPlugin::ProcessStretch(float** inputs, float** outputs, int position, in
     {
         const int n = std::min(count, kMaxBlockSize);
         std::lock_guard<RecursiveLock> guard(model->GetLock());
+        ApplyTimeInfo();
         dispatcher->Smooth(n);
         if (n > 0)
         {

@@ -5,6 +5,7 @@
 #include "model/ChunkWriter.h"
 #include "model/IModelObserver.h"
 
+#include <limits>
 #include <vector>
 
 namespace Kestrune
@@ -64,7 +65,11 @@ public:
 private:
     bool IsParameter(VstInt32 index);
     void SelectProgram(VstInt32 program);
+    // Tempo and song position from the host for the current block, taken over by the dispatcher
+    // under the lock of the block's first stretch or event (one lock less per block).
     void ReadTimeInfo();
+    void ApplyTimeInfo(); // under the model's lock
+    void ApplyTimeInfoLocked();
     void ProcessStretch(float** inputs, float** outputs, int position, int count);
     void Deliver(const QueuedEvent& event);
 
@@ -75,6 +80,9 @@ private:
     EventQueue queue;
     std::vector<float*> inputPointers;
     std::vector<float*> outputPointers;
+    static constexpr float kNoTime = std::numeric_limits<float>::quiet_NaN();
+    float hostTempo = kNoTime;
+    float hostPosition = kNoTime;
 };
 
 } // namespace Kestrune::Vst

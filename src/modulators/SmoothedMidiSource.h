@@ -40,6 +40,7 @@ public:
     SmoothedMidiSource& operator=(const SmoothedMidiSource&) = delete;
 
     const float* GetBuffer() const { return smoother.GetBuffer(); }
+    Parameters::Smoother& GetSmoother() { return smoother; }
 
 protected:
     void SetValue(std::uint8_t value) { smoother.SetTarget(MidiToRange(value, minimum, range)); }

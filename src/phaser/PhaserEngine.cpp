@@ -8,18 +8,33 @@ PhaserEngine::PhaserEngine(LfoGroup& lfoGroup, PhaserGroup& phaserGroup, Sources
     lfoGroup.AttachAll(&lfo);
     phaserGroup.AttachAll(&phaser);
     sourcesGroup.AttachAll(&sources);
+    for (Kestrune::Parameters::Smoother* smoother : phaserGroup.GetSmoothers())
+        glides.Add(*smoother);
+    glides.Add(wheel.GetSmoother());
+    glides.Add(pressure.GetSmoother());
 }
 
 void PhaserEngine::Process(const float* inL, const float* inR, float* outL, float* outR, int count)
 {
+    using Kestrune::Parameters::GlideSet;
+    GlideSet::Slice slice = glides.Start();
+    // Glides no phaser loop steps (a slice smoothed for another length, or the effect off) run
+    // in a loop of their own first, as the smoothers once did.
+    if (!phaser.IsEnabled() || slice.count != count)
+    {
+        GlideSet::Run(slice);
+        glides.Finish(slice);
+        slice = {};
+    }
     if (!phaser.IsEnabled())
     {
         phaser.Process(inL, inR, outL, outR, count);
         return;
     }
-    // The phaser steps the oscillator inside its cascade loop, each sample before reading it:
-    // the two serial chains overlap instead of running one after the other.
-    Kestrune::Modulators::CoupledOscillator slice = lfo.StartSlice();
-    phaser.Process(inL, inR, outL, outR, count, slice);
-    lfo.FinishSlice(slice);
+    // The phaser steps the oscillator and the glides inside its cascade loop, each sample before
+    // reading it: the serial chains overlap instead of running one after the other.
+    Kestrune::Modulators::CoupledOscillator oscillator = lfo.StartSlice();
+    phaser.Process(inL, inR, outL, outR, count, oscillator, slice);
+    lfo.FinishSlice(oscillator);
+    glides.Finish(slice);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/GlideSet.h"
 #include "dsp/Phaser.h"
 #include "modulators/ChannelPressure.h"
 #include "modulators/ModulationWheel.h"
@@ -36,4 +37,6 @@ private:
     Kestrune::Modulators::ModulationWheel wheel;
     Kestrune::Modulators::ChannelPressure pressure;
     Kestrune::Effects::PhaserSources sources;
+    // Every smoother whose buffer the phaser may read: stepped inside its loop.
+    Kestrune::Parameters::GlideSet glides;
 };

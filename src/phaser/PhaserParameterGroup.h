@@ -8,6 +8,9 @@
 #include "parameters/SmoothParameter.h"
 #include "parameters/Transforms.h"
 
+#include <utility>
+#include <vector>
+
 namespace Kestrune::Effects
 {
 
@@ -36,26 +39,37 @@ public:
             "FB", "Feedback Level", 0.0f, &Phaser::SetFeedback);
         if (twoDepths)
         {
-            this->template AddParameter<Depth>("ModD1", "Modulation Depth 1", 0.25f,
-                                               &Phaser::SetModulationDepth1, provider);
-            this->template AddParameter<Depth>("ModD2", "Modulation Depth 2", 0.25f,
-                                               &Phaser::SetModulationDepth2, provider);
+            AddSmooth<Depth>("ModD1", "Modulation Depth 1", 0.25f, &Phaser::SetModulationDepth1,
+                             provider);
+            AddSmooth<Depth>("ModD2", "Modulation Depth 2", 0.25f, &Phaser::SetModulationDepth2,
+                             provider);
         }
         else
         {
-            this->template AddParameter<Depth>("ModD", "Modulation Depth", 0.25f,
-                                               &Phaser::SetModulationDepth1, provider);
+            AddSmooth<Depth>("ModD", "Modulation Depth", 0.25f, &Phaser::SetModulationDepth1,
+                             provider);
         }
-        this->template AddParameter<Frequency>("LFreq", "Left Frequency", 0.5f,
-                                               &Phaser::SetLeftFrequency, provider);
-        this->template AddParameter<Frequency>("RFreq", "Right Frequency", 0.5f,
-                                               &Phaser::SetRightFrequency, provider);
+        AddSmooth<Frequency>("LFreq", "Left Frequency", 0.5f, &Phaser::SetLeftFrequency, provider);
+        AddSmooth<Frequency>("RFreq", "Right Frequency", 0.5f, &Phaser::SetRightFrequency,
+                             provider);
         this->template AddParameter<
             Plain<SelectionTransform<7>, Phaser::StageModeDisplay, ModeLabel>>(
             "SM", "Stage Mode", 0.0f, &Phaser::SetStageMode);
-        this->template AddParameter<Smooth<LinearTransform, WetDryDisplay, WetDryLabel>>(
-            "Mix", "Wet/Dry Mix", 0.5f, &Phaser::SetMix, provider);
+        AddSmooth<Smooth<LinearTransform, WetDryDisplay, WetDryLabel>>("Mix", "Wet/Dry Mix", 0.5f,
+                                                                       &Phaser::SetMix, provider);
     }
+
+    // The smoothers of the continuous parameters, in creation order.
+    const std::vector<Parameters::Smoother*>& GetSmoothers() const { return smoothers; }
+
+private:
+    template <typename P, typename... Args> void AddSmooth(Args&&... args)
+    {
+        P& parameter = this->template AddParameter<P>(std::forward<Args>(args)...);
+        smoothers.push_back(&parameter.GetSmoother());
+    }
+
+    std::vector<Parameters::Smoother*> smoothers;
 };
 
 } // namespace Kestrune::Effects

@@ -67,6 +67,27 @@ TEST(Simd, SplitWholeAndScaleByExponentAreExact)
     EXPECT_EQ(scaled, (std::vector<float>{1.5f, 1.5f, 1.5f * 131072.0f, 1.5f * 1073741824.0f}));
 }
 
+// Lanes in and out one by one, and the sign bits of a mask as an int: both builds.
+template <typename V> void ExpectLaneAccess()
+{
+    float a = 0.0f, b = 0.0f, c = 0.0f, d = 0.0f;
+    const V v = V::FromLanes(1.0f, -0.0f, 3.5f, -4.0f);
+    v.StoreLanes(&a, &b, &c, &d);
+    EXPECT_EQ(a, 1.0f);
+    EXPECT_EQ(Bits(b), 0x80000000u);
+    EXPECT_EQ(c, 3.5f);
+    EXPECT_EQ(d, -4.0f);
+    EXPECT_EQ(MaskBits(Less(v, V::Broadcast(0.0f))), 0b1000);
+    EXPECT_EQ(MaskBits(Less(V::Broadcast(-9.0f), v)), 0b1111);
+    EXPECT_EQ(MaskBits(Equal(V::Broadcast(std::nanf("")), v)), 0);
+}
+
+TEST(Simd, LanesOneByOneAndMaskBits)
+{
+    ExpectLaneAccess<PortableFloat4>();
+    ExpectLaneAccess<Kestrune::Simd::Float4>();
+}
+
 #ifdef CORVANE_SIMD_SSE2
 
 using Kestrune::Simd::Sse2Float4;

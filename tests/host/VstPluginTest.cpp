@@ -53,6 +53,17 @@ private:
     Log& log;
 };
 
+// "T<tempo>" whenever the dispatcher passes a new tempo on.
+class TempoRecorder : public Kestrune::ITempoObserver
+{
+public:
+    explicit TempoRecorder(Log& target) : log(target) {}
+    void OnTempoChanged(float tempo) override { log.push_back(Entry("T", long(tempo))); }
+
+private:
+    Log& log;
+};
+
 // "R" for every reset.
 class ResetRecorder : public Kestrune::IResettable
 {
@@ -458,6 +469,27 @@ TEST_F(CoreTest, TempoAndPositionComeFromTheHostEveryBlock)
     time.tempo = 100.0;
     ProcessBlock(32);
     EXPECT_EQ(dispatcher->GetTempo(), 100.0f);
+}
+
+TEST_F(CoreTest, TimeInformationArrivesBeforeAnythingElseOfTheBlock)
+{
+    TempoRecorder tempo{log};
+    dispatcher->AddTempoObserver(&tempo);
+    time.tempo = 96.0;
+    ProcessBlock(32);
+    EXPECT_EQ(log, (Log{"T96", "S32", "P0:32"}));
+    // Also when events come before any audio: one beyond the block, or a block of no frames.
+    log.clear();
+    time.tempo = 97.0;
+    SendControllers({{40, 7}});
+    ProcessBlock(32);
+    EXPECT_EQ(log, (Log{"T97", "E7", "S32", "P0:32"}));
+    log.clear();
+    time.tempo = 98.0;
+    SendControllers({{0, 8}});
+    ProcessBlock(0);
+    EXPECT_EQ(log, (Log{"T98", "E8"}));
+    dispatcher->RemoveTempoObserver(&tempo);
 }
 
 TEST_F(CoreTest, UnusableTimeInformationLeavesTempoAndPositionAlone)
