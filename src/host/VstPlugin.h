@@ -1,11 +1,9 @@
 #pragma once
 
 #include "host/AudioEffectX.h"
-#include "host/EventQueue.h"
+#include "model/BlockProcessor.h"
 #include "model/ChunkWriter.h"
 #include "model/IModelObserver.h"
-
-#include <vector>
 
 namespace Kestrune
 {
@@ -65,16 +63,14 @@ private:
     bool IsParameter(VstInt32 index);
     void SelectProgram(VstInt32 program);
     void ReadTimeInfo();
-    void ProcessStretch(float** inputs, float** outputs, int position, int count);
-    void Deliver(const QueuedEvent& event);
 
     ServiceDispatcher* dispatcher;
     Model* model;
     VstInt32 category;
     ChunkWriter chunk;
-    EventQueue queue;
-    std::vector<float*> inputPointers;
-    std::vector<float*> outputPointers;
+    BlockProcessor processor;
+    int inputCount;
+    int outputCount;
 };
 
 } // namespace Kestrune::Vst
