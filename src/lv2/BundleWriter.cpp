@@ -192,6 +192,7 @@ void WritePluginTurtle(std::ostream& out, CorvanePhaserModel& model)
         << "        atom:bufferType atom:Sequence ;\n"
         << "        atom:supports midi:MidiEvent , time:Position ;\n"
         << "        lv2:designation lv2:control ;\n"
+        << "        lv2:portProperty lv2:connectionOptional ;\n"
         << "        lv2:index " << kEventsIn << " ;\n"
         << "        lv2:symbol \"events\" ;\n"
         << "        lv2:name \"Events\"\n    ] .\n";

@@ -63,8 +63,11 @@ void Lv2Plugin::ConnectPort(std::uint32_t port, void* data)
         events = static_cast<const LV2_Atom_Sequence*>(data);
 }
 
+// The ports hold the host's starting values now: taken before the reset, processing starts at
+// them instead of gliding there from the defaults (as a VST host sets parameters before resume).
 void Lv2Plugin::Activate()
 {
+    ApplyControlPorts();
     std::lock_guard<RecursiveLock> guard(model->GetLock());
     dispatcher->Reset();
 }
