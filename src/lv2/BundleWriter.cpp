@@ -168,7 +168,7 @@ void WritePluginTurtle(std::ostream& out, CorvanePhaserModel& model)
 {
     out << kPrefixes;
     out << "<" CORVANE_LV2_URI ">\n"
-        << "    a lv2:Plugin , lv2:PhaserPlugin ;\n"
+        << "    a lv2:Plugin , lv2:PhaserPlugin , doap:Project ;\n"
         << "    doap:name " << Quoted(model.GetEffectName()) << " ;\n"
         << "    doap:maintainer [ foaf:name " << Quoted(model.GetVendorString()) << " ] ;\n"
         << "    lv2:minorVersion 0 ;\n    lv2:microVersion 0 ;\n"
