@@ -45,6 +45,15 @@ std::string Number(float value)
     return text;
 }
 
+// A decimal literal (hosts read preset values as floats only when they are not integers).
+std::string Decimal(float value)
+{
+    std::string text = Number(value);
+    if (text.find_first_of(".eEn") == std::string::npos)
+        text += ".0";
+    return text;
+}
+
 std::string Quoted(const std::string& text)
 {
     std::string out = "\"";
@@ -219,7 +228,7 @@ void WritePresets(std::ostream& out, const std::vector<Preset>& presets)
         {
             const ControlPort& port = GetControlPort(i);
             out << (i == 0 ? " " : " , ") << "[\n        lv2:symbol " << Quoted(port.symbol)
-                << " ;\n        pset:value " << Number(port.toPort(preset.values[std::size_t(i)]))
+                << " ;\n        pset:value " << Decimal(port.toPort(preset.values[std::size_t(i)]))
                 << "\n    ]";
         }
         out << " ;\n    state:state [\n        <" CORVANE_LV2_STATE_PROGRAM_CHUNK "> \""

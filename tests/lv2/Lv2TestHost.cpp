@@ -95,9 +95,10 @@ const LilvPlugin* Lv2Plugin()
     return Load().plugin;
 }
 
-Lv2TestHost::Lv2TestHost(bool withMap, double sampleRate) : sequence(kSequenceBytes / 8, 0)
+Lv2TestHost::Lv2TestHost(bool withMap, double sampleRate, LilvWorld* lilvWorld,
+                         const LilvPlugin* lilvPlugin)
+    : world(lilvWorld), plugin(lilvPlugin), sequence(kSequenceBytes / 8, 0)
 {
-    const LilvPlugin* plugin = Lv2Plugin();
     if (plugin == nullptr)
         return;
     instance = lilv_plugin_instantiate(plugin, sampleRate, withMap ? features : nullptr);
@@ -138,6 +139,14 @@ const char* Lv2TestHost::UnmapUrid(LV2_URID_Unmap_Handle handle, LV2_URID urid)
 {
     const auto& table = static_cast<Lv2TestHost*>(handle)->uris;
     return urid >= 1 && urid <= table.size() ? table[urid - 1].c_str() : nullptr;
+}
+
+std::uint32_t Lv2TestHost::PortIndex(const char* symbol)
+{
+    LilvNode* name = lilv_new_string(world, symbol);
+    const LilvPort* port = lilv_plugin_get_port_by_symbol(plugin, name);
+    lilv_node_free(name);
+    return port != nullptr ? lilv_port_get_index(plugin, port) : 0;
 }
 
 LV2_URID Lv2TestHost::Map(const char* uri)
@@ -219,18 +228,14 @@ LilvState* Lv2TestHost::Save()
                               std::uint32_t* type) -> const void*
     {
         auto* host = static_cast<Lv2TestHost*>(user);
-        const LilvPlugin* plugin = Lv2Plugin();
-        LilvNode* name = lilv_new_string(Lv2World(), symbol);
-        const LilvPort* port = lilv_plugin_get_port_by_symbol(plugin, name);
-        lilv_node_free(name);
-        const std::uint32_t index = lilv_port_get_index(plugin, port);
+        const std::uint32_t index = host->PortIndex(symbol);
         *size = sizeof(float);
         *type = host->Map(LV2_ATOM__Float);
         return &host->controls[index];
     };
-    return lilv_state_new_from_instance(Lv2Plugin(), instance, &map, nullptr, nullptr, nullptr,
-                                        nullptr, portValue, this,
-                                        LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, features);
+    return lilv_state_new_from_instance(plugin, instance, &map, nullptr, nullptr, nullptr, nullptr,
+                                        portValue, this, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE,
+                                        features);
 }
 
 void Lv2TestHost::Restore(const LilvState* state)
@@ -241,11 +246,7 @@ void Lv2TestHost::Restore(const LilvState* state)
         auto* host = static_cast<Lv2TestHost*>(user);
         if (size != sizeof(float) || type != host->Map(LV2_ATOM__Float))
             return;
-        const LilvPlugin* plugin = Lv2Plugin();
-        LilvNode* name = lilv_new_string(Lv2World(), symbol);
-        const LilvPort* port = lilv_plugin_get_port_by_symbol(plugin, name);
-        lilv_node_free(name);
-        std::memcpy(&host->controls[lilv_port_get_index(plugin, port)], value, sizeof(float));
+        std::memcpy(&host->controls[host->PortIndex(symbol)], value, sizeof(float));
     };
     lilv_state_restore(state, instance, setValue, this, 0, features);
 }
@@ -253,7 +254,7 @@ void Lv2TestHost::Restore(const LilvState* state)
 std::string Lv2TestHost::StateText(const LilvState* state)
 {
     char* text =
-        lilv_state_to_string(Lv2World(), &map, &unmap, state, "urn:corvane:test:state", nullptr);
+        lilv_state_to_string(world, &map, &unmap, state, "urn:corvane:test:state", nullptr);
     std::string copy = text != nullptr ? text : "";
     lilv_free(text);
     return copy;
@@ -261,7 +262,7 @@ std::string Lv2TestHost::StateText(const LilvState* state)
 
 LilvState* Lv2TestHost::StateFromText(const std::string& text)
 {
-    return lilv_state_new_from_string(Lv2World(), &map, text.c_str());
+    return lilv_state_new_from_string(world, &map, text.c_str());
 }
 
 std::vector<std::uint8_t> Lv2TestHost::ChunkProperty(const LilvState* state, const char* key)

@@ -23,14 +23,18 @@ const char* Lv2BundlePath();
 class Lv2TestHost
 {
 public:
-    // withMap false: the instance gets no features at all (as lv2apply gives).
-    explicit Lv2TestHost(bool withMap = true, double sampleRate = 44100.0);
+    // withMap false: the instance gets no features at all (as lv2apply gives). Another world
+    // and plug-in may be given (a bundle made by a test).
+    explicit Lv2TestHost(bool withMap = true, double sampleRate = 44100.0,
+                         LilvWorld* world = Lv2World(), const LilvPlugin* plugin = Lv2Plugin());
     ~Lv2TestHost();
     Lv2TestHost(const Lv2TestHost&) = delete;
     Lv2TestHost& operator=(const Lv2TestHost&) = delete;
 
     bool Loaded() const { return instance != nullptr; }
     LV2_URID Map(const char* uri);
+    LV2_URID_Map* UridMap() { return &map; }
+    std::uint32_t PortIndex(const char* symbol);
 
     // Control ports start at the bundle's defaults, as a host sets them.
     float controls[13] = {};
@@ -66,6 +70,8 @@ private:
                      std::uint32_t claimedSize);
 
     std::vector<std::string> uris;
+    LilvWorld* world;
+    const LilvPlugin* plugin;
     LV2_URID_Map map{this, &MapUri};
     LV2_URID_Unmap unmap{this, &UnmapUrid};
     LV2_Feature mapFeature{LV2_URID__map, &map};
