@@ -163,7 +163,10 @@ void WriteManifest(std::ostream& out, const BundleFiles& files, const std::vecto
 {
     out << kPrefixes;
     out << "<" CORVANE_LV2_URI ">\n    a lv2:Plugin ;\n    lv2:binary <" << files.pluginBinary
-        << "> ;\n    rdfs:seeAlso <CorvanePhaser.ttl> .\n";
+        << "> ;\n";
+    if (!files.uiBinary.empty())
+        out << "    ui:ui <" CORVANE_LV2_UI_URI "> ;\n";
+    out << "    rdfs:seeAlso <CorvanePhaser.ttl> .\n";
     if (!files.uiBinary.empty())
         out << "\n<" CORVANE_LV2_UI_URI ">\n    a ui:X11UI ;\n    ui:binary <" << files.uiBinary
             << "> ;\n    rdfs:seeAlso <CorvanePhaserUI.ttl> .\n";
@@ -212,8 +215,8 @@ void WriteUiTurtle(std::ostream& out)
     out << kPrefixes;
     out << "<" CORVANE_LV2_UI_URI ">\n"
         << "    a ui:X11UI ;\n"
-        << "    lv2:requiredFeature ui:idleInterface , urid:map ;\n"
-        << "    lv2:optionalFeature ui:parent , ui:resize ;\n"
+        << "    lv2:requiredFeature ui:idleInterface , ui:parent ;\n"
+        << "    lv2:optionalFeature ui:resize ;\n"
         << "    lv2:extensionData ui:idleInterface .\n";
 }
 
