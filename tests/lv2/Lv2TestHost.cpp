@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <regex>
+#include <string>
 
 namespace TestSupport
 {
@@ -267,15 +267,18 @@ LilvState* Lv2TestHost::StateFromText(const std::string& text)
 
 std::vector<std::uint8_t> Lv2TestHost::ChunkProperty(const LilvState* state, const char* key)
 {
+    // <key> "..."^^xsd:base64Binary, or with triple quotes as lilv writes long literals.
     const std::string text = StateText(state);
-    std::string pattern = "<";
-    pattern += key;
-    pattern += ">\\s*\"+([A-Za-z0-9+/=\\s]*)\"";
-    const std::regex property(pattern);
-    std::smatch match;
-    if (!std::regex_search(text, match, property))
+    std::string subject = "<";
+    subject.append(key).append(">");
+    const std::size_t at = text.find(subject);
+    const std::size_t open = text.find('"', at);
+    if (at == std::string::npos || open == std::string::npos)
         return {};
-    return DecodeBase64(match[1].str());
+    const std::size_t start = text.find_first_not_of('"', open);
+    const std::size_t end = text.find('"', start);
+    return end == std::string::npos ? std::vector<std::uint8_t>{}
+                                    : DecodeBase64(text.substr(start, end - start));
 }
 
 } // namespace TestSupport
