@@ -210,7 +210,8 @@ void Lv2TestHost::Run(const float* inL, const float* inR, float* outL, float* ou
                           : static_cast<std::uint32_t>(sizeof(LV2_Atom_Sequence_Body) + used);
     atom->body.unit = overrideUnit;
     atom->body.pad = 0;
-    std::memcpy(atom + 1, events.data(), used);
+    if (used > 0)
+        std::memcpy(atom + 1, events.data(), used);
     lilv_instance_connect_port(instance, 13, const_cast<float*>(inL));
     lilv_instance_connect_port(instance, 14, const_cast<float*>(inR));
     lilv_instance_connect_port(instance, 15, outL);
