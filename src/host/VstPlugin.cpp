@@ -3,13 +3,9 @@
 #include "host/AEffEditor.h"
 
 #include "base/Text.h"
-#include "dsp/Buffers.h"
-#include "midi/MessageDispatcher.h"
 #include "model/Model.h"
 #include "services/ServiceDispatcher.h"
 
-#include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -23,20 +19,14 @@ namespace
 using Base::CopyText;
 
 constexpr VstInt32 kTimeFilter = kVstTempoValid | kVstPpqPosValid; // 0x600
-
-// A host double that fits a float and is a number; anything else is ignored.
-bool FitsFloat(double value)
-{
-    return std::isfinite(value) && std::fabs(value) <= static_cast<double>(FLT_MAX);
-}
 } // namespace
 
 VstPlugin::VstPlugin(audioMasterCallback hostCallback, ServiceDispatcher* serviceDispatcher,
                      Model* pluginModel, VstInt32 pluginCategory, VstInt32 uniqueId)
     : AudioEffectX(hostCallback, pluginModel->GetProgramCount(), pluginModel->GetParameterCount()),
       dispatcher(serviceDispatcher), model(pluginModel), category(pluginCategory), chunk(256),
-      inputPointers(static_cast<std::size_t>(pluginModel->GetInputCount()), nullptr),
-      outputPointers(static_cast<std::size_t>(pluginModel->GetOutputCount()), nullptr)
+      processor(*pluginModel, *serviceDispatcher), inputCount(pluginModel->GetInputCount()),
+      outputCount(pluginModel->GetOutputCount())
 {
     // Told outside the model's lock: it calls the host.
     model->SetOutsideObserver(this);
@@ -87,8 +77,8 @@ VstInt32 VstPlugin::processEvents(VstEvents* events)
         if (event == nullptr || event->type != kVstMidiType)
             continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-        queue.PushBack(
-            {midi->deltaFrames, midi->midiData[0], midi->midiData[1], midi->midiData[2]});
+        processor.PushMidi(midi->deltaFrames, midi->midiData[0], midi->midiData[1],
+                           midi->midiData[2]);
     }
     return 1;
 }
@@ -96,112 +86,25 @@ VstInt32 VstPlugin::processEvents(VstEvents* events)
 void VstPlugin::ReadTimeInfo()
 {
     // Asked before the lock is taken: a host may lock around this and around setParameter.
-    // Applied under the lock the block takes next anyway (ApplyTimeInfo).
-    hostTempo = kNoTime;
-    hostPosition = kNoTime;
     const VstTimeInfo* time = getTimeInfo(kTimeFilter);
     if (time == nullptr)
         return;
-    if (FitsFloat(time->tempo))
-        hostTempo = static_cast<float>(time->tempo);
-    if (FitsFloat(time->ppqPos))
-        hostPosition = static_cast<float>(time->ppqPos);
-}
-
-void VstPlugin::ApplyTimeInfo()
-{
-    // The dispatcher ignores kNoTime.
-    dispatcher->SetTempo(hostTempo);
-    dispatcher->SetPpqnPosition(hostPosition);
-    hostTempo = kNoTime;
-    hostPosition = kNoTime;
-}
-
-void VstPlugin::ApplyTimeInfoLocked()
-{
-    if (std::isnan(hostTempo) && std::isnan(hostPosition))
-        return;
-    std::lock_guard<RecursiveLock> guard(model->GetLock());
-    ApplyTimeInfo();
+    processor.SetBlockTransport(time->tempo, time->ppqPos);
 }
 
 void VstPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
     if (inputs == nullptr || outputs == nullptr)
         return;
-    for (std::size_t i = 0; i < inputPointers.size(); ++i)
+    for (int i = 0; i < inputCount; ++i)
         if (inputs[i] == nullptr)
             return;
-    for (std::size_t i = 0; i < outputPointers.size(); ++i)
+    for (int i = 0; i < outputCount; ++i)
         if (outputs[i] == nullptr)
             return;
 
     ReadTimeInfo();
-    int position = 0;
-    while (position < sampleFrames)
-    {
-        if (queue.Empty())
-        {
-            ProcessStretch(inputs, outputs, position, sampleFrames - position);
-            break;
-        }
-        const QueuedEvent event = queue.Front();
-        if (event.offset > sampleFrames)
-        {
-            ApplyTimeInfoLocked();
-            // An offset beyond the block: everything queued is due now.
-            while (!queue.Empty())
-            {
-                const QueuedEvent due = queue.Front();
-                queue.PopFront();
-                Deliver(due);
-            }
-            continue;
-        }
-        // A late event takes effect where processing stands; audio is never processed twice.
-        const int offset = std::max(event.offset, position);
-        ProcessStretch(inputs, outputs, position, offset - position);
-        queue.PopFront();
-        Deliver(event);
-        position = offset;
-    }
-    // A block of no frames takes the time information here, before its events.
-    ApplyTimeInfoLocked();
-    // What is left was sent for this block (at its very end, or beyond it behind an event at
-    // the end): due now, never carried into the next block with offsets that mean nothing there.
-    while (!queue.Empty() && (sampleFrames > 0 || queue.Front().offset <= sampleFrames))
-    {
-        const QueuedEvent due = queue.Front();
-        queue.PopFront();
-        Deliver(due);
-    }
-}
-
-void VstPlugin::ProcessStretch(float** inputs, float** outputs, int position, int count)
-{
-    // Smoothing, like processing, runs one chunk at a time: the buffers hold 16384 values.
-    do
-    {
-        const int n = std::min(count, kMaxBlockSize);
-        std::lock_guard<RecursiveLock> guard(model->GetLock());
-        ApplyTimeInfo();
-        dispatcher->Smooth(n);
-        if (n > 0)
-        {
-            for (std::size_t i = 0; i < inputPointers.size(); ++i)
-                inputPointers[i] = inputs[i] + position;
-            for (std::size_t i = 0; i < outputPointers.size(); ++i)
-                outputPointers[i] = outputs[i] + position;
-            model->ProcessLocked(inputPointers.data(), outputPointers.data(), n);
-        }
-        position += n;
-        count -= n;
-    } while (count > 0);
-}
-
-void VstPlugin::Deliver(const QueuedEvent& event)
-{
-    dispatcher->GetMessageDispatcher()->Dispatch(event.status, event.data1, event.data2);
+    processor.Process(inputs, outputs, sampleFrames);
 }
 
 bool VstPlugin::IsParameter(VstInt32 index)

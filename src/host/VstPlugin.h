@@ -1,12 +1,9 @@
 #pragma once
 
 #include "host/AudioEffectX.h"
-#include "host/EventQueue.h"
+#include "model/BlockProcessor.h"
 #include "model/ChunkWriter.h"
 #include "model/IModelObserver.h"
-
-#include <limits>
-#include <vector>
 
 namespace Kestrune
 {
@@ -65,24 +62,15 @@ public:
 private:
     bool IsParameter(VstInt32 index);
     void SelectProgram(VstInt32 program);
-    // Tempo and song position from the host for the current block, taken over by the dispatcher
-    // under the lock of the block's first stretch or event (one lock less per block).
     void ReadTimeInfo();
-    void ApplyTimeInfo(); // under the model's lock
-    void ApplyTimeInfoLocked();
-    void ProcessStretch(float** inputs, float** outputs, int position, int count);
-    void Deliver(const QueuedEvent& event);
 
     ServiceDispatcher* dispatcher;
     Model* model;
     VstInt32 category;
     ChunkWriter chunk;
-    EventQueue queue;
-    std::vector<float*> inputPointers;
-    std::vector<float*> outputPointers;
-    static constexpr float kNoTime = std::numeric_limits<float>::quiet_NaN();
-    float hostTempo = kNoTime;
-    float hostPosition = kNoTime;
+    BlockProcessor processor;
+    int inputCount;
+    int outputCount;
 };
 
 } // namespace Kestrune::Vst

@@ -1,9 +1,10 @@
 #include "phaser/Assembly.h"
 
-#include "phaser/CorvanePhaserEditor.h"
 #include "host/VstPlugin.h"
-#include "services/ServiceDispatcher.h"
+#include "phaser/CorvanePhaserEditor.h"
 #include "phaser/CorvanePhaserModel.h"
+#include "phaser/Product.h"
+#include "services/ServiceDispatcher.h"
 
 #include <atomic>
 #include <memory>
@@ -16,7 +17,6 @@ namespace
 std::atomic<void*> moduleInstance{nullptr};
 
 constexpr VstInt32 kUniqueId = ('C' << 24) | ('P' << 16) | ('h' << 8) | 'r'; // 0x43506872
-constexpr int kVendorVersion = 1000;
 } // namespace
 
 void SetModuleInstance(void* instance)
@@ -32,9 +32,7 @@ void* GetModuleInstance()
 AudioEffect* CreateEffectInstance(audioMasterCallback audioMaster)
 {
     auto dispatcher = std::make_unique<ServiceDispatcher>();
-    auto model =
-        std::make_unique<CorvanePhaserModel>("Corvane Phaser", "Corvane Sound Design",
-                                             "Corvane Phaser", kVendorVersion, dispatcher.get());
+    auto model = Product::CreateModel(dispatcher.get());
     auto core = std::make_unique<VstPlugin>(audioMaster, dispatcher.get(), model.get(),
                                             kPlugCategEffect, kUniqueId);
     // The core owns both from here on.

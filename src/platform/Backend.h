@@ -93,6 +93,8 @@ public:
     // How long a modal loop may go without input before it gives up (-1: never). Only a backend
     // without a user (headless) gives up.
     virtual int ModalIdleLimitMs() const = 0;
+    // The native window showing a surface (X11: its Window id), or 0 where there is none.
+    virtual unsigned long NativeWindow(HWND) const { return 0; }
 };
 
 // The backend for roots that are neither embedded in a native window nor owned: the headless one

@@ -305,6 +305,12 @@ void X11Backend::Present(HWND window, cairo_t* context)
     XFlush(display);
 }
 
+unsigned long X11Backend::NativeWindow(HWND window) const
+{
+    const auto found = surfaces.find(window);
+    return found != surfaces.end() && !found->second.gone ? found->second.window : 0;
+}
+
 HWND X11Backend::SurfaceOf(unsigned long window) const
 {
     const auto found = byWindow.find(window);

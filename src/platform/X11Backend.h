@@ -41,6 +41,7 @@ public:
     // Waits on the connection's file descriptor.
     bool WaitForEvents(int timeoutMs) override;
     int ModalIdleLimitMs() const override { return -1; }
+    unsigned long NativeWindow(HWND window) const override;
 
     bool Connected() const { return display != nullptr; }
 

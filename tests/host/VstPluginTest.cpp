@@ -446,7 +446,7 @@ TEST_F(CoreTest, TheQueueHoldsAFixedNumberOfEventsAndDropsTheRest)
     int delivered = 0;
     for (const std::string& entry : log)
         delivered += entry == "E9" ? 1 : 0;
-    EXPECT_EQ(delivered, Kestrune::Vst::EventQueue::kCapacity);
+    EXPECT_EQ(delivered, Kestrune::EventQueue::kCapacity);
     EXPECT_EQ(log.back(), "P0:8");
 }
 

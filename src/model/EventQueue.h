@@ -2,18 +2,25 @@
 
 #include <cstdint>
 
-namespace Kestrune::Vst
+namespace Kestrune
 {
 
 struct QueuedEvent
 {
-    std::int32_t offset; // deltaFrames within the block it arrived for
+    enum Kind : std::uint8_t
+    {
+        kMidi,
+        kTransport, // the values wait in the processor's own queue, in the same order
+    };
+
+    std::int32_t offset; // frames from the start of the block it arrived for
     std::uint8_t status;
     std::uint8_t data1;
     std::uint8_t data2;
+    Kind kind = kMidi;
 };
 
-// [audio] Fixed-capacity first-in-first-out queue of MIDI events: the audio thread never
+// [audio] Fixed-capacity first-in-first-out queue of timed events: the audio thread never
 // allocates. Events beyond the capacity are dropped and counted.
 class EventQueue
 {
@@ -21,6 +28,7 @@ public:
     static constexpr int kCapacity = 4096;
 
     bool Empty() const { return count == 0; }
+    bool Full() const { return count == kCapacity; }
     int Size() const { return count; }
     const QueuedEvent& Front() const { return events[head]; }
     void PopFront()
@@ -53,4 +61,4 @@ private:
     std::uint64_t dropped = 0;
 };
 
-} // namespace Kestrune::Vst
+} // namespace Kestrune

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+
+namespace Kestrune::Lv2
+{
+
+// The LV2 edition's control ports, one per parameter in flat-index order (port index ==
+// parameter index). Each port carries the setting the DSP runs on, in the parameter's own unit,
+// so that a port value names exactly one setting:
+// - continuous parameters: the transform's output (Hz, octaves, feedback gain, wet proportion);
+// - selections: the entry's index, or for the stage mode the number of stages, with the
+//   display texts as scale points;
+// - on/off: a toggle (above 0 is on).
+// Values cross to the model's normalised values here and nowhere else.
+enum class PortKind
+{
+    kContinuous,
+    kSelection,
+    kToggle,
+};
+
+struct ControlPort
+{
+    const char* symbol; // stable: sessions and presets refer to ports by it
+    PortKind kind;
+    const char* unit; // LV2 units local name ("hz"), or null
+    int entries;      // selections: how many
+    float firstEntry; // selections: port value of entry 0
+    float entryStep;  // selections: port value between entries
+    float (*toPort)(float normalised);
+    // The normalised value whose setting is nearest to the port value (clamped into the
+    // port's range first). Non-finite input answers NaN.
+    float (*toNormalised)(float portValue);
+    // Entry texts of selections; index clamped into the table.
+    void (*entryText)(int index, char* text, std::size_t size);
+};
+
+inline constexpr int kControlPortCount = 13;
+// Indices after the control ports.
+inline constexpr int kAudioInLeft = 13;
+inline constexpr int kAudioInRight = 14;
+inline constexpr int kAudioOutLeft = 15;
+inline constexpr int kAudioOutRight = 16;
+inline constexpr int kEventsIn = 17;
+inline constexpr int kPortCount = 18;
+inline constexpr int kEnabledPort = 5; // the lv2:enabled designation: hosts bypass through it
+
+const ControlPort& GetControlPort(int index); // 0..12
+float PortMinimum(const ControlPort& port);
+float PortMaximum(const ControlPort& port);
+
+} // namespace Kestrune::Lv2

@@ -1,0 +1,146 @@
+#include "lv2/Lv2Plugin.h"
+
+#include "phaser/CorvanePhaserModel.h"
+#include "phaser/Product.h"
+#include "services/ServiceDispatcher.h"
+
+#include <lv2/urid/urid.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
+namespace Kestrune::Lv2
+{
+
+namespace
+{
+const LV2_URID_Map* FindMap(const LV2_Feature* const* features)
+{
+    if (features == nullptr)
+        return nullptr;
+    for (const LV2_Feature* const* f = features; *f != nullptr; ++f)
+        if ((*f)->URI != nullptr && std::strcmp((*f)->URI, LV2_URID__map) == 0)
+            return static_cast<const LV2_URID_Map*>((*f)->data);
+    return nullptr;
+}
+
+// Event frames outside an int are kept on their side of the block: before it, or beyond it.
+std::int32_t Offset(std::int64_t frame)
+{
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(frame, 0, INT32_MAX));
+}
+} // namespace
+
+Lv2Plugin::Lv2Plugin(double sampleRate, const LV2_Feature* const* features)
+    : dispatcher(std::make_unique<ServiceDispatcher>()),
+      model(Product::CreateModel(dispatcher.get())), processor(*model, *dispatcher),
+      transport(sampleRate), chunk(4096)
+{
+    urids.Map(FindMap(features));
+    {
+        std::lock_guard<RecursiveLock> guard(model->GetLock());
+        dispatcher->SetSampleRate(static_cast<float>(sampleRate));
+        model->SetProgram(0);
+        dispatcher->Reset();
+    }
+    RememberPortValues();
+}
+
+Lv2Plugin::~Lv2Plugin() = default;
+
+void Lv2Plugin::ConnectPort(std::uint32_t port, void* data)
+{
+    if (port < kControlPortCount)
+        controls[port] = static_cast<const float*>(data);
+    else if (port == kAudioInLeft || port == kAudioInRight)
+        audioIn[port - kAudioInLeft] = static_cast<const float*>(data);
+    else if (port == kAudioOutLeft || port == kAudioOutRight)
+        audioOut[port - kAudioOutLeft] = static_cast<float*>(data);
+    else if (port == kEventsIn)
+        events = static_cast<const LV2_Atom_Sequence*>(data);
+}
+
+// The ports hold the host's starting values now: taken before the reset, processing starts at
+// them instead of gliding there from the defaults (as a VST host sets parameters before resume).
+void Lv2Plugin::Activate()
+{
+    ApplyControlPorts();
+    std::lock_guard<RecursiveLock> guard(model->GetLock());
+    dispatcher->Reset();
+}
+
+// The model's values as port values: a port holding one of them changes nothing.
+void Lv2Plugin::RememberPortValues()
+{
+    for (int i = 0; i < kControlPortCount; ++i)
+        seen[i] = GetControlPort(i).toPort(model->GetParameterValue(i));
+}
+
+void Lv2Plugin::ApplyControlPorts()
+{
+    const bool takeAsSeen = resync.exchange(false);
+    for (int i = 0; i < kControlPortCount; ++i)
+    {
+        if (controls[i] == nullptr)
+            continue;
+        const float value = *controls[i];
+        if (value == seen[i] || !std::isfinite(value))
+            continue;
+        seen[i] = value;
+        if (takeAsSeen)
+            continue;
+        const ControlPort& port = GetControlPort(i);
+        std::lock_guard<RecursiveLock> guard(model->GetLock());
+        // A port value naming the current setting leaves the stored value as it is.
+        if (port.toPort(model->GetParameterValue(i)) != value)
+            model->SetParameterValue(i, port.toNormalised(value));
+    }
+}
+
+void Lv2Plugin::OnMidi(std::int64_t frame, const std::uint8_t* bytes, std::uint32_t size)
+{
+    processor.PushMidi(Offset(frame), bytes[0], size > 1 ? bytes[1] : 0, size > 2 ? bytes[2] : 0);
+}
+
+void Lv2Plugin::OnPosition(std::int64_t frame, const PositionFields& position)
+{
+    const std::int32_t offset = Offset(frame);
+    const Transport::Change change = transport.Receive(position, offset);
+    positionAtStart = positionAtStart || offset == 0;
+    processor.PushTransport(offset, change.tempo, change.position);
+}
+
+void Lv2Plugin::Run(std::uint32_t frames)
+{
+    if (audioIn[0] == nullptr || audioIn[1] == nullptr || audioOut[0] == nullptr ||
+        audioOut[1] == nullptr)
+        return;
+    ApplyControlPorts();
+
+    // As a VST host's time information, the transport is set at the start of every block,
+    // unless the host placed a position there itself.
+    const bool known = transport.Known();
+    const Transport::Change start = transport.AtBlockStart();
+    positionAtStart = false;
+    ReadSequence(events, urids, *this);
+    if (known && !positionAtStart)
+        processor.SetBlockTransport(start.tempo, start.position);
+
+    float* inputs[2] = {const_cast<float*>(audioIn[0]), const_cast<float*>(audioIn[1])};
+    float* outputs[2] = {audioOut[0], audioOut[1]};
+    std::uint32_t done = 0;
+    do
+    {
+        const auto n = static_cast<int>(std::min<std::uint32_t>(frames - done, INT_MAX));
+        float* in[2] = {inputs[0] + done, inputs[1] + done};
+        float* out[2] = {outputs[0] + done, outputs[1] + done};
+        processor.Process(in, out, n);
+        done += static_cast<std::uint32_t>(n);
+    } while (done < frames);
+    transport.FinishBlock(frames);
+}
+
+} // namespace Kestrune::Lv2

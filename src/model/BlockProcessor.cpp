@@ -1,0 +1,168 @@
+#include "model/BlockProcessor.h"
+
+#include "dsp/Buffers.h"
+#include "midi/MessageDispatcher.h"
+#include "model/Model.h"
+#include "services/ServiceDispatcher.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstddef>
+#include <mutex>
+
+namespace Kestrune
+{
+
+namespace
+{
+// A host double that fits a float and is a number; anything else is ignored.
+bool FitsFloat(double value)
+{
+    return std::isfinite(value) && std::fabs(value) <= static_cast<double>(FLT_MAX);
+}
+} // namespace
+
+BlockProcessor::BlockProcessor(Model& processedModel, ServiceDispatcher& serviceDispatcher)
+    : model(processedModel), dispatcher(serviceDispatcher),
+      inputPointers(static_cast<std::size_t>(processedModel.GetInputCount()), nullptr),
+      outputPointers(static_cast<std::size_t>(processedModel.GetOutputCount()), nullptr)
+{
+}
+
+bool BlockProcessor::PushMidi(std::int32_t offset, std::uint8_t status, std::uint8_t data1,
+                              std::uint8_t data2)
+{
+    return queue.PushBack({offset, status, data1, data2, QueuedEvent::kMidi});
+}
+
+bool BlockProcessor::PushTransport(std::int32_t offset, double tempo, double position)
+{
+    if (transportCount == kTransportCapacity || queue.Full())
+    {
+        ++droppedTransports;
+        return false;
+    }
+    queue.PushBack({offset, 0, 0, 0, QueuedEvent::kTransport});
+    transports[(transportHead + transportCount) % kTransportCapacity] = {tempo, position};
+    ++transportCount;
+    return true;
+}
+
+void BlockProcessor::SetTransport(double tempo, double position)
+{
+    std::lock_guard<RecursiveLock> guard(model.GetLock());
+    if (FitsFloat(tempo))
+        dispatcher.SetTempo(static_cast<float>(tempo));
+    if (FitsFloat(position))
+        dispatcher.SetPpqnPosition(static_cast<float>(position));
+}
+
+void BlockProcessor::SetBlockTransport(double tempo, double position)
+{
+    blockTransport = {tempo, position};
+    blockTransportPending = true;
+}
+
+void BlockProcessor::ApplyBlockTransport()
+{
+    if (!blockTransportPending)
+        return;
+    blockTransportPending = false;
+    if (FitsFloat(blockTransport.tempo))
+        dispatcher.SetTempo(static_cast<float>(blockTransport.tempo));
+    if (FitsFloat(blockTransport.position))
+        dispatcher.SetPpqnPosition(static_cast<float>(blockTransport.position));
+}
+
+void BlockProcessor::ApplyBlockTransportLocked()
+{
+    if (!blockTransportPending)
+        return;
+    std::lock_guard<RecursiveLock> guard(model.GetLock());
+    ApplyBlockTransport();
+}
+
+void BlockProcessor::Clear()
+{
+    queue.Clear();
+    transportHead = 0;
+    transportCount = 0;
+    blockTransportPending = false;
+}
+
+void BlockProcessor::Process(float* const* inputs, float* const* outputs, int frames)
+{
+    int position = 0;
+    while (position < frames)
+    {
+        if (queue.Empty())
+        {
+            ProcessStretch(inputs, outputs, position, frames - position);
+            break;
+        }
+        const QueuedEvent event = queue.Front();
+        if (event.offset > frames)
+        {
+            ApplyBlockTransportLocked();
+            while (!queue.Empty())
+            {
+                const QueuedEvent due = queue.Front();
+                queue.PopFront();
+                Deliver(due);
+            }
+            continue;
+        }
+        const int offset = std::max(event.offset, position);
+        ProcessStretch(inputs, outputs, position, offset - position);
+        queue.PopFront();
+        Deliver(event);
+        position = offset;
+    }
+    // A block of no frames takes its transport here, before its events.
+    ApplyBlockTransportLocked();
+    while (!queue.Empty() && (frames > 0 || queue.Front().offset <= frames))
+    {
+        const QueuedEvent due = queue.Front();
+        queue.PopFront();
+        Deliver(due);
+    }
+}
+
+void BlockProcessor::ProcessStretch(float* const* inputs, float* const* outputs, int position,
+                                    int count)
+{
+    // Smoothing, like processing, runs one chunk at a time: the buffers hold 16384 values.
+    do
+    {
+        const int n = std::min(count, kMaxBlockSize);
+        std::lock_guard<RecursiveLock> guard(model.GetLock());
+        ApplyBlockTransport();
+        dispatcher.Smooth(n);
+        if (n > 0)
+        {
+            for (std::size_t i = 0; i < inputPointers.size(); ++i)
+                inputPointers[i] = inputs[i] + position;
+            for (std::size_t i = 0; i < outputPointers.size(); ++i)
+                outputPointers[i] = outputs[i] + position;
+            model.ProcessLocked(inputPointers.data(), outputPointers.data(), n);
+        }
+        position += n;
+        count -= n;
+    } while (count > 0);
+}
+
+void BlockProcessor::Deliver(const QueuedEvent& event)
+{
+    if (event.kind == QueuedEvent::kMidi)
+    {
+        dispatcher.GetMessageDispatcher()->Dispatch(event.status, event.data1, event.data2);
+        return;
+    }
+    const Transport transport = transports[transportHead];
+    transportHead = (transportHead + 1) % kTransportCapacity;
+    --transportCount;
+    SetTransport(transport.tempo, transport.position);
+}
+
+} // namespace Kestrune

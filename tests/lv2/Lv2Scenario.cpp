@@ -1,0 +1,122 @@
+#include "lv2/Lv2Scenario.h"
+
+#include "support/RenderScenario.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace TestSupport
+{
+
+namespace
+{
+float Squared(double scale, float v)
+{
+    return static_cast<float>(scale * static_cast<double>(v) * static_cast<double>(v));
+}
+
+float Entry(int entries, float v)
+{
+    const double x = std::clamp(static_cast<double>(v) * (entries - 1), 0.0, entries - 1.0);
+    return static_cast<float>(std::floor(x + 0.5));
+}
+} // namespace
+
+float PortValue(int index, float v)
+{
+    switch (index)
+    {
+    case 0:
+        return Squared(20.0, v); // Hz
+    case 1:
+    case 12:
+        return Entry(4, v);
+    case 3:
+        return Entry(11, v);
+    case 2:
+    case 4:
+    case 5:
+        return v >= 0.5f ? 1.0f : 0.0f;
+    case 6:
+        return static_cast<float>(static_cast<double>(0.95f) * static_cast<double>(v)); // gain
+    case 7:
+        return Squared(1.0, v); // octaves
+    case 8:
+    case 9:
+        return Squared(10000.0, v); // Hz
+    case 10:
+        return 4.0f + 2.0f * Entry(7, v); // stages
+    default:
+        return v; // wet proportion
+    }
+}
+
+void LockstepRun::Run(PluginHost& vstHost, Lv2TestHost& lv2Host)
+{
+    std::vector<float> inL;
+    std::vector<float> inR;
+    MakeScenarioInput(inL, inR);
+    const auto total = inL.size();
+    vst.left.assign(total, 0.0f);
+    vst.right.assign(total, 0.0f);
+    lv2.left.assign(total, 0.0f);
+    lv2.right.assign(total, 0.0f);
+    vstHost.time.tempo = kLv2Tempo;
+    lv2Host.Activate();
+    std::vector<float> blockL;
+    std::vector<float> blockR;
+    for (std::size_t start = 0, block = 0; start < total; start += blockSize, ++block)
+    {
+        const auto n = static_cast<int>(std::min<std::size_t>(blockSize, total - start));
+        for (const TimedChange& c : changes)
+        {
+            if (c.block != static_cast<int>(block))
+                continue;
+            vstHost.Effect()->setParameter(vstHost.Effect(), c.index, c.value);
+            lv2Host.controls[c.index] = PortValue(c.index, c.value);
+        }
+        for (const TimedMidi& m : midi)
+        {
+            if (m.block != static_cast<int>(block))
+                continue;
+            vstHost.AddMidi(m.offset, m.status, m.data1, m.data2);
+            lv2Host.AddMidi(m.offset, {m.status, m.data1, m.data2});
+        }
+        if (positionsEveryBlock || block == 0)
+            lv2Host.AddPosition(0, vstHost.time.tempo, vstHost.time.ppqPos);
+
+        vstHost.Process(&inL[start], &inR[start], &vst.left[start], &vst.right[start], n);
+        float* outL = &lv2.left[start];
+        float* outR = &lv2.right[start];
+        if (inPlace)
+        {
+            std::copy_n(&inL[start], n, outL);
+            std::copy_n(&inR[start], n, outR);
+            lv2Host.Run(outL, outR, outL, outR, static_cast<std::uint32_t>(n));
+        }
+        else
+            lv2Host.Run(&inL[start], &inR[start], outL, outR, static_cast<std::uint32_t>(n));
+    }
+}
+
+bool SameBits(const std::vector<float>& a, const std::vector<float>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+bool AllFinite(const std::vector<float>& samples)
+{
+    return std::all_of(samples.begin(), samples.end(), [](float x) { return std::isfinite(x); });
+}
+
+float LargestDifference(const Rendered& a, const Rendered& b)
+{
+    float largest = 0.0f;
+    for (std::size_t i = 0; i < a.left.size() && i < b.left.size(); ++i)
+        largest = std::max(
+            {largest, std::fabs(a.left[i] - b.left[i]), std::fabs(a.right[i] - b.right[i])});
+    return largest;
+}
+
+} // namespace TestSupport

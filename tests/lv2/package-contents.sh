@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The release packages of this build: cpack makes the Debian package and the .tar.gz; the
+# Debian package holds both editions and corvane-render where Linux hosts look (and the factory
+# presets when the build made them), nothing outside /usr; unpacked into a scratch root, lilv
+# finds the bundle there.   bash package-contents.sh BUILD_DIR
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+(cd "$build" && cpack -B "$work" >/dev/null)
+deb=$(ls "$work"/*.deb)
+ls "$work"/*.tar.gz >/dev/null
+dpkg --contents "$deb" | awk '{print $6}' | sed 's|^\./|/|' | grep -v '/$' | sort >"$work/files"
+
+expected=(
+    /usr/bin/corvane-render
+    /usr/lib/vst/CorvanePhaser.so
+    /usr/lib/lv2/CorvanePhaser.lv2/manifest.ttl
+    /usr/lib/lv2/CorvanePhaser.lv2/CorvanePhaser.ttl
+    /usr/lib/lv2/CorvanePhaser.lv2/CorvanePhaser.so
+    /usr/lib/lv2/CorvanePhaser.lv2/CorvanePhaserUI.ttl
+    /usr/lib/lv2/CorvanePhaser.lv2/CorvanePhaserUI.so
+)
+if [ -f "$build/presets/CorvanePhaser-Factory.fxb" ]; then
+    expected+=(/usr/share/corvane-phaser/presets/CorvanePhaser-Factory.fxb
+        /usr/lib/lv2/CorvanePhaser.lv2/presets.ttl)
+fi
+status=0
+for file in "${expected[@]}"; do
+    grep -qxF "$file" "$work/files" || { echo "package-contents: $file is missing" >&2; status=1; }
+done
+if grep -v '^/usr/' "$work/files"; then
+    echo "package-contents: files outside /usr" >&2
+    status=1
+fi
+
+dpkg-deb -x "$deb" "$work/root"
+info=$(LV2_PATH="$work/root/usr/lib/lv2" lv2info urn:corvane:phaser)
+grep -q "Binary: *file://$work/root/usr/lib/lv2/CorvanePhaser.lv2/CorvanePhaser.so" <<<"$info" ||
+    { echo "package-contents: lilv does not find the unpacked bundle" >&2; status=1; }
+echo "$(wc -l <"$work/files") files in $(basename "$deb")"
+exit $status
