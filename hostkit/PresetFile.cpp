@@ -100,7 +100,7 @@ std::vector<std::uint8_t> ReadChunk(BigEndianReader& reader)
     const std::int32_t size = reader.Int32("chunk size");
     if (size < 0 || static_cast<std::size_t>(size) != reader.Remaining())
         throw Error("preset chunk size " + std::to_string(size) + " does not match the " +
-                          std::to_string(reader.Remaining()) + " bytes that follow it");
+                    std::to_string(reader.Remaining()) + " bytes that follow it");
     const auto chunk = reader.Take(static_cast<std::size_t>(size), "chunk");
     return {chunk.begin(), chunk.end()};
 }
@@ -115,8 +115,7 @@ std::vector<float> ReadValues(BigEndianReader& reader, std::int32_t count)
     {
         const float value = reader.Float("parameter values");
         if (!std::isfinite(value))
-            throw Error("preset file holds a non-finite value for parameter " +
-                              std::to_string(i));
+            throw Error("preset file holds a non-finite value for parameter " + std::to_string(i));
         values.push_back(value);
     }
     return values;
@@ -126,7 +125,7 @@ void CheckPlugin(std::int32_t fxId, std::int32_t expectedFxId)
 {
     if (fxId != expectedFxId)
         throw Error("preset is for plug-in " + FourCCText(fxId) + ", not for the loaded " +
-                          FourCCText(expectedFxId));
+                    FourCCText(expectedFxId));
 }
 
 // One 'FxCk' record of a parameter bank, with its own container header.
@@ -147,7 +146,7 @@ ProgramRecord ReadBankProgram(BigEndianReader& reader, std::int32_t expectedFxId
     numParams = count;
     if (static_cast<std::size_t>(byteSize) != kProgramHeaderBytes + 4 * std::size_t(count))
         throw Error("bank program record size " + std::to_string(byteSize) +
-                          " does not match its " + std::to_string(count) + " parameters");
+                    " does not match its " + std::to_string(count) + " parameters");
     ProgramRecord program;
     program.name = reader.Name("program name");
     program.values = ReadValues(reader, count);
@@ -167,7 +166,7 @@ void ReadProgramBody(BigEndianReader& reader, PresetFile& preset)
     }
     if (reader.Remaining() != 4 * std::size_t(preset.numParams))
         throw Error("program file holds " + std::to_string(reader.Remaining()) +
-                          " value bytes for " + std::to_string(preset.numParams) + " parameters");
+                    " value bytes for " + std::to_string(preset.numParams) + " parameters");
     preset.programs.push_back({preset.name, ReadValues(reader, preset.numParams)});
 }
 
@@ -182,9 +181,8 @@ void ReadBankBody(BigEndianReader& reader, PresetFile& preset, std::int32_t expe
         preset.currentProgram = reserved.Int32("current program");
         if (preset.currentProgram < 0 ||
             (preset.numPrograms > 0 && preset.currentProgram >= preset.numPrograms))
-            throw Error("bank file names current program " +
-                              std::to_string(preset.currentProgram) + " of " +
-                              std::to_string(preset.numPrograms));
+            throw Error("bank file names current program " + std::to_string(preset.currentProgram) +
+                        " of " + std::to_string(preset.numPrograms));
     }
     if (preset.kind == PresetKind::BankChunk)
     {
@@ -196,7 +194,7 @@ void ReadBankBody(BigEndianReader& reader, PresetFile& preset, std::int32_t expe
         preset.programs.push_back(ReadBankProgram(reader, expectedFxId, numParams));
     if (reader.Remaining() != 0)
         throw Error("bank file has " + std::to_string(reader.Remaining()) +
-                          " bytes after its last program");
+                    " bytes after its last program");
     preset.numParams = std::max(numParams, 0);
 }
 
@@ -243,7 +241,7 @@ PresetFile ParsePreset(std::span<const std::uint8_t> bytes, std::int32_t expecte
     const std::int32_t byteSize = reader.Int32("size");
     if (byteSize < 0 || static_cast<std::size_t>(byteSize) != reader.Remaining())
         throw Error("preset size field says " + std::to_string(byteSize) + " bytes but " +
-                          std::to_string(reader.Remaining()) + " follow it");
+                    std::to_string(reader.Remaining()) + " follow it");
     PresetFile preset;
     const std::int32_t fxMagic = reader.Int32("type");
     if (fxMagic == kProgramChunkMagic)

@@ -1,13 +1,16 @@
-// The LV2 edition's editor (ui:X11UI) as an LV2 host embeds it: the UI binary loaded with
-// dlopen, lv2ui_descriptor, the host's window as ui:parent, ui:resize, idle calls; clicks go
+// The LV2 edition's editor (ui:X11UI) as an LV2 host embeds it: the UI binary loaded by the
+// host library, lv2ui_descriptor, the host's window as ui:parent, ui:resize, idle calls; clicks go
 // out as port writes and port events come back into the panel.
 #include "X11Fixture.h"
+
+#include "hostkit/Error.h"
+#include "hostkit/Library.h"
 
 #include <lv2/ui/ui.h>
 
 #include <chrono>
-#include <dlfcn.h>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -27,10 +30,16 @@ protected:
         X11EditorTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        module = dlopen(CORVANE_LV2_UI_MODULE, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-        ASSERT_NE(module, nullptr) << dlerror();
+        try
+        {
+            module = std::make_unique<HostKit::Library>(CORVANE_LV2_UI_MODULE);
+        }
+        catch (const HostKit::Error& error)
+        {
+            FAIL() << error.what();
+        }
         const auto entry = reinterpret_cast<const LV2UI_Descriptor* (*)(std::uint32_t)>(
-            dlsym(module, "lv2ui_descriptor"));
+            module->Symbol("lv2ui_descriptor"));
         ASSERT_NE(entry, nullptr);
         descriptor = entry(0);
         ASSERT_NE(descriptor, nullptr);
@@ -44,8 +53,7 @@ protected:
             descriptor->cleanup(ui);
         if (host != 0)
             connection.Destroy(host);
-        if (module != nullptr)
-            dlclose(module);
+        module.reset();
         X11EditorTest::TearDown();
     }
 
@@ -100,7 +108,7 @@ protected:
         return 0;
     }
 
-    void* module = nullptr;
+    std::unique_ptr<HostKit::Library> module;
     const LV2UI_Descriptor* descriptor = nullptr;
     XWindow host = 0;
     LV2UI_Handle ui = nullptr;
