@@ -15,6 +15,7 @@
 // scripts/bench-table.sh prints the medians of repeated runs as one table.
 #include "BenchSupport.h"
 #include "PluginInstance.h"
+#include "phaser/Product.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,13 +29,7 @@ namespace
 
 using Bench::PluginInstance;
 
-constexpr int kFrequency = 0;
-constexpr int kFeedback = 6;
-constexpr int kDepth = 7;
-constexpr int kLeftFrequency = 8;
-constexpr int kRightFrequency = 9;
-constexpr int kStageMode = 10;
-constexpr int kMix = 11;
+using namespace Kestrune::Product;
 
 // One instance as a session uses it: configured, reset, and optionally automated.
 class Track
@@ -42,13 +37,7 @@ class Track
 public:
     Track(int blockSize, int stages, unsigned seed) : plugin(blockSize, seed)
     {
-        // "Frequency" is 20 v^2 Hz; "Stage Mode" 0 selects 4 stages, 1 selects 16.
-        plugin.SetParameter(kFrequency, std::sqrt(1.0f / 20.0f));
-        plugin.SetParameter(kFeedback, 0.75f);
-        plugin.SetParameter(kMix, 0.5f);
-        plugin.SetParameter(kStageMode, stages == 16 ? 1.0f : 0.0f);
-        // The host's reset: every smoother jumps to its target.
-        plugin.Restart();
+        plugin.Configure(stages);
     }
 
     void Settled() { plugin.ProcessBlock(); }

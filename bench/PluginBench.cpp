@@ -9,6 +9,7 @@
 // all-pass chain of the same stage count ("bound ns", Bench::BareChain).
 #include "BenchSupport.h"
 #include "PluginInstance.h"
+#include "phaser/Product.h"
 
 #include <benchmark/benchmark.h>
 
@@ -23,29 +24,12 @@ namespace
 
 using Bench::PluginInstance;
 
-constexpr int kFrequency = 0;
-constexpr int kFeedback = 6;
-constexpr int kDepth = 7;
-constexpr int kLeftFrequency = 8;
-constexpr int kRightFrequency = 9;
-constexpr int kStageMode = 10;
-constexpr int kMix = 11;
-
-// "Frequency" is 20 v^2 Hz; "Stage Mode" 0 selects 4 stages, 1 selects 16.
-void Configure(PluginInstance& plugin, int stages)
-{
-    plugin.SetParameter(kFrequency, std::sqrt(1.0f / 20.0f));
-    plugin.SetParameter(kFeedback, 0.75f);
-    plugin.SetParameter(kMix, 0.5f);
-    plugin.SetParameter(kStageMode, stages == 16 ? 1.0f : 0.0f);
-    // The host's reset: the smoothers jump to their targets and stay settled.
-    plugin.Restart();
-}
+using namespace Kestrune::Product;
 
 std::unique_ptr<PluginInstance> MakePlugin(int blockSize, int stages, unsigned seed = 1)
 {
     auto plugin = std::make_unique<PluginInstance>(blockSize, seed);
-    Configure(*plugin, stages);
+    plugin->Configure(stages);
     return plugin;
 }
 

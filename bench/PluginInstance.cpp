@@ -2,7 +2,9 @@
 
 #include "hostkit/Error.h"
 #include "hostkit/Module.h"
+#include "phaser/Product.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -129,6 +131,17 @@ PluginInstance::~PluginInstance()
 void PluginInstance::SetParameter(int index, float value)
 {
     effect->setParameter(effect, index, value);
+}
+
+void PluginInstance::Configure(int stages)
+{
+    using namespace Kestrune::Product;
+    // "Frequency" is 20 v^2 Hz; "Stage Mode" 0 selects 4 stages, 1 selects 16.
+    SetParameter(kLfoFrequency, std::sqrt(1.0f / 20.0f));
+    SetParameter(kFeedback, 0.75f);
+    SetParameter(kMix, 0.5f);
+    SetParameter(kStageMode, stages == 16 ? 1.0f : 0.0f);
+    Restart();
 }
 
 void PluginInstance::SendEvents(const Midi* messages, int count)

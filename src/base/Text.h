@@ -2,10 +2,13 @@
 // process locale: a host running with a comma as decimal separator still shows "2500.00".
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <string_view>
 
 namespace Kestrune::Base
 {
@@ -15,6 +18,18 @@ inline long RoundHalfAway(double x)
 {
     const double r = std::trunc(std::fabs(x) + 0.5);
     return static_cast<long>(x < 0 ? -r : r);
+}
+
+// Equal ignoring ASCII case, as Win32 compares class names and resource keywords.
+inline bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y)
+                      {
+                          return std::tolower(static_cast<unsigned char>(x)) ==
+                                 std::tolower(static_cast<unsigned char>(y));
+                      });
 }
 
 // At most size - 1 characters, always zero-terminated; the rest of the field is zero-filled.

@@ -71,24 +71,16 @@ void Click(HWND handle)
     NotifyParent(handle, BN_CLICKED);
 }
 
-void Paint(HWND handle)
+void Draw(HWND handle, HDC dc, const Theme::Canvas& cr, Window& window)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(handle, &paint);
-    Window* window = FindWindowState(handle);
-    const Theme::Canvas cr = Theme::ContextOf(dc);
-    if (window == nullptr || !cr)
-    {
-        return;
-    }
-    const ButtonExtra& extra = ExtraFor(*window);
-    const DWORD type = TypeOf(*window);
-    const int width = window->Width();
-    const int height = window->Height();
+    const ButtonExtra& extra = ExtraFor(window);
+    const DWORD type = TypeOf(window);
+    const int width = window.Width();
+    const int height = window.Height();
     const bool focused = FocusWindow() == handle;
-    const bool enabled = (window->style & WS_DISABLED) == 0;
+    const bool enabled = (window.style & WS_DISABLED) == 0;
     const Theme::Colour textColour = enabled ? Theme::kText : Theme::kGrayText;
-    const HWND parent = window->parent;
+    const HWND parent = window.parent;
 
     const int line = cr.Line();
     if (type == BS_GROUPBOX)
@@ -98,12 +90,12 @@ void Paint(HWND handle)
         const int lineHeight = cr.Px(Theme::kLineHeight);
         const int top = lineHeight / 2;
         Theme::DrawEdge(cr, 0, top, width, height - top, Theme::Edge::Etched);
-        if (!window->text.empty())
+        if (!window.text.empty())
         {
-            const int textWidth = static_cast<int>(Theme::TextWidth(cr, window->text)) + cr.Px(4);
+            const int textWidth = static_cast<int>(Theme::TextWidth(cr, window.text)) + cr.Px(4);
             Theme::Fill(cr, cr.Px(6), 0, textWidth, lineHeight, Theme::kFace);
-            Theme::DrawText(cr, window->text, cr.Px(8), 0, textWidth, lineHeight,
-                            Theme::Align::Left, textColour);
+            Theme::DrawText(cr, window.text, cr.Px(8), 0, textWidth, lineHeight, Theme::Align::Left,
+                            textColour);
         }
     }
     else if (IsPush(type))
@@ -127,7 +119,7 @@ void Paint(HWND handle)
         }
         Theme::DrawEdge(cr, x, y, w, h, extra.pushed ? Theme::Edge::Pressed : Theme::Edge::Raised);
         const int shift = extra.pushed ? line : 0;
-        Theme::DrawText(cr, window->text, x + shift, y + shift, w, h, Theme::Align::Centre,
+        Theme::DrawText(cr, window.text, x + shift, y + shift, w, h, Theme::Align::Centre,
                         textColour);
         if (focused)
         {
@@ -152,17 +144,16 @@ void Paint(HWND handle)
                                  extra.check == BST_INDETERMINATE ? Theme::kGrayText : textColour);
         }
         const int textX = box + cr.Px(kTextGap);
-        Theme::DrawText(cr, window->text, textX, 0, width - textX, height, Theme::Align::Left,
+        Theme::DrawText(cr, window.text, textX, 0, width - textX, height, Theme::Align::Left,
                         textColour);
-        if (focused && !window->text.empty())
+        if (focused && !window.text.empty())
         {
             const int gap = cr.Px(2);
-            const int textWidth = static_cast<int>(Theme::TextWidth(cr, window->text)) + 2 * gap;
+            const int textWidth = static_cast<int>(Theme::TextWidth(cr, window.text)) + 2 * gap;
             Theme::DrawFocusRect(cr, textX - gap, 0, std::min(textWidth, width - textX + gap),
                                  height);
         }
     }
-    EndPaint(handle, &paint);
 }
 
 bool Inside(const Window& window, LPARAM point)
@@ -289,33 +280,24 @@ LRESULT ButtonProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
         InvalidateWindow(handle);
         return 0;
     default:
-        return ControlDefault(handle, message, wParam, lParam, &Paint);
+        return ControlDefault(handle, message, wParam, lParam, &Draw);
     }
 }
 
 namespace
 {
-void PaintStatic(HWND handle)
+void DrawStatic(HWND handle, HDC dc, const Theme::Canvas& cr, Window& window)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(handle, &paint);
-    if (const Window* window = FindWindowState(handle))
-        Send(window->parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-             reinterpret_cast<LPARAM>(handle));
-    const Window* window = FindWindowState(handle);
-    const Theme::Canvas cr = Theme::ContextOf(dc);
-    if (window != nullptr && cr)
-    {
-        const DWORD type = window->style & SS_TYPEMASK;
-        const Theme::Align align = type == SS_CENTER  ? Theme::Align::Centre
-                                   : type == SS_RIGHT ? Theme::Align::Right
-                                                      : Theme::Align::Left;
-        Theme::Fill(cr, 0, 0, window->Width(), window->Height(), Theme::kFace);
-        Theme::DrawText(cr, window->text, 0, 0, window->Width(),
-                        std::min(window->Height(), cr.Px(Theme::kLineHeight)), align,
-                        (window->style & WS_DISABLED) != 0 ? Theme::kGrayText : Theme::kText);
-    }
-    EndPaint(handle, &paint);
+    Send(window.parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+         reinterpret_cast<LPARAM>(handle));
+    const DWORD type = window.style & SS_TYPEMASK;
+    const Theme::Align align = type == SS_CENTER  ? Theme::Align::Centre
+                               : type == SS_RIGHT ? Theme::Align::Right
+                                                  : Theme::Align::Left;
+    Theme::Fill(cr, 0, 0, window.Width(), window.Height(), Theme::kFace);
+    Theme::DrawText(cr, window.text, 0, 0, window.Width(),
+                    std::min(window.Height(), cr.Px(Theme::kLineHeight)), align,
+                    (window.style & WS_DISABLED) != 0 ? Theme::kGrayText : Theme::kText);
 }
 } // namespace
 
@@ -333,7 +315,7 @@ LRESULT StaticProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_GETDLGCODE:
         return DLGC_STATIC;
     default:
-        return ControlDefault(handle, message, wParam, lParam, &PaintStatic);
+        return ControlDefault(handle, message, wParam, lParam, &DrawStatic);
     }
 }
 

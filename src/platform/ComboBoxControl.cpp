@@ -52,20 +52,12 @@ void Select(HWND handle, const Window& window, ComboExtra& extra, int index)
     NotifyParent(handle, CBN_SELCHANGE);
 }
 
-void Paint(HWND handle)
+void Draw(HWND handle, HDC, const Theme::Canvas& cr, Window& window)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(handle, &paint);
-    Window* window = FindWindowState(handle);
-    const Theme::Canvas cr = Theme::ContextOf(dc);
-    if (window == nullptr || !cr)
-    {
-        return;
-    }
-    const ComboExtra& extra = ExtraFor(*window);
-    const int width = window->Width();
-    const int height = window->Height();
-    const bool enabled = (window->style & WS_DISABLED) == 0;
+    const ComboExtra& extra = ExtraFor(window);
+    const int width = window.Width();
+    const int height = window.Height();
+    const bool enabled = (window.style & WS_DISABLED) == 0;
     const int edge = 2 * cr.Line();
     Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
     Theme::DrawEdge(cr, 0, 0, width, height, Theme::Edge::Sunken);
@@ -101,7 +93,6 @@ void Paint(HWND handle)
     {
         Theme::DrawFocusRect(cr, inset, inset, fieldWidth, height - 2 * inset);
     }
-    EndPaint(handle, &paint);
 }
 
 } // namespace
@@ -419,7 +410,7 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         NotifyParent(handle, CBN_KILLFOCUS);
         return 0;
     default:
-        return ControlDefault(handle, message, wParam, lParam, &Paint);
+        return ControlDefault(handle, message, wParam, lParam, &Draw);
     }
 }
 

@@ -46,21 +46,17 @@ bool Inside(HWND list, LPARAM point)
     return window != nullptr && x >= 0 && y >= 0 && x < window->Width() && y < window->Height();
 }
 
-void Paint(HWND list)
+void Draw(HWND list, HDC, const Theme::Canvas& cr, Window& window)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(list, &paint);
-    const Window* window = FindWindowState(list);
     const ComboExtra* combo = ComboOf(list);
-    const Theme::Canvas cr = Theme::ContextOf(dc);
-    if (window == nullptr || combo == nullptr || !cr)
+    if (combo == nullptr)
     {
         return;
     }
-    const int width = window->Width();
-    const int height = window->Height();
+    const int width = window.Width();
+    const int height = window.Height();
     const int border = cr.Line();
-    const int itemHeight = ComboItemHeight(*window);
+    const int itemHeight = ComboItemHeight(window);
     Theme::Fill(cr, 0, 0, width, height, Theme::kText);
     Theme::Fill(cr, border, border, width - 2 * border, height - 2 * border, Theme::kWindow);
     const int count = static_cast<int>(combo->items.size());
@@ -81,7 +77,6 @@ void Paint(HWND list)
                         width - 2 * inset, itemHeight, Theme::Align::Left,
                         hot ? Theme::kSelectionText : Theme::kText);
     }
-    EndPaint(list, &paint);
 }
 
 } // namespace
@@ -135,7 +130,7 @@ LRESULT ComboListProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPar
         }
         return 0;
     default:
-        return ControlDefault(handle, message, wParam, lParam, &Paint);
+        return ControlDefault(handle, message, wParam, lParam, &Draw);
     }
 }
 

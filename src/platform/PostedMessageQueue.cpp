@@ -5,33 +5,43 @@
 namespace Kestrune::Platform
 {
 
-bool PostedMessageQueue::Push(const PostedMessage& message) noexcept
+PostedMessageQueue::Cell* PostedMessageQueue::Claim(std::atomic<std::size_t>& cursor,
+                                                    std::size_t ready,
+                                                    std::size_t& position) noexcept
 {
-    std::size_t position = enqueuePosition.load(std::memory_order_relaxed);
-    Cell* cell = nullptr;
+    position = cursor.load(std::memory_order_relaxed);
     for (;;)
     {
-        cell = &cells[position & kMask];
+        Cell* cell = &cells[position & kMask];
         const std::size_t sequence =
             cell->sequence.load(std::memory_order_acquire) + (position & kMask);
         const auto difference =
-            static_cast<std::intptr_t>(sequence) - static_cast<std::intptr_t>(position);
+            static_cast<std::intptr_t>(sequence) - static_cast<std::intptr_t>(position + ready);
         if (difference == 0)
         {
-            if (enqueuePosition.compare_exchange_weak(position, position + 1,
-                                                      std::memory_order_relaxed))
+            if (cursor.compare_exchange_weak(position, position + 1, std::memory_order_relaxed))
             {
-                break;
+                return cell;
             }
         }
         else if (difference < 0)
         {
-            return false;
+            return nullptr;
         }
         else
         {
-            position = enqueuePosition.load(std::memory_order_relaxed);
+            position = cursor.load(std::memory_order_relaxed);
         }
+    }
+}
+
+bool PostedMessageQueue::Push(const PostedMessage& message) noexcept
+{
+    std::size_t position = 0;
+    Cell* cell = Claim(enqueuePosition, 0, position);
+    if (cell == nullptr)
+    {
+        return false;
     }
     cell->message = message;
     cell->sequence.store(position + 1 - (position & kMask), std::memory_order_release);
@@ -40,31 +50,11 @@ bool PostedMessageQueue::Push(const PostedMessage& message) noexcept
 
 bool PostedMessageQueue::Pop(PostedMessage& message) noexcept
 {
-    std::size_t position = dequeuePosition.load(std::memory_order_relaxed);
-    Cell* cell = nullptr;
-    for (;;)
+    std::size_t position = 0;
+    Cell* cell = Claim(dequeuePosition, 1, position);
+    if (cell == nullptr)
     {
-        cell = &cells[position & kMask];
-        const std::size_t sequence =
-            cell->sequence.load(std::memory_order_acquire) + (position & kMask);
-        const auto difference =
-            static_cast<std::intptr_t>(sequence) - static_cast<std::intptr_t>(position + 1);
-        if (difference == 0)
-        {
-            if (dequeuePosition.compare_exchange_weak(position, position + 1,
-                                                      std::memory_order_relaxed))
-            {
-                break;
-            }
-        }
-        else if (difference < 0)
-        {
-            return false;
-        }
-        else
-        {
-            position = dequeuePosition.load(std::memory_order_relaxed);
-        }
+        return false;
     }
     message = cell->message;
     cell->sequence.store(position + kMask + 1 - (position & kMask), std::memory_order_release);

@@ -47,6 +47,11 @@ private:
     static_assert((kCapacity & kMask) == 0, "capacity must be a power of two");
     static_assert(std::atomic<std::size_t>::is_always_lock_free);
 
+    // Takes the next position of a cursor whose cell's sequence stands at position + ready;
+    // null when the queue is full (pushing) or empty (popping).
+    Cell* Claim(std::atomic<std::size_t>& cursor, std::size_t ready,
+                std::size_t& position) noexcept;
+
     alignas(64) std::atomic<std::size_t> enqueuePosition{0};
     alignas(64) std::atomic<std::size_t> dequeuePosition{0};
     alignas(64) std::array<Cell, kCapacity> cells{};

@@ -1,5 +1,7 @@
 #include "platform/ResourcePreprocessor.h"
 
+#include "base/Text.h"
+
 #include "platform/ResourceExpression.h"
 #include "platform/ResourceSymbols.h"
 
@@ -8,6 +10,8 @@
 
 namespace Kestrune::Platform
 {
+
+using Base::EqualsNoCase;
 namespace
 {
 
@@ -27,17 +31,6 @@ bool IsIdentifierStart(char c)
 bool IsIdentifierChar(char c)
 {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y)
-                      {
-                          return std::tolower(static_cast<unsigned char>(x)) ==
-                                 std::tolower(static_cast<unsigned char>(y));
-                      });
 }
 
 std::string_view BaseName(std::string_view path)

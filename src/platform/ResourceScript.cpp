@@ -1,5 +1,7 @@
 #include "platform/ResourceScript.h"
 
+#include "base/Text.h"
+
 #include "platform/ResourceExpression.h"
 #include "platform/ResourcePreprocessor.h"
 #include "platform/ResourceSymbols.h"
@@ -11,23 +13,14 @@
 
 namespace Kestrune::Platform
 {
+
+using Base::EqualsNoCase;
 namespace
 {
 
 constexpr std::size_t kMaxItems = 65535;
 constexpr std::uint32_t kChildVisible =
     static_cast<std::uint32_t>(WS_CHILD) | static_cast<std::uint32_t>(WS_VISIBLE);
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y)
-                      {
-                          return std::tolower(static_cast<unsigned char>(x)) ==
-                                 std::tolower(static_cast<unsigned char>(y));
-                      });
-}
 
 // How the generic control statements map to a class and a style.
 struct ControlKind

@@ -10,12 +10,9 @@
 namespace Kestrune::Platform
 {
 
-// One control of a dialog template, in dialog units relative to the dialog's client area.
-struct DialogItem
+// Styles and place of a dialog or control, in dialog units.
+struct DialogFrame
 {
-    std::string className; // predefined classes in capitals ("BUTTON"), others as written
-    std::string text;
-    int id = 0; // 16 bits: IDC_STATIC (-1) reads 65535
     std::uint32_t style = 0;
     std::uint32_t exStyle = 0;
     int x = 0;
@@ -24,18 +21,20 @@ struct DialogItem
     int height = 0;
 };
 
+// One control of a dialog template, placed relative to the dialog's client area.
+struct DialogItem : DialogFrame
+{
+    std::string className; // predefined classes in capitals ("BUTTON"), others as written
+    std::string text;
+    int id = 0; // 16 bits: IDC_STATIC (-1) reads 65535
+};
+
 // A DIALOG or DIALOGEX template of a resource script.
-struct DialogTemplate
+struct DialogTemplate : DialogFrame
 {
     int id = -1;           // numeric resource ID, or -1 when the template is named
     std::string name;      // the name when not numeric
     bool extended = false; // DIALOGEX
-    std::uint32_t style = 0;
-    std::uint32_t exStyle = 0;
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
     std::string caption;
     std::string className;
     int fontPointSize = 0; // 0 without a FONT statement

@@ -24,27 +24,19 @@ StatusExtra& ExtraFor(Window& window)
     return EnsureExtra<StatusExtra>(window);
 }
 
-void Paint(HWND handle)
+void Draw(HWND, HDC, const Theme::Canvas& cr, Window& window)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(handle, &paint);
-    Window* window = FindWindowState(handle);
-    const Theme::Canvas cr = Theme::ContextOf(dc);
-    if (window != nullptr && cr)
+    const int width = window.Width();
+    const int height = window.Height();
+    const int top = cr.Px(2);
+    const int inset = cr.Px(4);
+    Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
+    if ((ExtraFor(window).flags & SBT_NOBORDERS) == 0)
     {
-        const int width = window->Width();
-        const int height = window->Height();
-        const int top = cr.Px(2);
-        const int inset = cr.Px(4);
-        Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
-        if ((ExtraFor(*window).flags & SBT_NOBORDERS) == 0)
-        {
-            Theme::DrawEdge(cr, 0, top, width, height - top, Theme::Edge::ThinSunken);
-        }
-        Theme::DrawText(cr, window->text, inset, top, width - 2 * inset, height - top,
-                        Theme::Align::Left, Theme::kText);
+        Theme::DrawEdge(cr, 0, top, width, height - top, Theme::Edge::ThinSunken);
     }
-    EndPaint(handle, &paint);
+    Theme::DrawText(cr, window.text, inset, top, width - 2 * inset, height - top,
+                    Theme::Align::Left, Theme::kText);
 }
 
 } // namespace
@@ -90,7 +82,7 @@ LRESULT StatusProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
         return MAKELRESULT(window->text.size(), extra.flags);
     }
     default:
-        return ControlDefault(handle, message, wParam, lParam, &Paint);
+        return ControlDefault(handle, message, wParam, lParam, &Draw);
     }
 }
 

@@ -166,31 +166,22 @@ bool IsNavigationKey(WPARAM key)
            key == VK_NEXT || key == VK_HOME || key == VK_END;
 }
 
-void Paint(HWND handle)
+void Draw(HWND handle, HDC, const Theme::Canvas& cr, Window& window)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(handle, &paint);
-    Window* window = FindWindowState(handle);
-    const Theme::Canvas cr = Theme::ContextOf(dc);
-    if (window == nullptr || !cr)
-    {
-        return;
-    }
-    const TrackbarExtra& extra = ExtraFor(*window);
-    Theme::Fill(cr, 0, 0, window->Width(), window->Height(), Theme::kFace);
-    const RECT channel = ChannelRect(*window);
+    const TrackbarExtra& extra = ExtraFor(window);
+    Theme::Fill(cr, 0, 0, window.Width(), window.Height(), Theme::kFace);
+    const RECT channel = ChannelRect(window);
     Theme::DrawEdge(cr, channel.left, channel.top, channel.right - channel.left,
                     channel.bottom - channel.top, Theme::Edge::Sunken);
-    const RECT thumb = ThumbRect(*window, extra);
+    const RECT thumb = ThumbRect(window, extra);
     const int thumbWidth = thumb.right - thumb.left;
     const int thumbHeight = thumb.bottom - thumb.top;
     Theme::Fill(cr, thumb.left, thumb.top, thumbWidth, thumbHeight, Theme::kFace);
     Theme::DrawEdge(cr, thumb.left, thumb.top, thumbWidth, thumbHeight, Theme::Edge::Raised);
     if (FocusWindow() == handle)
     {
-        Theme::DrawFocusRect(cr, 0, 0, window->Width(), window->Height());
+        Theme::DrawFocusRect(cr, 0, 0, window.Width(), window.Height());
     }
-    EndPaint(handle, &paint);
 }
 
 } // namespace
@@ -369,7 +360,7 @@ LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         InvalidateWindow(handle);
         return 0;
     default:
-        return ControlDefault(handle, message, wParam, lParam, &Paint);
+        return ControlDefault(handle, message, wParam, lParam, &Draw);
     }
 }
 

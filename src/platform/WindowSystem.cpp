@@ -2,10 +2,13 @@
 
 #include "platform/WindowSystem.h"
 
+#include "base/Text.h"
+
 #include "platform/HeadlessBackend.h"
 #include "platform/MessagePump.h"
 #include "platform/NativeBackend.h"
 #include "platform/PostedMessageQueue.h"
+#include "platform/Theme.h"
 #include "platform/WindowTable.h"
 
 #include <algorithm>
@@ -16,6 +19,8 @@
 
 namespace Kestrune::Platform
 {
+
+using Base::EqualsNoCase;
 namespace
 {
 
@@ -54,17 +59,6 @@ State& TheState()
 {
     static State state;
     return state;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y)
-                      {
-                          return std::tolower(static_cast<unsigned char>(x)) ==
-                                 std::tolower(static_cast<unsigned char>(y));
-                      });
 }
 
 const WindowClass* FindClass(std::string_view name)
@@ -660,15 +654,25 @@ HWND SurfaceAt(int screenX, int screenY, POINT& point)
     return nullptr;
 }
 
-LRESULT ControlDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam, void (*paint)(HWND))
+LRESULT ControlDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DrawProcedure draw)
 {
     switch (message)
     {
     case WM_ERASEBKGND:
         return TRUE;
     case WM_PAINT:
-        paint(window);
+    {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        Window* state = FindWindowState(window);
+        const Theme::Canvas cr = Theme::ContextOf(dc);
+        if (state != nullptr && cr)
+        {
+            draw(window, dc, cr, *state);
+        }
+        EndPaint(window, &paint);
         return 0;
+    }
     default:
         return DefaultWindowProcedure(window, message, wParam, lParam);
     }

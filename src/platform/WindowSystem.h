@@ -19,6 +19,11 @@ struct HDC__
 namespace Kestrune::Platform
 {
 
+namespace Theme
+{
+struct Canvas;
+}
+
 struct CreateParameters
 {
     std::string_view className;
@@ -62,10 +67,13 @@ template <typename T> T& EnsureExtra(Window& window)
     return reference;
 }
 
+// A drawn control's painting, called inside BeginPaint/EndPaint with the context as a canvas; never
+// for a window that has gone or a context without a canvas.
+using DrawProcedure = void (*)(HWND handle, HDC dc, const Theme::Canvas& cr, Window& window);
+
 // What every drawn control does with the messages it leaves alone: it paints itself in whole, so
 // the background is never erased first.
-LRESULT ControlDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                       void (*paint)(HWND));
+LRESULT ControlDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DrawProcedure draw);
 
 // Calls the window procedure now; 0 for a window that does not exist.
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,6 +1,7 @@
 // The built module under input no host should send: long event lists, parameter values of any
 // finite size, chunks holding such values. Output stays finite and bounded for input within +-1.
 #include "hostkit/Module.h"
+#include "phaser/Product.h"
 #include "support/PluginHost.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +17,7 @@ namespace
 {
 
 constexpr int kBlock = 512;
-constexpr int kMixIndex = 11;
-constexpr int kFeedbackIndex = 6;
-constexpr int kSourceIndex = 12;
-constexpr int kDepthIndex = 7;
+using namespace Kestrune::Product;
 
 struct Rig
 {
@@ -100,9 +98,9 @@ TEST(PluginExtremeInput, MoreEventsThanTheQueueHoldsAreDroppedNotStored)
     auto render = [](int controllers)
     {
         Rig rig;
-        rig.Set(kSourceIndex, 2.0f / 3.0f); // "MW"
-        rig.Set(kDepthIndex, 1.0f);
-        rig.Set(kMixIndex, 1.0f);
+        rig.Set(kSweepSource, 2.0f / 3.0f); // "MW"
+        rig.Set(kDepth, 1.0f);
+        rig.Set(kMix, 1.0f);
         for (int i = 0; i < controllers; ++i)
             rig.host.AddMidi(0, 0xB0, 2, 0);
         rig.host.AddMidi(0, 0xB0, 1, 127); // the wheel, last in the list
@@ -120,9 +118,9 @@ TEST(PluginExtremeInput, EveryEntryOfALongEventListIsDelivered)
     auto render = [](bool padded, bool wheel)
     {
         Rig rig;
-        rig.Set(kSourceIndex, 2.0f / 3.0f); // "MW"
-        rig.Set(kDepthIndex, 1.0f);
-        rig.Set(kMixIndex, 1.0f);
+        rig.Set(kSweepSource, 2.0f / 3.0f); // "MW"
+        rig.Set(kDepth, 1.0f);
+        rig.Set(kMix, 1.0f);
         if (padded)
             for (int i = 0; i < 4; ++i)
                 rig.host.AddMidi(0, 0xB0, 2, 0); // a controller without meaning
@@ -141,8 +139,8 @@ TEST(PluginExtremeInput, HugeParameterValuesKeepOutputFiniteAndBounded)
     for (float huge : {1e30f, FLT_MAX, -FLT_MAX, 1e6f, -1e6f})
     {
         Rig rig;
-        rig.Set(kFeedbackIndex, 1.0f);
-        rig.Set(kMixIndex, huge);
+        rig.Set(kFeedback, 1.0f);
+        rig.Set(kMix, huge);
         EXPECT_LT(rig.Run(20), 100.0f) << "mix " << huge;
         // Every parameter at the extreme, then across the whole range the other way.
         for (int index = 0; index < rig.host.Effect()->numParams; ++index)
@@ -151,7 +149,7 @@ TEST(PluginExtremeInput, HugeParameterValuesKeepOutputFiniteAndBounded)
         for (int index = 0; index < rig.host.Effect()->numParams; ++index)
             rig.Set(index, -huge);
         EXPECT_LT(rig.Run(2), 100.0f) << "all at " << -huge;
-        rig.Set(kMixIndex, 0.5f);
+        rig.Set(kMix, 0.5f);
         EXPECT_LT(rig.Run(20), 100.0f) << "mix back from " << -huge;
     }
 }
@@ -168,10 +166,10 @@ TEST(PluginExtremeInput, FastDeepSweepWithFeedbackStaysBounded)
         rig.Set(0, 1000.0f);            // LFO frequency
         rig.Set(2, sync ? 1.0f : 0.0f); // sync
         rig.Set(3, 0.0f);               // 1/32
-        rig.Set(kFeedbackIndex, 1.0f);  // 0.95
-        rig.Set(kDepthIndex, 10.0f);    // 100 octaves
+        rig.Set(kFeedback, 1.0f);       // 0.95
+        rig.Set(kDepth, 10.0f);         // 100 octaves
         rig.Set(10, 1.0f);              // 16 stages
-        rig.Set(kMixIndex, 1.0f);
+        rig.Set(kMix, 1.0f);
         EXPECT_LT(rig.Run(200), 100.0f) << (sync ? "synchronised" : "free");
     }
 }
@@ -185,10 +183,10 @@ TEST(PluginExtremeInput, ChunkWithHugeValuesKeepsOutputFiniteAndBounded)
     std::vector<char> chunk(static_cast<const char*>(data), static_cast<const char*>(data) + size);
     constexpr std::size_t kValues = 164 + 24;
     const float feedback = 1.0f, mix = FLT_MAX;
-    std::memcpy(&chunk[kValues + 4 * kFeedbackIndex], &feedback, 4);
-    std::memcpy(&chunk[kValues + 4 * kMixIndex], &mix, 4);
+    std::memcpy(&chunk[kValues + 4 * kFeedback], &feedback, 4);
+    std::memcpy(&chunk[kValues + 4 * kMix], &mix, 4);
     ASSERT_EQ(rig.host.Dispatch(effSetChunk, 1, size, chunk.data()), 1);
-    EXPECT_EQ(rig.host.Effect()->getParameter(rig.host.Effect(), kMixIndex), FLT_MAX)
+    EXPECT_EQ(rig.host.Effect()->getParameter(rig.host.Effect(), kMix), FLT_MAX)
         << "stored unchanged";
     EXPECT_LT(rig.Run(40), 100.0f);
 }

@@ -9,6 +9,7 @@
 // phaser (the plain arrangement). A change that is meant to alter the sound regenerates them:
 // run this test, take the digests it prints for the new render, and say why in the commit.
 #include "ModuleSupport.h"
+#include "phaser/Product.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +20,7 @@
 namespace
 {
 
-constexpr int kDepth = 7;
-constexpr int kLeftFrequency = 8;
-constexpr int kRightFrequency = 9;
-constexpr int kStageMode = 10;
-constexpr int kMix = 11;
+using namespace Kestrune::Product;
 constexpr int kEnabled = 5;
 constexpr int kSource = 12;
 
