@@ -14,17 +14,7 @@ packages=(
     locales
 )
 
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then
-    SUDO="sudo"
-fi
+source "$(dirname "$0")/packages.sh"
 
 # A decimal-comma locale, so the tests can show that display texts ignore the locale.
 ensure_locale() {
@@ -38,13 +28,5 @@ ensure_locale() {
     fi
 }
 
-if [ ${#missing[@]} -eq 0 ]; then
-    ensure_locale
-    exit 0
-fi
-
-echo "Installing: ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}" >&2
+install_packages "${packages[@]}"
 ensure_locale

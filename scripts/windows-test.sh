@@ -79,28 +79,10 @@ start=$SECONDS
 # wine32 (Debian's i386 package) runs the 32-bit programs beside wine64's 64-bit ones.
 packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 fonts-wine xvfb xauth
           imagemagick googletest)
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then
-    SUDO="sudo"
-fi
 # The Linux build's packages (the Linux render is the reference).
 bash scripts/setup.sh
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}" >&2
-    export DEBIAN_FRONTEND=noninteractive
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        $SUDO dpkg --add-architecture i386
-    fi
-    $SUDO apt-get update -qq
-    $SUDO apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 \
-        "${missing[@]}" >&2
-fi
+source scripts/packages.sh
+install_packages "${packages[@]}"
 
 # The preset's architecture; exports exactly VSTPluginMain and main, undecorated (no
 # _VSTPluginMain@4 on 32-bit); imports system DLLs only.

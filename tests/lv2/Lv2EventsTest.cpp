@@ -40,8 +40,7 @@ void Configure(PluginHost& vst, Lv2TestHost& lv2)
 TEST(Lv2Events, PositionAndMidiInsideABlockTakeEffectAtTheirFrame)
 {
     PluginHost vst;
-    vst.Create();
-    vst.Start(44100.0f, 256);
+    StartVst(vst, 256);
     vst.time.tempo = kLv2Tempo;
     Lv2TestHost lv2;
     lv2.Activate();
@@ -80,8 +79,7 @@ TEST(Lv2Events, PositionAndMidiInsideABlockTakeEffectAtTheirFrame)
 TEST(Lv2Events, OutOfOrderEventsAndHugeBlocksFollowTheVstRules)
 {
     PluginHost vst;
-    vst.Create();
-    vst.Start(44100.0f, 512);
+    StartVst(vst, 512);
     vst.time.tempo = kLv2Tempo;
     Lv2TestHost lv2;
     lv2.Activate();

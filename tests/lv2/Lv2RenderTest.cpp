@@ -39,8 +39,7 @@ TEST(Lv2Render, PortsMidiAndTransportGiveTheVstEditionsBits)
     LockstepRun run{kChanges, kMidi};
     run.Run(vst, lv2);
 
-    EXPECT_TRUE(SameBits(run.lv2.left, run.vst.left));
-    EXPECT_TRUE(SameBits(run.lv2.right, run.vst.right));
+    EXPECT_TRUE(SameBits(run.lv2, run.vst));
     EXPECT_EQ(LargestDifference(run.lv2, run.vst), 0.0f);
     EXPECT_TRUE(AllFinite(run.lv2.left) && AllFinite(run.lv2.right));
 
@@ -58,14 +57,12 @@ TEST(Lv2Render, PortsMidiAndTransportGiveTheVstEditionsBits)
 TEST(Lv2Render, InPlaceBuffersGiveTheSameBits)
 {
     PluginHost vst;
-    vst.Create();
-    vst.Start(44100.0f, 512);
+    StartVst(vst, 512);
     Lv2TestHost lv2;
     LockstepRun run{kChanges, kMidi};
     run.inPlace = true;
     run.Run(vst, lv2);
-    EXPECT_TRUE(SameBits(run.lv2.left, run.vst.left));
-    EXPECT_TRUE(SameBits(run.lv2.right, run.vst.right));
+    EXPECT_TRUE(SameBits(run.lv2, run.vst));
 }
 
 // A host that sends the position only when the transport starts: the plug-in moves on at the
@@ -73,15 +70,13 @@ TEST(Lv2Render, InPlaceBuffersGiveTheSameBits)
 TEST(Lv2Render, PositionSentOnceIsFollowedAtTheTempo)
 {
     PluginHost vst;
-    vst.Create();
-    vst.Start(44100.0f, 256);
+    StartVst(vst, 256);
     Lv2TestHost lv2;
     LockstepRun run{{{0, 2, 1.0f}, {0, 3, 0.3f}, {0, 7, 1.0f}, {0, 11, 1.0f}}, {}};
     run.blockSize = 256;
     run.positionsEveryBlock = false;
     run.Run(vst, lv2);
-    EXPECT_TRUE(SameBits(run.lv2.left, run.vst.left));
-    EXPECT_TRUE(SameBits(run.lv2.right, run.vst.right));
+    EXPECT_TRUE(SameBits(run.lv2, run.vst));
 }
 
 // Without any feature (lv2apply's way) the plug-in runs: audio only, events ignored, equal to
@@ -89,8 +84,7 @@ TEST(Lv2Render, PositionSentOnceIsFollowedAtTheTempo)
 TEST(Lv2Render, WithoutUridMapAudioRunsAndEventsAreIgnored)
 {
     PluginHost vst;
-    vst.Create();
-    vst.Start(44100.0f, 512);
+    StartVst(vst, 512);
     vst.provideTime = false;
     Lv2TestHost lv2(false);
     ASSERT_TRUE(lv2.Loaded());
@@ -105,8 +99,7 @@ TEST(Lv2Render, WithoutUridMapAudioRunsAndEventsAreIgnored)
     LockstepRun midiIgnored{kChanges, kMidi};
     midiIgnored.Run(unused, withMidi);
     EXPECT_TRUE(SameBits(run.lv2.left, run.vst.left));
-    EXPECT_TRUE(SameBits(midiIgnored.lv2.left, run.vst.left));
-    EXPECT_TRUE(SameBits(midiIgnored.lv2.right, run.vst.right));
+    EXPECT_TRUE(SameBits(midiIgnored.lv2, run.vst));
 }
 
 } // namespace

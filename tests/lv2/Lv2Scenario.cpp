@@ -110,6 +110,17 @@ bool AllFinite(const std::vector<float>& samples)
     return std::all_of(samples.begin(), samples.end(), [](float x) { return std::isfinite(x); });
 }
 
+bool SameBits(const Rendered& a, const Rendered& b)
+{
+    return SameBits(a.left, b.left) && SameBits(a.right, b.right);
+}
+
+void StartVst(PluginHost& vst, int blockSize)
+{
+    vst.Create();
+    vst.Start(44100.0f, blockSize);
+}
+
 float LargestDifference(const Rendered& a, const Rendered& b)
 {
     float largest = 0.0f;

@@ -5,6 +5,7 @@
 
 #include "lv2/Lv2TestHost.h"
 #include "support/PluginHost.h"
+#include "support/RenderScenario.h"
 
 #include <cstdint>
 #include <utility>
@@ -19,21 +20,7 @@ constexpr double kLv2Tempo = 132.0;
 // documents (Hz, octaves, feedback gain, wet proportion, entry indices, stage counts, toggles).
 float PortValue(int index, float normalised);
 
-struct TimedChange
-{
-    int block;
-    int index;
-    float value; // normalised
-};
-
-struct TimedMidi
-{
-    int block;
-    int offset;
-    std::uint8_t status;
-    std::uint8_t data1;
-    std::uint8_t data2;
-};
+using TimedChange = TimedParameter;
 
 struct Rendered
 {
@@ -63,6 +50,10 @@ struct LockstepRun
 };
 
 bool SameBits(const std::vector<float>& a, const std::vector<float>& b);
+// Both channels bit for bit.
+bool SameBits(const Rendered& a, const Rendered& b);
+// The VST instance created and started at 44.1 kHz with blocks of up to blockSize frames.
+void StartVst(PluginHost& vst, int blockSize);
 bool AllFinite(const std::vector<float>& samples);
 float LargestDifference(const Rendered& a, const Rendered& b);
 

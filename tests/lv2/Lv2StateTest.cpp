@@ -89,8 +89,7 @@ TEST(Lv2State, AVstProgramChunkLoadsUnchangedAndSoundsTheSame)
     lv2.Restore(state);
     lilv_state_free(state);
     const LockstepRun run = Render(vst, lv2);
-    EXPECT_TRUE(SameBits(run.lv2.left, run.vst.left));
-    EXPECT_TRUE(SameBits(run.lv2.right, run.vst.right));
+    EXPECT_TRUE(SameBits(run.lv2, run.vst));
 
     // Only the sweep source's port moved (as the VST edition's parameter did): nothing else was
     // set again, so the chunks are the VST edition's byte for byte. A port that moves is taken.
@@ -141,8 +140,7 @@ TEST(Lv2State, SavedSessionRestoresIntoANewInstance)
     std::vector<std::uint8_t> chunk = program;
     ASSERT_EQ(vst.Dispatch(effSetChunk, 1, static_cast<VstIntPtr>(chunk.size()), chunk.data()), 1);
     const LockstepRun run = Render(vst, second);
-    EXPECT_TRUE(SameBits(run.lv2.left, run.vst.left));
-    EXPECT_TRUE(SameBits(run.lv2.right, run.vst.right));
+    EXPECT_TRUE(SameBits(run.lv2, run.vst));
 }
 
 TEST(Lv2State, ARefusedChunkChangesNothing)

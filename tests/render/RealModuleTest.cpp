@@ -2,6 +2,7 @@
 // the module directly with the same settings and transport, presets round-trip through .fxp
 // files, a controller moves the phaser from its sample on, and values are taken as the module
 // displays them.
+#include "hostkit/PresetFile.h"
 #include "render/RenderTestSupport.h"
 #include "support/PluginHost.h"
 
@@ -21,24 +22,6 @@ namespace
 {
 
 const std::string kModule = TestSupport::ModulePath();
-
-std::string Describe(const CliResult& result)
-{
-    return "status " + std::to_string(result.status) + ", stderr: " + result.err;
-}
-
-std::int32_t BigEndian(const std::vector<std::uint8_t>& bytes, std::size_t at)
-{
-    return static_cast<std::int32_t>(
-        (std::uint32_t(bytes.at(at)) << 24) | (std::uint32_t(bytes.at(at + 1)) << 16) |
-        (std::uint32_t(bytes.at(at + 2)) << 8) | std::uint32_t(bytes.at(at + 3)));
-}
-
-constexpr std::int32_t Tag(const char (&text)[5])
-{
-    return (std::int32_t(text[0]) << 24) | (std::int32_t(text[1]) << 16) |
-           (std::int32_t(text[2]) << 8) | std::int32_t(text[3]);
-}
 
 bool SameSamples(const Audio& a, const Audio& b, std::size_t from = 0, std::size_t to = SIZE_MAX)
 {
@@ -174,10 +157,10 @@ TEST(RealModule, SavedPresetReproducesTheRenderAndCarriesTheChunk)
 
     const auto fxp = ReadBytes(dir / "mine.fxp");
     ASSERT_EQ(fxp.size(), 60u + 240u);
-    EXPECT_EQ(BigEndian(fxp, 0), Tag("CcnK"));
+    EXPECT_EQ(BigEndian(fxp, 0), HostKit::FourCC("CcnK"));
     EXPECT_EQ(BigEndian(fxp, 4), static_cast<std::int32_t>(fxp.size() - 8));
-    EXPECT_EQ(BigEndian(fxp, 8), Tag("FPCh"));
-    EXPECT_EQ(BigEndian(fxp, 16), Tag("CPhr"));
+    EXPECT_EQ(BigEndian(fxp, 8), HostKit::FourCC("FPCh"));
+    EXPECT_EQ(BigEndian(fxp, 16), HostKit::FourCC("CPhr"));
     EXPECT_EQ(BigEndian(fxp, 16), 0x43506872);
     EXPECT_EQ(BigEndian(fxp, 20), 1);  // the module's version
     EXPECT_EQ(BigEndian(fxp, 24), 13); // parameters

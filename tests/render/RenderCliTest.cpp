@@ -1,6 +1,7 @@
 // corvane-render driven as a user runs it, against the test plug-in module, whose audio is
 // easy to predict (fixtures/TestPlugin.h). References come from driving the module directly.
 #include "fixtures/TestPlugin.h"
+#include "hostkit/PresetFile.h"
 #include "render/RenderTestSupport.h"
 
 #include <algorithm>
@@ -24,28 +25,10 @@ std::vector<std::string> WithPlugin(std::vector<std::string> args)
     return args;
 }
 
-std::string Describe(const CliResult& result)
-{
-    return "status " + std::to_string(result.status) + ", stderr: " + result.err;
-}
-
-std::int32_t BigEndian(const std::vector<std::uint8_t>& bytes, std::size_t at)
-{
-    return static_cast<std::int32_t>(
-        (std::uint32_t(bytes.at(at)) << 24) | (std::uint32_t(bytes.at(at + 1)) << 16) |
-        (std::uint32_t(bytes.at(at + 2)) << 8) | std::uint32_t(bytes.at(at + 3)));
-}
-
 void PutBigEndian(std::vector<std::uint8_t>& bytes, std::int32_t value)
 {
     for (int shift = 24; shift >= 0; shift -= 8)
         bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> shift));
-}
-
-constexpr std::int32_t Tag(const char (&text)[5])
-{
-    return (std::int32_t(text[0]) << 24) | (std::int32_t(text[1]) << 16) |
-           (std::int32_t(text[2]) << 8) | std::int32_t(text[3]);
 }
 
 // A parameter-list program file ('FxCk') written by hand.
@@ -53,9 +36,9 @@ std::vector<std::uint8_t> ParameterProgram(std::int32_t fxId, const std::string&
                                            const std::vector<float>& values)
 {
     std::vector<std::uint8_t> bytes;
-    PutBigEndian(bytes, Tag("CcnK"));
+    PutBigEndian(bytes, HostKit::FourCC("CcnK"));
     PutBigEndian(bytes, static_cast<std::int32_t>(48 + 4 * values.size()));
-    PutBigEndian(bytes, Tag("FxCk"));
+    PutBigEndian(bytes, HostKit::FourCC("FxCk"));
     PutBigEndian(bytes, 1);
     PutBigEndian(bytes, fxId);
     PutBigEndian(bytes, 1);
@@ -273,9 +256,9 @@ TEST(RenderCli, ProgramFileHeaderByteForByte)
     ASSERT_EQ(chunk.size(), std::size_t(TestPlugin::kProgramChunkBytes));
 
     ASSERT_EQ(bytes.size(), 60 + chunk.size());
-    EXPECT_EQ(BigEndian(bytes, 0), Tag("CcnK"));
+    EXPECT_EQ(BigEndian(bytes, 0), HostKit::FourCC("CcnK"));
     EXPECT_EQ(BigEndian(bytes, 4), std::int32_t(bytes.size() - 8));
-    EXPECT_EQ(BigEndian(bytes, 8), Tag("FPCh"));
+    EXPECT_EQ(BigEndian(bytes, 8), HostKit::FourCC("FPCh"));
     EXPECT_EQ(BigEndian(bytes, 12), 1);
     EXPECT_EQ(BigEndian(bytes, 16), TestPlugin::kUniqueId);
     EXPECT_EQ(BigEndian(bytes, 20), TestPlugin::kVersion);
@@ -302,9 +285,9 @@ TEST(RenderCli, BankFileHeaderByteForByte)
     ASSERT_EQ(chunk.size(), std::size_t(TestPlugin::kBankChunkBytes));
 
     ASSERT_EQ(bytes.size(), 160 + chunk.size());
-    EXPECT_EQ(BigEndian(bytes, 0), Tag("CcnK"));
+    EXPECT_EQ(BigEndian(bytes, 0), HostKit::FourCC("CcnK"));
     EXPECT_EQ(BigEndian(bytes, 4), std::int32_t(bytes.size() - 8));
-    EXPECT_EQ(BigEndian(bytes, 8), Tag("FBCh"));
+    EXPECT_EQ(BigEndian(bytes, 8), HostKit::FourCC("FBCh"));
     EXPECT_EQ(BigEndian(bytes, 12), 2);
     EXPECT_EQ(BigEndian(bytes, 16), TestPlugin::kUniqueId);
     EXPECT_EQ(BigEndian(bytes, 20), TestPlugin::kVersion);
@@ -335,9 +318,9 @@ TEST(RenderCli, ParameterListPresetsAreApplied)
     std::vector<std::uint8_t> bank;
     const auto first = ParameterProgram(TestPlugin::kUniqueId, "One", {0.05f, 0.5f, 0.0f, 0.5f});
     const auto second = ParameterProgram(TestPlugin::kUniqueId, "Two", {0.4f, 0.5f, 0.0f, 0.5f});
-    PutBigEndian(bank, Tag("CcnK"));
+    PutBigEndian(bank, HostKit::FourCC("CcnK"));
     PutBigEndian(bank, std::int32_t(148 + first.size() + second.size()));
-    PutBigEndian(bank, Tag("FxBk"));
+    PutBigEndian(bank, HostKit::FourCC("FxBk"));
     PutBigEndian(bank, 1);
     PutBigEndian(bank, TestPlugin::kUniqueId);
     PutBigEndian(bank, 1);
@@ -412,7 +395,7 @@ TEST(RenderCli, EveryErrorGivesOneLineAndNoOutput)
     TempDir dir;
     WriteWav(dir / "in.wav", TestSignal(44100, 2, 4410));
     WriteBytes(dir / "text.txt", {'h', 'e', 'l', 'l', 'o', '\n'});
-    WriteBytes(dir / "other.fxp", ParameterProgram(Tag("Othr"), "x", {0, 0, 0, 0}));
+    WriteBytes(dir / "other.fxp", ParameterProgram(HostKit::FourCC("Othr"), "x", {0, 0, 0, 0}));
     auto truncated = ParameterProgram(TestPlugin::kUniqueId, "x", {0, 0, 0, 0});
     truncated.resize(truncated.size() - 3);
     WriteBytes(dir / "short.fxp", truncated);

@@ -31,6 +31,18 @@ std::string ReadText(const std::string& path)
 
 } // namespace
 
+std::string Describe(const CliResult& result)
+{
+    return "status " + std::to_string(result.status) + ", stderr: " + result.err;
+}
+
+std::int32_t BigEndian(const std::vector<std::uint8_t>& bytes, std::size_t at)
+{
+    return static_cast<std::int32_t>(
+        (std::uint32_t(bytes.at(at)) << 24) | (std::uint32_t(bytes.at(at + 1)) << 16) |
+        (std::uint32_t(bytes.at(at + 2)) << 8) | std::uint32_t(bytes.at(at + 3)));
+}
+
 CliResult RunCli(const std::vector<std::string>& args)
 {
     static int counter = 0;

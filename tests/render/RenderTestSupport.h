@@ -23,6 +23,10 @@ struct CliResult
 
 // Runs corvane-render with the arguments; output and error text are captured.
 CliResult RunCli(const std::vector<std::string>& args);
+// The exit status and error text, for a failed expectation's message.
+std::string Describe(const CliResult& result);
+// The 32-bit big-endian value at a byte offset, as preset files store them.
+std::int32_t BigEndian(const std::vector<std::uint8_t>& bytes, std::size_t at);
 
 // A fresh folder, removed with everything in it at the end of the test.
 class TempDir

@@ -14,22 +14,6 @@ namespace
 
 constexpr double kTempo = 132.0;
 
-struct TimedParameter
-{
-    int block;
-    VstInt32 index;
-    float value;
-};
-
-struct TimedMidi
-{
-    int block;
-    int offset;
-    std::uint8_t status;
-    std::uint8_t data1;
-    std::uint8_t data2;
-};
-
 // Host automation during the render: tempo sync with its phase taken from the song position,
 // glides, every stage count change, the sweep sources and bypass.
 const TimedParameter kParameterChanges[] = {

@@ -22,6 +22,23 @@ constexpr int kScenarioBlockSize = 512;
 constexpr int kScenarioFrames = 132300; // 3 s; the last block is a partial one of 204 frames
 constexpr VstInt32 kScenarioUniqueId = 0x43506872; // 'CPhr'
 
+// A parameter change (normalised value) or a MIDI message at a block of a render.
+struct TimedParameter
+{
+    int block;
+    VstInt32 index;
+    float value;
+};
+
+struct TimedMidi
+{
+    int block;
+    int offset;
+    std::uint8_t status;
+    std::uint8_t data1;
+    std::uint8_t data2;
+};
+
 // Counts checks and prints each failure (and each note) on stdout.
 class CheckLog
 {

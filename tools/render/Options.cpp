@@ -2,6 +2,7 @@
 
 #include "RenderError.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -80,31 +81,39 @@ std::vector<std::string> Fields(const std::string& text)
     }
 }
 
-MidiEventSpec ParseController(const std::string& text)
+// TIME:DATA... with one or two data bytes of 0..127, named for the error messages.
+MidiEventSpec ParseMidi(const std::string& option, const std::string& text, unsigned char status,
+                        const std::vector<std::string>& dataNames)
 {
     const auto fields = Fields(text);
-    if (fields.size() != 3)
-        throw UsageError("--cc needs TIME:CONTROLLER:VALUE, not " + Quoted(text));
+    if (fields.size() != dataNames.size() + 1)
+    {
+        std::string form = "TIME";
+        for (const std::string& name : dataNames)
+            form += ":" + name;
+        for (char& c : form)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        throw UsageError(option + " needs " + form + ", not " + Quoted(text));
+    }
     MidiEventSpec event;
-    event.time = ParseTime("--cc", fields[0]);
-    event.status = 0xB0;
-    event.data1 = static_cast<unsigned char>(IntegerIn("--cc controller", fields[1], 0, 127));
-    event.data2 = static_cast<unsigned char>(IntegerIn("--cc value", fields[2], 0, 127));
-    event.text = "--cc " + text;
+    event.time = ParseTime(option, fields[0]);
+    event.status = status;
+    unsigned char* data[2] = {&event.data1, &event.data2};
+    for (std::size_t i = 0; i < dataNames.size(); ++i)
+        *data[i] = static_cast<unsigned char>(
+            IntegerIn(option + " " + dataNames[i], fields[i + 1], 0, 127));
+    event.text = option + " " + text;
     return event;
+}
+
+MidiEventSpec ParseController(const std::string& text)
+{
+    return ParseMidi("--cc", text, 0xB0, {"controller", "value"});
 }
 
 MidiEventSpec ParsePressure(const std::string& text)
 {
-    const auto fields = Fields(text);
-    if (fields.size() != 2)
-        throw UsageError("--pressure needs TIME:VALUE, not " + Quoted(text));
-    MidiEventSpec event;
-    event.time = ParseTime("--pressure", fields[0]);
-    event.status = 0xD0;
-    event.data1 = static_cast<unsigned char>(IntegerIn("--pressure value", fields[1], 0, 127));
-    event.text = "--pressure " + text;
-    return event;
+    return ParseMidi("--pressure", text, 0xD0, {"value"});
 }
 
 ParamSetting ParseParam(const std::string& text)

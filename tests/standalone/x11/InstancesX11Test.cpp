@@ -9,26 +9,50 @@ namespace X11Test
 namespace
 {
 
-using TwoInstances = X11EditorTest;
-
 constexpr int kLeftX = 20;
 constexpr int kRightX = 450;
 constexpr int kTop = 40;
+
+// Two editors open side by side, each in a host window of its own, idled once; the windows go
+// at the end of the test.
+class TwoInstances : public X11EditorTest
+{
+protected:
+    void OpenBoth()
+    {
+        ASSERT_TRUE(left.Ready() && right.Ready());
+        leftWindow = connection.CreateTopLevel(kLeftX, kTop, kPanelWidth, kPanelHeight);
+        rightWindow = connection.CreateTopLevel(kRightX, kTop, kPanelWidth, kPanelHeight);
+        ASSERT_EQ(left.Open(leftWindow), 1);
+        ASSERT_EQ(right.Open(rightWindow), 1);
+        IdleUntil(both, [] { return true; });
+    }
+
+    void TearDown() override
+    {
+        left.Close();
+        right.Close();
+        for (const XWindow window : {leftWindow, rightWindow})
+            if (window != 0)
+                connection.Destroy(window);
+        X11EditorTest::TearDown();
+    }
+
+    EditorHost left;
+    EditorHost right;
+    std::vector<EditorHost*> both{&left, &right};
+    XWindow leftWindow = 0;
+    XWindow rightWindow = 0;
+};
 // A spot of a panel's background, right of the About button.
 constexpr int kEmptyX = 350;
 constexpr int kEmptyY = 300;
 
 TEST_F(TwoInstances, EachPanelSeesOnlyItsOwnInput)
 {
-    EditorHost left;
-    EditorHost right;
-    ASSERT_TRUE(left.Ready() && right.Ready());
-    const XWindow leftWindow = connection.CreateTopLevel(kLeftX, kTop, kPanelWidth, kPanelHeight);
-    const XWindow rightWindow = connection.CreateTopLevel(kRightX, kTop, kPanelWidth, kPanelHeight);
-    ASSERT_EQ(left.Open(leftWindow), 1);
-    ASSERT_EQ(right.Open(rightWindow), 1);
-    std::vector<EditorHost*> both{&left, &right};
-    IdleUntil(both, [] { return true; });
+    OpenBoth();
+    if (HasFatalFailure())
+        return;
 
     // "Enabled" of the right panel: only the right instance changes, whoever idles first.
     const float leftEnabled = left.Parameter(5);
@@ -85,24 +109,15 @@ TEST_F(TwoInstances, EachPanelSeesOnlyItsOwnInput)
     const float enabledNow = right.Parameter(5);
     connection.Click(x, y);
     EXPECT_TRUE(IdleUntil(right, [&] { return right.Parameter(5) != enabledNow; }));
-    right.Close();
-    connection.Destroy(leftWindow);
-    connection.Destroy(rightWindow);
 }
 
 // While one panel's list is open, a click on the other panel closes the list without a choice,
 // wherever it lands: panels of different instances share no coordinates.
 TEST_F(TwoInstances, AClickOnTheOtherPanelClosesAnOpenListWithoutAChoice)
 {
-    EditorHost left;
-    EditorHost right;
-    ASSERT_TRUE(left.Ready() && right.Ready());
-    const XWindow leftWindow = connection.CreateTopLevel(kLeftX, kTop, kPanelWidth, kPanelHeight);
-    const XWindow rightWindow = connection.CreateTopLevel(kRightX, kTop, kPanelWidth, kPanelHeight);
-    ASSERT_EQ(left.Open(leftWindow), 1);
-    ASSERT_EQ(right.Open(rightWindow), 1);
-    std::vector<EditorHost*> both{&left, &right};
-    IdleUntil(both, [] { return true; });
+    OpenBoth();
+    if (HasFatalFailure())
+        return;
 
     // List 1006 (100, 149, 69 dialog units; a 21-pixel field) of the left panel.
     const int listX = UnitsToPixelsX(100);
@@ -130,9 +145,6 @@ TEST_F(TwoInstances, AClickOnTheOtherPanelClosesAnOpenListWithoutAChoice)
     EXPECT_EQ(right.Parameter(10), rightStages);
     EXPECT_EQ(right.Parameter(5), rightEnabled);
     left.Close();
-    right.Close();
-    connection.Destroy(leftWindow);
-    connection.Destroy(rightWindow);
 }
 
 } // namespace

@@ -13,7 +13,18 @@ namespace X11Test
 namespace
 {
 
-using EditorTeardown = X11EditorTest;
+class EditorTeardown : public X11EditorTest
+{
+protected:
+    // A new host window with the editor open in it, idled once.
+    XWindow OpenInNewWindow(EditorHost& editor)
+    {
+        const XWindow window = connection.CreateTopLevel(30, 30, kPanelWidth, kPanelHeight);
+        EXPECT_EQ(editor.Open(window), 1);
+        editor.Idle();
+        return window;
+    }
+};
 
 int OpenFileDescriptors()
 {
@@ -33,9 +44,7 @@ TEST_F(EditorTeardown, HostDestroysItsWindowThenClosesAtOnceAndTwice)
 {
     EditorHost editor;
     ASSERT_TRUE(editor.Ready());
-    const XWindow host = connection.CreateTopLevel(30, 30, kPanelWidth, kPanelHeight);
-    ASSERT_EQ(editor.Open(host), 1);
-    editor.Idle();
+    const XWindow host = OpenInNewWindow(editor);
     // No idle call between: the plug-in has not heard of the destruction when it closes.
     connection.Destroy(host);
     editor.Close();
@@ -59,9 +68,7 @@ TEST_F(EditorTeardown, HostDestroysItsWindowAndKeepsIdlingAndChangingParameters)
 {
     EditorHost editor;
     ASSERT_TRUE(editor.Ready());
-    const XWindow host = connection.CreateTopLevel(30, 30, kPanelWidth, kPanelHeight);
-    ASSERT_EQ(editor.Open(host), 1);
-    editor.Idle();
+    const XWindow host = OpenInNewWindow(editor);
     connection.Destroy(host);
     editor.Idle(5);
     // Repaints the panel (status bar, slider) that no longer has a window.
@@ -92,9 +99,7 @@ TEST_F(EditorTeardown, HostDestroysItsWindowAfterClose)
 {
     EditorHost editor;
     ASSERT_TRUE(editor.Ready());
-    const XWindow host = connection.CreateTopLevel(30, 30, kPanelWidth, kPanelHeight);
-    ASSERT_EQ(editor.Open(host), 1);
-    editor.Idle();
+    const XWindow host = OpenInNewWindow(editor);
     editor.Close();
     EXPECT_TRUE(connection.Children(host).empty()) << "the panel's window is gone with close";
     connection.Destroy(host);
