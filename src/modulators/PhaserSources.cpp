@@ -1,11 +1,10 @@
 #include "modulators/PhaserSources.h"
 
+#include "base/Text.h"
 #include "dsp/Buffers.h"
 #include "dsp/Phaser.h"
-#include "modulators/ChannelPressure.h"
-#include "modulators/ModulationWheel.h"
+#include "modulators/MidiSources.h"
 #include "modulators/QuadratureLfo.h"
-#include "base/Text.h"
 
 #include <algorithm>
 

@@ -2,8 +2,7 @@
 
 #include "dsp/GlideSet.h"
 #include "dsp/Phaser.h"
-#include "modulators/ChannelPressure.h"
-#include "modulators/ModulationWheel.h"
+#include "modulators/MidiSources.h"
 #include "modulators/PhaserSources.h"
 #include "modulators/QuadratureLfo.h"
 #include "phaser/LfoParameterGroup.h"

@@ -1,5 +1,4 @@
-#include "modulators/ChannelPressure.h"
-#include "modulators/ModulationWheel.h"
+#include "modulators/MidiSources.h"
 
 #include "dsp/SignalChecks.h"
 #include "modulators/FakeMidiProviders.h"

@@ -1,8 +1,7 @@
 #include "modulators/PhaserSources.h"
 
 #include "dsp/Phaser.h"
-#include "modulators/ChannelPressure.h"
-#include "modulators/ModulationWheel.h"
+#include "modulators/MidiSources.h"
 #include "modulators/QuadratureLfo.h"
 
 #include "dsp/DisplayChecks.h"

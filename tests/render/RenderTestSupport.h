@@ -2,6 +2,8 @@
 // a plug-in module directly (an independent host) to get reference output.
 #pragma once
 
+#include "support/NonCopyable.h"
+
 #include "hostkit/Host.h"
 
 #include "host/vst24.h"
@@ -29,13 +31,11 @@ std::string Describe(const CliResult& result);
 std::int32_t BigEndian(const std::vector<std::uint8_t>& bytes, std::size_t at);
 
 // A fresh folder, removed with everything in it at the end of the test.
-class TempDir
+class TempDir : TestSupport::NonCopyable
 {
 public:
     TempDir();
     ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
 
     std::string operator/(const std::string& name) const { return (path / name).string(); }
     // Names of the entries, sorted.

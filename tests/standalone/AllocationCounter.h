@@ -4,6 +4,8 @@
 // executable exports them).
 #pragma once
 
+#include "support/NonCopyable.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -11,13 +13,11 @@ namespace AllocationCounter
 {
 
 // Marks the calling thread as the audio thread while alive.
-class AudioScope
+class AudioScope : TestSupport::NonCopyable
 {
 public:
     AudioScope();
     ~AudioScope();
-    AudioScope(const AudioScope&) = delete;
-    AudioScope& operator=(const AudioScope&) = delete;
 };
 
 // Heap operations on audio threads since the last Reset.

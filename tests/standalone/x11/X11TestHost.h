@@ -3,6 +3,8 @@
 // embed the editor in, synthetic input through XTest, and pixels read back from the screen.
 #pragma once
 
+#include "support/NonCopyable.h"
+
 #include "support/PluginHost.h"
 
 #include <cairo.h>
@@ -24,13 +26,11 @@ using XWindow = unsigned long;
 int ErrorsSeen();
 
 // One connection of the test (each thread needs its own).
-class Connection
+class Connection : TestSupport::NonCopyable
 {
 public:
     Connection();
     ~Connection();
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
 
     bool Open() const { return display != nullptr; }
     _XDisplay* Get() const { return display; }

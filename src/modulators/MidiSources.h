@@ -1,6 +1,8 @@
 #pragma once
 
 #include "dsp/Smoother.h"
+#include "midi/ControllerObservers.h"
+#include "midi/MessageObservers.h"
 #include "modulators/MidiScale.h"
 #include "services/ServiceInterfaces.h"
 
@@ -50,6 +52,34 @@ private:
     float minimum;
     float range; // maximum - minimum
     Provider* provider;
+};
+
+// Channel pressure as a smoothed per-sample modulation source.
+class ChannelPressure
+    : public SmoothedMidiSource<Midi::IChannelPressureObserver, Midi::IMessageProvider,
+                                &IServiceProvider::GetMessageProvider,
+                                &Midi::IMessageProvider::AttachChannelPressureObserver,
+                                &Midi::IMessageProvider::DetachChannelPressureObserver>
+{
+public:
+    using SmoothedMidiSource::SmoothedMidiSource;
+
+    void OnChannelPressure(std::uint8_t, std::uint8_t pressure) override { SetValue(pressure); }
+};
+
+// The modulation wheel (controller 1) as a smoothed per-sample modulation source.
+class ModulationWheel
+    : public SmoothedMidiSource<Midi::IModulationWheelObserver, Midi::IControllerProvider,
+                                &IServiceProvider::GetControllerProvider,
+                                &Midi::IControllerProvider::AttachModulationWheelObserver,
+                                &Midi::IControllerProvider::DetachModulationWheelObserver>
+{
+public:
+    using SmoothedMidiSource::SmoothedMidiSource;
+
+    void OnModulationWheel(std::uint8_t, std::uint8_t value) override { SetValue(value); }
+    // The fine controller (33) has no effect.
+    void OnModulationWheelFine(std::uint8_t, std::uint8_t) override {}
 };
 
 } // namespace Kestrune::Modulators
