@@ -29,6 +29,15 @@ const std::vector<TimedMidi> kMidi = {
     {240, 300, 0xB0, 1, 10},
 };
 
+// The run through a fresh instance of each edition, the VST one started for the run's blocks.
+void RunFresh(LockstepRun& run)
+{
+    PluginHost vst;
+    StartVst(vst, run.blockSize);
+    Lv2TestHost lv2;
+    run.Run(vst, lv2);
+}
+
 TEST(Lv2Render, PortsMidiAndTransportGiveTheVstEditionsBits)
 {
     PluginHost vst;
@@ -45,8 +54,7 @@ TEST(Lv2Render, PortsMidiAndTransportGiveTheVstEditionsBits)
 
     // The events matter here: without urid:map (no MIDI, no transport) the render differs.
     PluginHost vstAgain;
-    vstAgain.Create();
-    vstAgain.Start(44100.0f, 512);
+    StartVst(vstAgain, 512);
     Lv2TestHost deaf(false);
     ASSERT_TRUE(deaf.Loaded());
     LockstepRun withoutEvents{kChanges, kMidi};
@@ -56,12 +64,9 @@ TEST(Lv2Render, PortsMidiAndTransportGiveTheVstEditionsBits)
 
 TEST(Lv2Render, InPlaceBuffersGiveTheSameBits)
 {
-    PluginHost vst;
-    StartVst(vst, 512);
-    Lv2TestHost lv2;
     LockstepRun run{kChanges, kMidi};
     run.inPlace = true;
-    run.Run(vst, lv2);
+    RunFresh(run);
     EXPECT_TRUE(SameBits(run.lv2, run.vst));
 }
 
@@ -69,13 +74,10 @@ TEST(Lv2Render, InPlaceBuffersGiveTheSameBits)
 // tempo by itself, exactly as a VST host's song position advances.
 TEST(Lv2Render, PositionSentOnceIsFollowedAtTheTempo)
 {
-    PluginHost vst;
-    StartVst(vst, 256);
-    Lv2TestHost lv2;
     LockstepRun run{{{0, 2, 1.0f}, {0, 3, 0.3f}, {0, 7, 1.0f}, {0, 11, 1.0f}}, {}};
     run.blockSize = 256;
     run.positionsEveryBlock = false;
-    run.Run(vst, lv2);
+    RunFresh(run);
     EXPECT_TRUE(SameBits(run.lv2, run.vst));
 }
 
@@ -93,8 +95,7 @@ TEST(Lv2Render, WithoutUridMapAudioRunsAndEventsAreIgnored)
 
     Lv2TestHost withMidi(false);
     PluginHost unused;
-    unused.Create();
-    unused.Start(44100.0f, 512);
+    StartVst(unused, 512);
     unused.provideTime = false;
     LockstepRun midiIgnored{kChanges, kMidi};
     midiIgnored.Run(unused, withMidi);

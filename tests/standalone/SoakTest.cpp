@@ -266,27 +266,22 @@ private:
             const auto channel = static_cast<std::uint8_t>(Uniform(0, 15));
             const auto value = static_cast<std::uint8_t>(Uniform(0, 127));
             const auto second = static_cast<std::uint8_t>(Uniform(0, 127));
-            switch (Uniform(0, 6))
+            // Pressure, note on, note off, pitch bend; the second data byte where they have one.
+            static constexpr struct
             {
-            case 0:
-            case 1:
+                std::uint8_t status;
+                bool twoBytes;
+            } kMessages[] = {{0xD0, false}, {0x90, true}, {0x80, false}, {0xE0, true}};
+            const int kind = Uniform(0, 6);
+            if (kind <= 1)
                 host.AddMidi(offset, 0xB0 | channel, kControllers[Uniform(0, 8)], value);
-                break;
-            case 2:
-                host.AddMidi(offset, 0xD0 | channel, value, 0);
-                break;
-            case 3:
-                host.AddMidi(offset, 0x90 | channel, value, second);
-                break;
-            case 4:
-                host.AddMidi(offset, 0x80 | channel, value, 0);
-                break;
-            case 5:
-                host.AddMidi(offset, 0xE0 | channel, value, second);
-                break;
-            default:
+            else if (kind == 6)
                 host.AddSysex(offset);
-                break;
+            else
+            {
+                const auto& message = kMessages[kind - 2];
+                host.AddMidi(offset, message.status | channel, value,
+                             message.twoBytes ? second : 0);
             }
             ++counts.events;
         }

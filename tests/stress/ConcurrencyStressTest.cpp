@@ -236,33 +236,22 @@ void AudioThread(Instance& instance)
             event.deltaFrames = Uniform(random, 0, frames + 8);
             const auto data = static_cast<std::uint8_t>(Uniform(random, 0, 127));
             const auto channel = static_cast<std::uint8_t>(Uniform(random, 0, 15));
-            switch (Uniform(random, 0, 5))
+            // Wheel, pedal and hold controllers, pressure, note on and off; the first data byte
+            // fixed, the shared random one (kData) or a fresh random one (kFresh).
+            constexpr int kData = -1;
+            constexpr int kFresh = -2;
+            static constexpr struct
             {
-            case 0:
-                event.midiData[0] = static_cast<unsigned char>(0xB0 | channel);
-                event.midiData[1] = 1;
-                break;
-            case 1:
-                event.midiData[0] = static_cast<unsigned char>(0xB0 | channel);
-                event.midiData[1] = 11;
-                break;
-            case 2:
-                event.midiData[0] = static_cast<unsigned char>(0xB0 | channel);
-                event.midiData[1] = 64;
-                break;
-            case 3:
-                event.midiData[0] = static_cast<unsigned char>(0xD0 | channel);
-                event.midiData[1] = data;
-                break;
-            case 4:
-                event.midiData[0] = static_cast<unsigned char>(0x90 | channel);
-                event.midiData[1] = static_cast<unsigned char>(Uniform(random, 0, 127));
-                break;
-            default:
-                event.midiData[0] = static_cast<unsigned char>(0x80 | channel);
-                event.midiData[1] = static_cast<unsigned char>(Uniform(random, 0, 127));
-                break;
-            }
+                std::uint8_t status;
+                int first;
+            } kKinds[] = {{0xB0, 1},     {0xB0, 11},     {0xB0, 64},
+                          {0xD0, kData}, {0x90, kFresh}, {0x80, kFresh}};
+            const auto& kind = kKinds[Uniform(random, 0, 5)];
+            event.midiData[0] = static_cast<unsigned char>(kind.status | channel);
+            event.midiData[1] =
+                static_cast<unsigned char>(kind.first == kData    ? data
+                                           : kind.first == kFresh ? Uniform(random, 0, 127)
+                                                                  : kind.first);
             if (event.midiData[0] < 0xD0 || event.midiData[0] >= 0xE0)
                 event.midiData[2] = data;
             list->events[list->numEvents++] = reinterpret_cast<VstEvent*>(&event);

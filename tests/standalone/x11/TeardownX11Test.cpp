@@ -112,9 +112,7 @@ TEST_F(EditorTeardown, AnIdThatIsNoWindowIsRefusedAndALaterOpenWorks)
     ASSERT_TRUE(editor.Ready());
     EXPECT_EQ(editor.Open(0x1FFFFFF0u), 0);
     EXPECT_EQ(ErrorsSeen(), errorsAtStart);
-    const XWindow host = connection.CreateTopLevel(30, 30, kPanelWidth, kPanelHeight);
-    EXPECT_EQ(editor.Open(host), 1);
-    editor.Idle();
+    const XWindow host = OpenInNewWindow(editor);
     EXPECT_EQ(connection.Children(host).size(), 1u);
     editor.Close();
     connection.Destroy(host);
