@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The release packages of this build: cpack makes the Debian package and the .tar.gz; the
 # Debian package holds both editions and corvane-render where Linux hosts look (and the factory
-# presets when the build made them), nothing outside /usr; unpacked into a scratch root, lilv
+# bank and its 32 programs when the build made them), nothing outside /usr; unpacked into a scratch root, lilv
 # finds the bundle there.   bash package-contents.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -22,7 +22,9 @@ expected=(
     /usr/lib/lv2/CorvanePhaser.lv2/CorvanePhaserUI.ttl
     /usr/lib/lv2/CorvanePhaser.lv2/CorvanePhaserUI.so
 )
-if [ -f "$build/presets/CorvanePhaser-Factory.fxb" ]; then
+factory=false
+if [ -f "$build/presets/factory/CorvanePhaser-Factory.fxb" ]; then
+    factory=true
     expected+=(/usr/share/corvane-phaser/presets/CorvanePhaser-Factory.fxb
         /usr/lib/lv2/CorvanePhaser.lv2/presets.ttl)
 fi
@@ -30,6 +32,11 @@ status=0
 for file in "${expected[@]}"; do
     grep -qxF "$file" "$work/files" || { echo "package-contents: $file is missing" >&2; status=1; }
 done
+programs=$(dpkg --contents "$deb" | grep -c '/usr/share/corvane-phaser/presets/.*\.fxp$' || true)
+if $factory && [ "$programs" -ne 32 ]; then
+    echo "package-contents: $programs factory programs (.fxp), not 32" >&2
+    status=1
+fi
 if grep -v '^/usr/' "$work/files"; then
     echo "package-contents: files outside /usr" >&2
     status=1
