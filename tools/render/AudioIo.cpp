@@ -100,6 +100,8 @@ void WriteAudioFile(int descriptor, const std::string& name, int format, const A
         throw RenderError("cannot write " + name + ": " + sf_strerror(nullptr));
     // Integer formats clip instead of wrapping around.
     sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // No PEAK chunk: it holds the time of writing, so equal renders would differ as files.
+    sf_command(file.get(), SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 
     const std::size_t channels = audio.channels.size();
     std::vector<float> interleaved(static_cast<std::size_t>(kFramesPerRead) * channels);
