@@ -76,28 +76,55 @@ void Lv2Plugin::Activate()
 void Lv2Plugin::RememberPortValues()
 {
     for (int i = 0; i < kControlPortCount; ++i)
-        seen[i] = GetControlPort(i).toPort(model->GetParameterValue(i));
+        seen[i].store(GetControlPort(i).toPort(model->GetParameterValue(i)),
+                      std::memory_order_relaxed);
 }
 
 void Lv2Plugin::ApplyControlPorts()
 {
-    const bool takeAsSeen = resync.exchange(false);
+    const bool afterRestore = resync.exchange(false);
     for (int i = 0; i < kControlPortCount; ++i)
     {
         if (controls[i] == nullptr)
             continue;
         const float value = *controls[i];
-        if (value == seen[i] || !std::isfinite(value))
+        if (value == seen[i].load(std::memory_order_relaxed) || !std::isfinite(value))
             continue;
-        seen[i] = value;
-        if (takeAsSeen)
-            continue;
-        const ControlPort& port = GetControlPort(i);
-        std::lock_guard<RecursiveLock> guard(model->GetLock());
-        // A port value naming the current setting leaves the stored value as it is.
-        if (port.toPort(model->GetParameterValue(i)) != value)
-            model->SetParameterValue(i, port.toNormalised(value));
+        seen[i].store(value, std::memory_order_relaxed);
+        TakePortValue(i, value, afterRestore);
     }
+}
+
+// A host may save before it runs again: port changes the next Run would take are saved too.
+// Not right after a restore, whose settings stand until a Run has synced the ports. Leaves
+// seen[] to Run, which may be running now.
+void Lv2Plugin::TakePendingPortValues()
+{
+    if (resync.load())
+        return;
+    for (int i = 0; i < kControlPortCount; ++i)
+    {
+        if (controls[i] == nullptr)
+            continue;
+        const float value = *controls[i];
+        if (std::isfinite(value) && value != seen[i].load(std::memory_order_relaxed))
+            TakePortValue(i, value, false);
+    }
+}
+
+bool Lv2Plugin::TakePortValue(int index, float value, bool afterRestore)
+{
+    const ControlPort& port = GetControlPort(index);
+    std::lock_guard<RecursiveLock> guard(model->GetLock());
+    const float current = port.toPort(model->GetParameterValue(index));
+    // A port value naming the current setting leaves the stored value as it is. Right after a
+    // restore, so does one within 0.1 % of the port's range: the host putting back the value it
+    // saved, perhaps rounded as text; the restored setting stays exact.
+    const float tolerance = 0.001f * (PortMaximum(port) - PortMinimum(port));
+    if (current == value || (afterRestore && std::fabs(current - value) <= tolerance))
+        return false;
+    model->SetParameterValue(index, port.toNormalised(value));
+    return true;
 }
 
 void Lv2Plugin::OnMidi(std::int64_t frame, const std::uint8_t* bytes, std::uint32_t size)

@@ -30,9 +30,9 @@ namespace Kestrune::Lv2
 // same block processor as the VST edition's events; without urid:map the plug-in processes
 // audio only.
 //
-// Threads (LV2's classes): [audio] Run; [instantiation] the constructor, Activate, Save,
-// Restore and the destructor, never at the same time as Run. ConnectPort [any, but not during
-// Run]. Run never allocates; no lock of ours is held while the host is called.
+// Threads (LV2's classes): [audio] Run; [instantiation] the constructor, Activate, Restore and
+// the destructor, never at the same time as Run; Save [any], also during Run. ConnectPort [any,
+// but not during Run]. Run never allocates; no lock of ours is held while the host is called.
 class Lv2Plugin : private ISequenceVisitor
 {
 public:
@@ -51,6 +51,9 @@ public:
 
 private:
     void ApplyControlPorts();
+    // Sets the parameter from a port value unless it names the current setting; true if set.
+    bool TakePortValue(int index, float value, bool afterRestore);
+    void TakePendingPortValues(); // for Save
     void RememberPortValues();
     void OnMidi(std::int64_t frame, const std::uint8_t* bytes, std::uint32_t size) override;
     void OnPosition(std::int64_t frame, const PositionFields& position) override;
@@ -64,9 +67,10 @@ private:
     Transport transport;
     ChunkWriter chunk;
     const float* controls[kControlPortCount] = {};
-    float seen[kControlPortCount] = {};
-    // Set by Restore: the next Run takes the ports' values as seen, so that the restored
-    // values stay exact whatever (if anything) the host wrote to the ports meanwhile.
+    // The port values last taken; Save reads them while Run may write them.
+    std::atomic<float> seen[kControlPortCount] = {};
+    // Set by Restore until the next Run, which keeps the restored settings exact against port
+    // values the host restored with them (see TakePortValue).
     std::atomic<bool> resync{false};
     const float* audioIn[2] = {};
     float* audioOut[2] = {};

@@ -41,6 +41,7 @@ LV2_State_Status Lv2Plugin::Save(LV2_State_Store_Function store, LV2_State_Handl
 {
     if (!urids.Mapped() || store == nullptr)
         return LV2_STATE_ERR_NO_FEATURE;
+    TakePendingPortValues();
     chunk.Clear();
     model->WriteBank(chunk);
     LV2_State_Status status =

@@ -71,6 +71,19 @@ LockstepRun Render(PluginHost& vst, Lv2TestHost& lv2)
     return run;
 }
 
+// A port's value in the program chunk a save writes now.
+float SavedPortValue(Lv2TestHost& lv2, int index)
+{
+    LilvState* state = lv2.Save();
+    const std::vector<std::uint8_t> chunk = lv2.ChunkProperty(state, kProgramChunk);
+    lilv_state_free(state);
+    constexpr std::size_t kValues = 164 + 24; // after the header and the name
+    float value = -1.0f;
+    if (chunk.size() >= kValues + 4 * (static_cast<std::size_t>(index) + 1))
+        std::memcpy(&value, &chunk[kValues + 4 * static_cast<std::size_t>(index)], sizeof value);
+    return PortValue(index, value);
+}
+
 TEST(Lv2State, AVstProgramChunkLoadsUnchangedAndSoundsTheSame)
 {
     PluginHost vst;
@@ -162,6 +175,27 @@ TEST(Lv2State, ARefusedChunkChangesNothing)
     LilvState* after = lv2.Save();
     EXPECT_EQ(lv2.ChunkProperty(after, kBank), bank);
     lilv_state_free(after);
+}
+
+// Hosts save and restore between runs: a port moved before a save is in what it saves, and one
+// moved after a restore (away from what the host restored) is taken by the next run.
+TEST(Lv2State, PortsMovedAroundSaveAndRestoreAreKept)
+{
+    Lv2TestHost lv2;
+    std::vector<float> silence(64), out(64);
+    lv2.Run(silence.data(), silence.data(), out.data(), out.data(), 64);
+    lv2.controls[11] = 1.0f; // mix, no run since
+    EXPECT_EQ(SavedPortValue(lv2, 11), 1.0f);
+
+    LilvState* wet = lv2.Save();
+    lv2.controls[6] = 0.5f; // feedback
+    lv2.Run(silence.data(), silence.data(), out.data(), out.data(), 64);
+    lv2.Restore(wet);
+    lilv_state_free(wet);
+    lv2.controls[11] = 0.0f; // the user's next move, before the host runs again
+    lv2.Run(silence.data(), silence.data(), out.data(), out.data(), 64);
+    EXPECT_EQ(SavedPortValue(lv2, 11), 0.0f);
+    EXPECT_EQ(SavedPortValue(lv2, 6), 0.0f) << "the restored feedback";
 }
 
 } // namespace
