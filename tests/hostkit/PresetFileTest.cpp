@@ -16,12 +16,19 @@ namespace
 
 constexpr std::int32_t kId = FourCC("CPhr");
 
-PresetFile ProgramChunk()
+// A file of the kind for this test's plug-in ID.
+PresetFile Preset(PresetKind kind, std::int32_t fxVersion)
 {
     PresetFile preset;
-    preset.kind = PresetKind::ProgramChunk;
+    preset.kind = kind;
     preset.fxId = kId;
-    preset.fxVersion = 1000;
+    preset.fxVersion = fxVersion;
+    return preset;
+}
+
+PresetFile ProgramChunk()
+{
+    PresetFile preset = Preset(PresetKind::ProgramChunk, 1000);
     preset.numParams = 13;
     preset.name = "Slow Sweep";
     preset.chunk = {1, 2, 3, 4, 5, 0, 255};
@@ -30,11 +37,8 @@ PresetFile ProgramChunk()
 
 PresetFile BankChunk()
 {
-    PresetFile preset;
-    preset.kind = PresetKind::BankChunk;
+    PresetFile preset = Preset(PresetKind::BankChunk, 1000);
     preset.version = 2;
-    preset.fxId = kId;
-    preset.fxVersion = 1000;
     preset.numPrograms = 32;
     preset.currentProgram = 7;
     preset.chunk.assign(300, 0xAB);
@@ -43,10 +47,7 @@ PresetFile BankChunk()
 
 PresetFile ProgramParams()
 {
-    PresetFile preset;
-    preset.kind = PresetKind::ProgramParams;
-    preset.fxId = kId;
-    preset.fxVersion = 3;
+    PresetFile preset = Preset(PresetKind::ProgramParams, 3);
     preset.name = "List";
     preset.numParams = 3;
     preset.programs = {{"List", {0.0f, 0.5f, 1.25f}}};
@@ -55,11 +56,8 @@ PresetFile ProgramParams()
 
 PresetFile BankPrograms()
 {
-    PresetFile preset;
-    preset.kind = PresetKind::BankPrograms;
+    PresetFile preset = Preset(PresetKind::BankPrograms, 3);
     preset.version = 1;
-    preset.fxId = kId;
-    preset.fxVersion = 3;
     preset.numPrograms = 2;
     preset.numParams = 2;
     preset.programs = {{"A", {0.1f, 0.2f}}, {"B", {0.3f, 0.4f}}};
