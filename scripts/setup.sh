@@ -10,7 +10,7 @@ packages=(
     fonts-dejavu-core fonts-liberation
     sox xvfb xauth x11-apps imagemagick
     clang libclang-rt-14-dev
-    lv2-dev liblilv-dev lilv-utils sordi
+    lv2-dev liblilv-dev lilv-utils sordi jalv jackd2 xdotool
     locales
 )
 
