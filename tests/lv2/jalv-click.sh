@@ -5,6 +5,9 @@
 #   bash jalv-click.sh LV2_DIR [SHOT.png]
 set -euo pipefail
 
+# The box and its label: 40 x 16 pixels around the click.
+box=40x16+137+71
+
 # Inside the virtual X server: jackd, jalv, the screen before and after the click.
 if [ "${1:-}" = "--inside" ]; then
     lv2=$2 work=$3
@@ -16,11 +19,24 @@ if [ "${1:-}" = "--inside" ]; then
     trap 'kill $jalv $jack 2>/dev/null || true; wait || true' EXIT
     window=$(timeout 30 xdotool search --sync --name "Corvane Phaser" | head -1)
     xdotool windowmove "$window" 0 0
-    sleep 2
-    import -window root "$work/before.png"
+    # Until the panel is drawn and still: the box's spot shows more than a plain background and
+    # two captures in a row agree (a loaded machine may take seconds).
+    for _ in $(seq 40); do
+        sleep 0.5
+        import -window root "$work/now.png"
+        if [ "$(convert "$work/now.png[$box]" -format %k info:)" -gt 2 ] && [ -f "$work/before.png" ] &&
+            [ "$(compare -metric AE "$work/before.png" "$work/now.png" null: 2>&1 || true)" = 0 ]; then
+            break
+        fi
+        mv "$work/now.png" "$work/before.png"
+    done
     xdotool mousemove 157 79 click 1 # "Sync Enabled", below jalv's menu bar
-    sleep 1
-    import -window root "$work/after.png"
+    for _ in $(seq 20); do
+        sleep 0.5
+        import -window root "$work/after.png"
+        [ "$(compare -metric AE "$work/before.png[$box]" "$work/after.png[$box]" null: 2>&1 ||
+            true)" = 0 ] || break
+    done
     kill -0 "$jalv" || { echo "jalv-click: jalv ended after the click" >&2; exit 1; }
     exit 0
 fi
@@ -32,9 +48,7 @@ if ! xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside "$lv2" "$work"; t
     cat "$work/jalv.log" >&2
     exit 1
 fi
-# The box and its label: 40 x 16 pixels around the click.
-changed=$(compare -metric AE "$work/before.png[40x16+137+71]" "$work/after.png[40x16+137+71]" \
-    null: 2>&1 || true)
+changed=$(compare -metric AE "$work/before.png[$box]" "$work/after.png[$box]" null: 2>&1 || true)
 echo "jalv-click: $changed pixels of the box changed"
 if ! [ "$changed" -gt 0 ] 2>/dev/null; then
     echo "jalv-click: the panel did not redraw the box after the click" >&2
