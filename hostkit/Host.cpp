@@ -11,7 +11,7 @@ namespace HostKit
 namespace
 {
 
-// The host whose entryPoint-point call is running: requests arrive before the record can carry the
+// The host whose entry-point call is running: requests arrive before the record can carry the
 // host's address.
 thread_local Host* creating = nullptr;
 
@@ -36,13 +36,16 @@ Host::~Host()
     Close();
 }
 
-AEffect* Host::Create()
+AEffect* Host::CallEntry()
 {
-    if (entryPoint == nullptr)
-        return nullptr;
     creating = this;
     AEffect* record = entryPoint(&Host::Callback);
     creating = nullptr;
+    return record;
+}
+
+AEffect* Host::Adopt(AEffect* record)
+{
     if (record == nullptr || record->magic != kEffectMagic || record->dispatcher == nullptr)
         return nullptr;
     instance = record;
@@ -51,19 +54,20 @@ AEffect* Host::Create()
     return instance;
 }
 
+AEffect* Host::Create()
+{
+    return entryPoint != nullptr ? Adopt(CallEntry()) : nullptr;
+}
+
 AEffect* Host::CreateOrThrow(const std::string& name)
 {
     if (entryPoint == nullptr)
         throw Error(name + " has no entry point");
-    creating = this;
-    AEffect* record = entryPoint(&Host::Callback);
-    creating = nullptr;
+    AEffect* record = CallEntry();
     if (record == nullptr)
         throw Error(name + " gave no plug-in (its entry point answered null)");
-    if (record->magic != kEffectMagic || record->dispatcher == nullptr)
+    if (Adopt(record) == nullptr)
         throw Error(name + " gave a record without the VST 2.4 magic");
-    instance = record;
-    instance->resvd1 = reinterpret_cast<VstIntPtr>(this);
     return instance;
 }
 

@@ -118,6 +118,9 @@ private:
     static VstIntPtr VSTCALLBACK Callback(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                           VstIntPtr value, void* ptr, float opt);
     VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt);
+    AEffect* CallEntry(); // the entry point's record, requests answered meanwhile
+    // Takes a valid record as this host's instance; null for an invalid one.
+    AEffect* Adopt(AEffect* record);
 
     EntryPoint entryPoint;
     AEffect* instance = nullptr;

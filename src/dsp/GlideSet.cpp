@@ -72,13 +72,9 @@ GlideSet::Slice GlideSet::Start()
         if (glide.count == 0)
             continue;
         // Every pending glide comes from the same Smooth; one of another length (a smoother
-        // smoothed on its own) is computed here.
-        if (steppedCount > 0 && glide.count != slice.count)
-        {
-            smoother->StepPending();
-            continue;
-        }
-        if (!std::isfinite(glide.aim - glide.current))
+        // smoothed on its own), or one whose distance overflows, is computed here.
+        if ((steppedCount > 0 && glide.count != slice.count) ||
+            !std::isfinite(glide.aim - glide.current))
         {
             smoother->StepPending();
             continue;

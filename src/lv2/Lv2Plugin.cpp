@@ -82,17 +82,9 @@ void Lv2Plugin::RememberPortValues()
 
 void Lv2Plugin::ApplyControlPorts()
 {
-    const bool afterRestore = resync.exchange(false);
-    for (int i = 0; i < kControlPortCount; ++i)
-    {
-        if (controls[i] == nullptr)
-            continue;
-        const float value = *controls[i];
-        if (value == seen[i].load(std::memory_order_relaxed) || !std::isfinite(value))
-            continue;
-        seen[i].store(value, std::memory_order_relaxed);
-        TakePortValue(i, value, afterRestore);
-    }
+    // The plain load first: the exchange is a locked instruction, and most runs find nothing.
+    const bool afterRestore = resync.load(std::memory_order_relaxed) && resync.exchange(false);
+    TakeChangedPorts(true, afterRestore);
 }
 
 // A host may save before it runs again: port changes the next Run would take are saved too.
@@ -100,15 +92,22 @@ void Lv2Plugin::ApplyControlPorts()
 // seen[] to Run, which may be running now.
 void Lv2Plugin::TakePendingPortValues()
 {
-    if (resync.load())
-        return;
+    if (!resync.load())
+        TakeChangedPorts(false, false);
+}
+
+void Lv2Plugin::TakeChangedPorts(bool remember, bool afterRestore)
+{
     for (int i = 0; i < kControlPortCount; ++i)
     {
         if (controls[i] == nullptr)
             continue;
         const float value = *controls[i];
-        if (std::isfinite(value) && value != seen[i].load(std::memory_order_relaxed))
-            TakePortValue(i, value, false);
+        if (!std::isfinite(value) || value == seen[i].load(std::memory_order_relaxed))
+            continue;
+        if (remember)
+            seen[i].store(value, std::memory_order_relaxed);
+        TakePortValue(i, value, afterRestore);
     }
 }
 

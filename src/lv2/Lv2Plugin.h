@@ -54,6 +54,8 @@ private:
     // Sets the parameter from a port value unless it names the current setting; true if set.
     bool TakePortValue(int index, float value, bool afterRestore);
     void TakePendingPortValues(); // for Save
+    // Takes the ports whose values differ from the last taken; remember: as the new last taken.
+    void TakeChangedPorts(bool remember, bool afterRestore);
     void RememberPortValues();
     void OnMidi(std::int64_t frame, const std::uint8_t* bytes, std::uint32_t size) override;
     void OnPosition(std::int64_t frame, const PositionFields& position) override;

@@ -52,10 +52,15 @@ bool BlockProcessor::PushTransport(std::int32_t offset, double tempo, double pos
 void BlockProcessor::SetTransport(double tempo, double position)
 {
     std::lock_guard<RecursiveLock> guard(model.GetLock());
-    if (FitsFloat(tempo))
-        dispatcher.SetTempo(static_cast<float>(tempo));
-    if (FitsFloat(position))
-        dispatcher.SetPpqnPosition(static_cast<float>(position));
+    ApplyTransport({tempo, position});
+}
+
+void BlockProcessor::ApplyTransport(const Transport& transport)
+{
+    if (FitsFloat(transport.tempo))
+        dispatcher.SetTempo(static_cast<float>(transport.tempo));
+    if (FitsFloat(transport.position))
+        dispatcher.SetPpqnPosition(static_cast<float>(transport.position));
 }
 
 void BlockProcessor::SetBlockTransport(double tempo, double position)
@@ -69,10 +74,7 @@ void BlockProcessor::ApplyBlockTransport()
     if (!blockTransportPending)
         return;
     blockTransportPending = false;
-    if (FitsFloat(blockTransport.tempo))
-        dispatcher.SetTempo(static_cast<float>(blockTransport.tempo));
-    if (FitsFloat(blockTransport.position))
-        dispatcher.SetPpqnPosition(static_cast<float>(blockTransport.position));
+    ApplyTransport(blockTransport);
 }
 
 void BlockProcessor::ApplyBlockTransportLocked()

@@ -3,7 +3,6 @@
 #include "model/EventQueue.h"
 
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 namespace Kestrune
@@ -52,7 +51,6 @@ public:
     std::uint64_t GetDropped() const { return queue.GetDropped() + droppedTransports; }
 
 private:
-    static constexpr double kNotGiven = std::numeric_limits<double>::quiet_NaN();
     struct Transport
     {
         double tempo;
@@ -61,7 +59,8 @@ private:
 
     void ProcessStretch(float* const* inputs, float* const* outputs, int position, int count);
     void Deliver(const QueuedEvent& event);
-    void ApplyBlockTransport(); // under the model's lock
+    void ApplyTransport(const Transport& transport); // under the model's lock
+    void ApplyBlockTransport();                      // under the model's lock
     void ApplyBlockTransportLocked();
 
     Model& model;
@@ -71,7 +70,7 @@ private:
     int transportHead = 0;
     int transportCount = 0;
     std::uint64_t droppedTransports = 0;
-    Transport blockTransport = {kNotGiven, kNotGiven};
+    Transport blockTransport = {};
     bool blockTransportPending = false;
     std::vector<float*> inputPointers;
     std::vector<float*> outputPointers;

@@ -71,17 +71,24 @@ LockstepRun Render(PluginHost& vst, Lv2TestHost& lv2)
     return run;
 }
 
+// A parameter of a program chunk as its port shows it.
+float ChunkPortValue(const std::vector<std::uint8_t>& chunk, int index)
+{
+    constexpr std::size_t kValues = 164 + 24; // after the header and the name
+    const std::size_t at = kValues + 4 * static_cast<std::size_t>(index);
+    float value = -1.0f;
+    if (chunk.size() >= at + sizeof value)
+        std::memcpy(&value, &chunk[at], sizeof value);
+    return PortValue(index, value);
+}
+
 // A port's value in the program chunk a save writes now.
 float SavedPortValue(Lv2TestHost& lv2, int index)
 {
     LilvState* state = lv2.Save();
     const std::vector<std::uint8_t> chunk = lv2.ChunkProperty(state, kProgramChunk);
     lilv_state_free(state);
-    constexpr std::size_t kValues = 164 + 24; // after the header and the name
-    float value = -1.0f;
-    if (chunk.size() >= kValues + 4 * (static_cast<std::size_t>(index) + 1))
-        std::memcpy(&value, &chunk[kValues + 4 * static_cast<std::size_t>(index)], sizeof value);
-    return PortValue(index, value);
+    return ChunkPortValue(chunk, index);
 }
 
 TEST(Lv2State, AVstProgramChunkLoadsUnchangedAndSoundsTheSame)
@@ -117,10 +124,7 @@ TEST(Lv2State, AVstProgramChunkLoadsUnchangedAndSoundsTheSame)
     const std::vector<std::uint8_t> after = lv2.ChunkProperty(moved, kProgramChunk);
     lilv_state_free(moved);
     ASSERT_EQ(after.size(), program.size());
-    constexpr std::size_t kValues = 164 + 24; // after the header and the name
-    float left = 0.0f;
-    std::memcpy(&left, &after[kValues + 4 * 8], sizeof left);
-    EXPECT_FLOAT_EQ(PortValue(8, left), 900.0f); // the setting nearest to it
+    EXPECT_FLOAT_EQ(ChunkPortValue(after, 8), 900.0f); // the setting nearest to it
 }
 
 // A session saved, written out as Turtle, read back and restored into a new instance: its
