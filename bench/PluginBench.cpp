@@ -9,7 +9,6 @@
 // all-pass chain of the same stage count ("bound ns", Bench::BareChain).
 #include "BenchSupport.h"
 #include "PluginInstance.h"
-#include "phaser/Product.h"
 
 #include <benchmark/benchmark.h>
 
@@ -23,8 +22,6 @@ namespace
 {
 
 using Bench::PluginInstance;
-
-using namespace Kestrune::Product;
 
 std::unique_ptr<PluginInstance> MakePlugin(int blockSize, int stages, unsigned seed = 1)
 {
@@ -86,39 +83,6 @@ void PluginSilenceAfterLoud(benchmark::State& state)
     state.counters["noise ns"] = c.referenceNs;
     state.counters["vs noise"] = c.ratio;
     state.SetLabel(Label(stages, blockSize, ", silence after +-1 noise"));
-}
-
-// "Modulation Depth", both frequencies and "Wet/Dry Mix" get a new value every block, so all
-// four smoothers glide all the time, against the same instance settings left alone.
-void PluginGliding(benchmark::State& state)
-{
-    const int stages = static_cast<int>(state.range(0));
-    const int blockSize = Bench::kSlice;
-    auto gliding = MakePlugin(blockSize, stages);
-    // Two targets above the settled values in turn: each block turns the glide before it
-    // arrives (a block covers about a tenth of the way), and no target equals the current value.
-    bool high = false;
-    auto glide = [&]
-    {
-        high = !high;
-        const float step = high ? 0.1f : 0.05f;
-        gliding->SetParameter(kDepth, 0.25f + step);
-        gliding->SetParameter(kLeftFrequency, 0.5f + step);
-        gliding->SetParameter(kRightFrequency, 0.4f + step);
-        gliding->SetParameter(kMix, 0.5f + step);
-        gliding->ProcessBlock();
-    };
-    for (auto _ : state)
-        glide();
-
-    auto settled = MakePlugin(blockSize, stages);
-    const Bench::Comparison c =
-        Bench::CompareWorkloads(Bench::Workload{glide, blockSize},
-                                Bench::Workload{[&] { settled->ProcessBlock(); }, blockSize});
-    state.counters["ns/frame"] = c.subjectNs;
-    state.counters["settled ns"] = c.referenceNs;
-    state.counters["vs settled"] = c.ratio;
-    state.SetLabel(Label(stages, blockSize, ", four smoothers gliding"));
 }
 
 // 64 instances in one process, one block each in turn as a host runs 64 tracks, against one
@@ -210,6 +174,5 @@ BENCHMARK(PluginProcess)
     ->ArgsProduct({{64, 512, 4096}, {4, 16}})
     ->MinTime(0.1);
 BENCHMARK(PluginSilenceAfterLoud)->ArgName("stages")->Arg(4)->Arg(16)->MinTime(0.1);
-BENCHMARK(PluginGliding)->ArgName("stages")->Arg(4)->Arg(16)->MinTime(0.1);
 BENCHMARK(PluginInstances)->ArgName("stages")->Arg(4)->Arg(16)->MinTime(0.1);
 BENCHMARK(PluginMemory)->Iterations(1);
