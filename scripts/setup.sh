@@ -11,6 +11,7 @@ packages=(
     sox xvfb xauth x11-apps imagemagick
     clang libclang-rt-14-dev
     lv2-dev liblilv-dev lilv-utils sordi jalv jackd2 xdotool
+    lv2file gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-bad
     locales
 )
 

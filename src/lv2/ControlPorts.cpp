@@ -83,9 +83,11 @@ float ToggleToNormalised(float port)
     return port > 0.0f ? 1.0f : 0.0f;
 }
 
-template <typename Transform> constexpr ControlPort Continuous(const char* symbol, const char* unit)
+template <typename Transform>
+constexpr ControlPort Continuous(const char* symbol, const char* unit, const char* comment)
 {
     return {symbol,
+            comment,
             PortKind::kContinuous,
             unit,
             0,
@@ -97,9 +99,10 @@ template <typename Transform> constexpr ControlPort Continuous(const char* symbo
 }
 
 template <int N, typename Display, int First = 0, int Step = 1>
-constexpr ControlPort Selection(const char* symbol)
+constexpr ControlPort Selection(const char* symbol, const char* comment)
 {
     return {symbol,
+            comment,
             PortKind::kSelection,
             nullptr,
             N,
@@ -110,27 +113,43 @@ constexpr ControlPort Selection(const char* symbol)
             &Display::Format};
 }
 
-constexpr ControlPort Toggle(const char* symbol)
+constexpr ControlPort Toggle(const char* symbol, const char* comment)
 {
-    return {symbol,        PortKind::kToggle,   nullptr, 2, 0.0f, 1.0f,
-            &ToggleToPort, &ToggleToNormalised, nullptr};
+    return {symbol, comment,       PortKind::kToggle,   nullptr, 2, 0.0f,
+            1.0f,   &ToggleToPort, &ToggleToNormalised, nullptr};
 }
 
 const ControlPort kPorts[kControlPortCount] = {
-    Continuous<LfoBase::FrequencyTransform>("lfo_frequency", "hz"),
-    Selection<4, LfoBase::MidiSourceDisplay>("lfo_midi_source"),
-    Toggle("lfo_sync"),
+    Continuous<LfoBase::FrequencyTransform>(
+        "lfo_frequency", "hz", "Speed of the sweep oscillator when it runs freely, in hertz."),
+    Selection<4, LfoBase::MidiSourceDisplay>(
+        "lfo_midi_source", "MIDI control that scales the oscillator's sweep: none, modulation "
+                           "wheel, channel pressure or expression pedal."),
+    Toggle("lfo_sync", "Locks the oscillator to the host's tempo and song position."),
     Selection<SynchableLfo::kSyncResolutionCount, SynchableLfo::SyncResolutionDisplay>(
-        "lfo_sync_resolution"),
-    Toggle("lfo_quad_mode"),
-    Toggle("enabled"),
-    Continuous<Phaser::FeedbackTransform>("feedback", "coef"),
-    Continuous<ExponentialTransform>("depth", "oct"),
-    Continuous<Phaser::FrequencyTransform>("left_frequency", "hz"),
-    Continuous<Phaser::FrequencyTransform>("right_frequency", "hz"),
-    Selection<7, Phaser::StageModeDisplay, 4, 2>("stages"),
-    Continuous<LinearTransform>("mix", "coef"),
-    Selection<4, PhaserSources::SourceDisplay>("sweep_source"),
+        "lfo_sync_resolution", "Length of one sweep cycle when locked to the tempo, in notes."),
+    Toggle("lfo_quad_mode", "Sweeps the right channel a quarter cycle ahead of the left."),
+    Toggle("enabled", "Turns the phaser on; off passes the input through unchanged."),
+    Continuous<Phaser::FeedbackTransform>(
+        "feedback", "coef",
+        "Feedback around the stages, as a gain from 0 to 0.95: more is "
+        "sharper, more resonant notches."),
+    Continuous<ExponentialTransform>(
+        "depth", "oct",
+        "How far the sweep moves the notches either side of the centre, in octaves."),
+    Continuous<Phaser::FrequencyTransform>(
+        "left_frequency", "hz", "Centre frequency of the left channel's sweep, in hertz."),
+    Continuous<Phaser::FrequencyTransform>(
+        "right_frequency", "hz", "Centre frequency of the right channel's sweep, in hertz."),
+    Selection<7, Phaser::StageModeDisplay, 4, 2>(
+        "stages", "Number of all-pass stages per channel, 4 to 16: more stages, more notches."),
+    Continuous<LinearTransform>(
+        "mix", "coef",
+        "Proportion of the phased signal in the output: 0 dry, 0.5 the classic "
+        "phaser, 1 fully wet."),
+    Selection<4, PhaserSources::SourceDisplay>(
+        "sweep_source", "What moves the sweep: nothing, the oscillator, the modulation wheel or "
+                        "channel pressure."),
 };
 } // namespace
 

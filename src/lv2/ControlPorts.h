@@ -22,7 +22,8 @@ enum class PortKind
 
 struct ControlPort
 {
-    const char* symbol; // stable: sessions and presets refer to ports by it
+    const char* symbol;  // stable: sessions and presets refer to ports by it
+    const char* comment; // what hosts show as the port's help: what it does, its unit
     PortKind kind;
     const char* unit; // LV2 units local name ("hz"), or null
     int entries;      // selections: how many

@@ -63,13 +63,23 @@ void Lv2Plugin::ConnectPort(std::uint32_t port, void* data)
         events = static_cast<const LV2_Atom_Sequence*>(data);
 }
 
-// The ports hold the host's starting values now: taken before the reset, processing starts at
-// them instead of gliding there from the defaults (as a VST host sets parameters before resume).
+// The host's starting values are taken at once rather than glided to from the defaults, as a VST
+// host's parameters set before resume are. A host may connect the control ports only after this
+// (LV2 allows it), so the first Run takes them the same way.
 void Lv2Plugin::Activate()
 {
     ApplyControlPorts();
     std::lock_guard<RecursiveLock> guard(model->GetLock());
     dispatcher->Reset();
+    starting = true;
+}
+
+void Lv2Plugin::TakeStartingPorts()
+{
+    ApplyControlPorts();
+    std::lock_guard<RecursiveLock> guard(model->GetLock());
+    dispatcher->Reset();
+    starting = false;
 }
 
 // The model's values as port values: a port holding one of them changes nothing.
@@ -144,7 +154,10 @@ void Lv2Plugin::Run(std::uint32_t frames)
     if (audioIn[0] == nullptr || audioIn[1] == nullptr || audioOut[0] == nullptr ||
         audioOut[1] == nullptr)
         return;
-    ApplyControlPorts();
+    if (starting)
+        TakeStartingPorts();
+    else
+        ApplyControlPorts();
 
     // As a VST host's time information, the transport is set at the start of every block,
     // unless the host placed a position there itself.

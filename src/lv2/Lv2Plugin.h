@@ -51,6 +51,7 @@ public:
 
 private:
     void ApplyControlPorts();
+    void TakeStartingPorts(); // [audio] the first Run after Activate
     // Sets the parameter from a port value unless it names the current setting; true if set.
     bool TakePortValue(int index, float value, bool afterRestore);
     void TakePendingPortValues(); // for Save
@@ -78,6 +79,7 @@ private:
     float* audioOut[2] = {};
     const LV2_Atom_Sequence* events = nullptr;
     bool positionAtStart = false; // during Run: a position arrived at frame 0
+    bool starting = false;        // from Activate to the first Run
 };
 
 } // namespace Kestrune::Lv2

@@ -74,15 +74,33 @@ TEST(Lv2Bundle, PortsInTheParameterTablesOrderWithTheirUnits)
                              "sweep_source"};
     const Node control(LV2_CORE__ControlPort);
     const Node input(LV2_CORE__InputPort);
+    const Node comment("http://www.w3.org/2000/01/rdf-schema#comment");
     for (std::uint32_t i = 0; i < 13; ++i)
     {
         const LilvPort* port = lilv_plugin_get_port_by_index(plugin, i);
         EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(plugin, port)), symbols[i]);
         EXPECT_TRUE(lilv_port_is_a(plugin, port, control) && lilv_port_is_a(plugin, port, input));
+        LilvNodes* help = lilv_port_get_value(plugin, port, comment);
+        EXPECT_EQ(lilv_nodes_size(help), 1u) << symbols[i];
+        lilv_nodes_free(help);
     }
+    // Stereo pairs as the main groups, left and right designated (GStreamer's bridge needs them).
     const Node audio(LV2_CORE__AudioPort);
+    const Node output(LV2_CORE__OutputPort);
+    const Node group("http://lv2plug.in/ns/ext/port-groups#group");
+    const char* sides[] = {"left", "right", "left", "right"};
     for (std::uint32_t i = 13; i < 17; ++i)
-        EXPECT_TRUE(lilv_port_is_a(plugin, lilv_plugin_get_port_by_index(plugin, i), audio));
+    {
+        const LilvPort* port = lilv_plugin_get_port_by_index(plugin, i);
+        EXPECT_TRUE(lilv_port_is_a(plugin, port, audio));
+        LilvNode* in = lilv_port_get(plugin, port, group);
+        EXPECT_STREQ(in != nullptr ? lilv_node_as_uri(in) : "",
+                     i < 15 ? "urn:corvane:phaser#in" : "urn:corvane:phaser#out");
+        lilv_node_free(in);
+        const Node side(
+            (std::string("http://lv2plug.in/ns/ext/port-groups#") + sides[i - 13]).c_str());
+        EXPECT_EQ(lilv_plugin_get_port_by_designation(plugin, i < 15 ? input : output, side), port);
+    }
 
     const Range lfo = RangeOf("lfo_frequency");
     EXPECT_EQ(lfo.minimum, 0.0f);
@@ -127,6 +145,14 @@ TEST(Lv2Bundle, EventsPortAndFeatures)
     lilv_nodes_free(optional);
     const Node stateInterface("http://lv2plug.in/ns/ext/state#interface");
     EXPECT_TRUE(lilv_plugin_has_extension_data(plugin, stateInterface));
+
+    // A release: hosts hide a minor version of 0 or an odd one as a development build.
+    const Node minorVersion(LV2_CORE__minorVersion);
+    LilvNodes* minor = lilv_plugin_get_value(plugin, minorVersion);
+    ASSERT_EQ(lilv_nodes_size(minor), 1u);
+    const int version = lilv_node_as_int(lilv_nodes_get_first(minor));
+    EXPECT_TRUE(version >= 2 && version % 2 == 0) << version;
+    lilv_nodes_free(minor);
 }
 
 TEST(Lv2Bundle, TheDspBinaryExportsOnlyItsDescriptor)

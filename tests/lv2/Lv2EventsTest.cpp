@@ -23,7 +23,8 @@ std::vector<float> Ramp(std::size_t frames)
     return signal;
 }
 
-// Wheel sweep and tempo sync, so both MIDI and transport shape the output.
+// Wheel sweep and tempo sync, so both MIDI and transport shape the output; both editions start
+// processing at these settings (the VST one resumed after them, the LV2 one activated).
 void Configure(PluginHost& vst, Lv2TestHost& lv2)
 {
     const TimedChange settings[] = {{0, 12, 2.0f / 3.0f}, {0, 2, 1.0f}, {0, 1, 1.0f / 3.0f},
@@ -33,6 +34,9 @@ void Configure(PluginHost& vst, Lv2TestHost& lv2)
         vst.Effect()->setParameter(vst.Effect(), s.index, s.value);
         lv2.controls[s.index] = PortValue(s.index, s.value);
     }
+    vst.Suspend();
+    vst.Resume();
+    lv2.Activate();
 }
 
 // A relocation and a new tempo halfway through an LV2 block, and a controller after it, land
@@ -43,7 +47,6 @@ TEST(Lv2Events, PositionAndMidiInsideABlockTakeEffectAtTheirFrame)
     StartVst(vst, 256);
     vst.time.tempo = kLv2Tempo;
     Lv2TestHost lv2;
-    lv2.Activate();
     Configure(vst, lv2);
     std::vector<float> in = Ramp(40 * 256);
     std::vector<float> vstL(in.size()), vstR(in.size()), lv2L(in.size()), lv2R(in.size());
@@ -82,7 +85,6 @@ TEST(Lv2Events, OutOfOrderEventsAndHugeBlocksFollowTheVstRules)
     StartVst(vst, 512);
     vst.time.tempo = kLv2Tempo;
     Lv2TestHost lv2;
-    lv2.Activate();
     Configure(vst, lv2);
     std::vector<float> in = Ramp(100000);
     std::vector<float> vstL(in.size()), vstR(in.size()), lv2L(in.size()), lv2R(in.size());

@@ -70,6 +70,17 @@ TEST(Lv2Render, InPlaceBuffersGiveTheSameBits)
     EXPECT_TRUE(SameBits(run.lv2, run.vst));
 }
 
+// The host's settings are the starting state whether it connects the control ports before
+// activating or after (lv2file): no glide from the defaults in either order.
+TEST(Lv2Render, PortsConnectedAfterActivatingStartAtTheirValues)
+{
+    LockstepRun run{kChanges, kMidi};
+    run.connectAfterActivating = true;
+    RunFresh(run);
+    EXPECT_TRUE(SameBits(run.lv2, run.vst));
+    EXPECT_EQ(LargestDifference(run.lv2, run.vst), 0.0f);
+}
+
 // A host that sends the position only when the transport starts: the plug-in moves on at the
 // tempo by itself, exactly as a VST host's song position advances.
 TEST(Lv2Render, PositionSentOnceIsFollowedAtTheTempo)

@@ -63,7 +63,15 @@ void LockstepRun::Run(PluginHost& vstHost, Lv2TestHost& lv2Host)
     lv2.left.assign(total, 0.0f);
     lv2.right.assign(total, 0.0f);
     vstHost.time.tempo = kLv2Tempo;
-    lv2Host.Activate();
+    for (const TimedChange& c : changes)
+        if (c.block == 0)
+        {
+            vstHost.Effect()->setParameter(vstHost.Effect(), c.index, c.value);
+            lv2Host.controls[c.index] = PortValue(c.index, c.value);
+        }
+    vstHost.Suspend();
+    vstHost.Resume();
+    lv2Host.Activate(connectAfterActivating);
     std::vector<float> blockL;
     std::vector<float> blockR;
     for (std::size_t start = 0, block = 0; start < total; start += blockSize, ++block)

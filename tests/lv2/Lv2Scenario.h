@@ -28,7 +28,8 @@ struct Rendered
     std::vector<float> right;
 };
 
-// Blocks of blockSize over the scenario input; changes and MIDI at their blocks. The LV2 host
+// Blocks of blockSize over the scenario input; changes and MIDI at their blocks, those of block 0
+// set before processing starts (before the VST edition resumes and LV2's first run). The LV2 host
 // gets a time:Position at the start of every block when positionsEveryBlock, else only at the
 // first (then the plug-in follows the tempo itself).
 struct LockstepRun
@@ -43,6 +44,7 @@ struct LockstepRun
     int blockSize = 512;
     bool positionsEveryBlock = true;
     bool inPlace = false; // the LV2 host processes in the input buffers
+    bool connectAfterActivating = false;
 
     Rendered vst;
     Rendered lv2;

@@ -191,10 +191,15 @@ void Lv2TestHost::AddEvent(std::int64_t frame, std::uint32_t type,
     AppendEvent(frame, type, body.data(), static_cast<std::uint32_t>(body.size()), claimedSize);
 }
 
-void Lv2TestHost::Activate()
+void Lv2TestHost::Activate(bool connectControlsAfter)
 {
-    if (!active)
-        lilv_instance_activate(instance);
+    if (active)
+        return;
+    for (std::uint32_t i = 0; connectControlsAfter && i < 13; ++i)
+        lilv_instance_connect_port(instance, i, nullptr);
+    lilv_instance_activate(instance);
+    for (std::uint32_t i = 0; connectControlsAfter && i < 13; ++i)
+        lilv_instance_connect_port(instance, i, &controls[i]);
     active = true;
 }
 

@@ -51,7 +51,9 @@ public:
     std::uint32_t overrideUnit = 0;
 
     // Once; a state restored before it is where processing starts. Run activates if needed.
-    void Activate();
+    // connectControlsAfter: the control ports are connected only after activation (lv2file's
+    // order).
+    void Activate(bool connectControlsAfter = false);
     // Runs frames samples; in and out may be the same buffers.
     void Run(const float* inL, const float* inR, float* outL, float* outR, std::uint32_t frames);
 

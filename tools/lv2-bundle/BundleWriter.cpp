@@ -21,6 +21,7 @@ constexpr const char* kPrefixes = R"(@prefix atom: <http://lv2plug.in/ns/ext/ato
 @prefix foaf: <http://xmlns.com/foaf/0.1/> .
 @prefix lv2: <http://lv2plug.in/ns/lv2core#> .
 @prefix midi: <http://lv2plug.in/ns/ext/midi#> .
+@prefix pg: <http://lv2plug.in/ns/ext/port-groups#> .
 @prefix pset: <http://lv2plug.in/ns/ext/presets#> .
 @prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .
 @prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .
@@ -32,6 +33,17 @@ constexpr const char* kPrefixes = R"(@prefix atom: <http://lv2plug.in/ns/ext/ato
 @prefix xsd: <http://www.w3.org/2001/XMLSchema#> .
 
 )";
+
+// The project's version as LV2 reads it: the major version lives in the URI, and hosts hide a
+// minor version of 0 or an odd one as a development version.
+struct ReleaseVersion
+{
+    int minor;
+    int micro;
+};
+constexpr ReleaseVersion kReleaseVersion{CORVANE_VERSION_MINOR, CORVANE_VERSION_PATCH};
+static_assert(kReleaseVersion.minor >= 2 && kReleaseVersion.minor % 2 == 0,
+              "a release needs an even minor version from 2 (odd ones mark development builds)");
 
 // The shortest text that reads back as the same float (through a double, as hosts read it).
 std::string Number(float value)
@@ -107,6 +119,7 @@ void WriteControlPort(std::ostream& out, CorvanePhaserModel& model, int index)
         << "        lv2:symbol " << Quoted(port.symbol) << " ;\n"
         << "        lv2:name " << Quoted(name) << " ;\n"
         << "        lv2:shortName " << Quoted(shortName) << " ;\n"
+        << "        rdfs:comment " << Quoted(port.comment) << " ;\n"
         << "        lv2:default " << Number(port.toPort(model.GetParameterValue(index))) << " ;\n"
         << "        lv2:minimum " << Number(PortMinimum(port)) << " ;\n"
         << "        lv2:maximum " << Number(PortMaximum(port));
@@ -124,12 +137,30 @@ void WriteControlPort(std::ostream& out, CorvanePhaserModel& model, int index)
     out << "\n    ]";
 }
 
-void WriteAudioPort(std::ostream& out, int index, bool input, const char* symbol, const char* name)
+// The stereo pairs are declared as the main input and output groups: hosts that make a mono or
+// stereo filter of a plug-in (GStreamer's bridge) see a stereo effect only through them.
+constexpr const char* kInputGroup = CORVANE_LV2_URI "#in";
+constexpr const char* kOutputGroup = CORVANE_LV2_URI "#out";
+
+void WriteAudioPort(std::ostream& out, int index, bool input, bool left)
 {
+    const char* side = left ? "left" : "right";
+    const std::string symbol = std::string(input ? "in_" : "out_") + side;
+    const std::string name = std::string(left ? "Left" : "Right") + (input ? " In" : " Out");
     out << "        a lv2:" << (input ? "InputPort" : "OutputPort") << " , lv2:AudioPort ;\n"
         << "        lv2:index " << index << " ;\n"
         << "        lv2:symbol " << Quoted(symbol) << " ;\n"
-        << "        lv2:name " << Quoted(name) << "\n    ]";
+        << "        lv2:name " << Quoted(name) << " ;\n"
+        << "        pg:group <" << (input ? kInputGroup : kOutputGroup) << "> ;\n"
+        << "        lv2:designation pg:" << side << "\n    ]";
+}
+
+void WriteGroup(std::ostream& out, bool input)
+{
+    out << "<" << (input ? kInputGroup : kOutputGroup) << ">\n"
+        << "    a pg:" << (input ? "InputGroup" : "OutputGroup") << " , pg:StereoGroup ;\n"
+        << "    lv2:symbol " << (input ? "\"in\"" : "\"out\"") << " ;\n"
+        << "    rdfs:label " << (input ? "\"Input\"" : "\"Output\"") << " .\n\n";
 }
 } // namespace
 
@@ -179,11 +210,19 @@ void WriteManifest(std::ostream& out, const BundleFiles& files, const std::vecto
 void WritePluginTurtle(std::ostream& out, CorvanePhaserModel& model)
 {
     out << kPrefixes;
+    WriteGroup(out, true);
+    WriteGroup(out, false);
     out << "<" CORVANE_LV2_URI ">\n"
         << "    a lv2:Plugin , lv2:PhaserPlugin , doap:Project ;\n"
         << "    doap:name " << Quoted(model.GetEffectName()) << " ;\n"
         << "    doap:maintainer [ foaf:name " << Quoted(model.GetVendorString()) << " ] ;\n"
-        << "    lv2:minorVersion 0 ;\n    lv2:microVersion 0 ;\n"
+        << "    rdfs:comment \"A stereo phaser: 4 to 16 all-pass stages per channel with feedback, "
+           "swept by a quadrature oscillator (free or locked to the tempo), the modulation wheel "
+           "or channel pressure.\" ;\n"
+        << "    lv2:minorVersion " << kReleaseVersion.minor << " ;\n"
+        << "    lv2:microVersion " << kReleaseVersion.micro << " ;\n"
+        << "    pg:mainInput <" << kInputGroup << "> ;\n"
+        << "    pg:mainOutput <" << kOutputGroup << "> ;\n"
         << "    lv2:optionalFeature urid:map , lv2:hardRTCapable ;\n"
         << "    lv2:extensionData state:interface ;\n"
         << "    lv2:port [\n";
@@ -192,13 +231,13 @@ void WritePluginTurtle(std::ostream& out, CorvanePhaserModel& model)
         WriteControlPort(out, model, i);
         out << " , [\n";
     }
-    WriteAudioPort(out, kAudioInLeft, true, "in_left", "Left In");
+    WriteAudioPort(out, kAudioInLeft, true, true);
     out << " , [\n";
-    WriteAudioPort(out, kAudioInRight, true, "in_right", "Right In");
+    WriteAudioPort(out, kAudioInRight, true, false);
     out << " , [\n";
-    WriteAudioPort(out, kAudioOutLeft, false, "out_left", "Left Out");
+    WriteAudioPort(out, kAudioOutLeft, false, true);
     out << " , [\n";
-    WriteAudioPort(out, kAudioOutRight, false, "out_right", "Right Out");
+    WriteAudioPort(out, kAudioOutRight, false, false);
     out << " , [\n"
         << "        a lv2:InputPort , atom:AtomPort ;\n"
         << "        atom:bufferType atom:Sequence ;\n"
