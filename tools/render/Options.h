@@ -50,7 +50,7 @@ struct Options
     std::optional<int> program;       // counted from 1, as hosts and the factory bank count
     std::string preset;               // a .fxp/.fxb file, or a factory program's number or name
     std::string savePreset;
-    std::string programList;       // --programs: fills programs 0, 1... (ProgramList.h)
+    std::string programList;       // --programs: fills programs 1, 2... (ProgramList.h)
     std::string programName;       // names the current program, after every other setting
     std::string savePrograms;      // folder for one .fxp per listed program
     double tempo = 120.0;          // beats per minute
