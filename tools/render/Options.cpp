@@ -169,6 +169,13 @@ const std::map<std::string, Handler>& ValueOptions()
     return options;
 }
 
+// Options without a value.
+const std::map<std::string, bool Options::*> kFlags = {
+    {"--list", &Options::list},
+    {"--list-presets", &Options::listPresets},
+    {"--replace-input", &Options::replaceInput},
+};
+
 // Options that may be given more than once.
 const std::set<std::string> kRepeatable = {"param", "cc", "pressure"};
 
@@ -218,11 +225,9 @@ Options ParseOptions(int argc, const char* const* argv)
             options.help = true;
             continue;
         }
-        if (arg == "--list" || arg == "--list-presets" || arg == "--replace-input")
+        if (const auto flag = kFlags.find(arg); flag != kFlags.end())
         {
-            (arg == "--list"           ? options.list
-             : arg == "--list-presets" ? options.listPresets
-                                       : options.replaceInput) = true;
+            options.*(flag->second) = true;
             continue;
         }
         if (arg.rfind("--", 0) != 0)
