@@ -20,8 +20,8 @@ mkdir -p "$(dirname "$output")"
 rm -f "$output"
 # A deep, resonant sweep so the phasing is plain to hear and to see.
 build/release/tools/render/corvane-render \
-    --param PModD=0.9 --param PFB=0.6 --param PSM=0.5 --param LFreq=0.2 \
-    --param PLFreq=0.35 --param PRFreq=0.35 \
+    --param PModD=norm:0.9 --param PFB=norm:0.6 --param PSM=norm:0.5 --param LFreq=norm:0.2 \
+    --param PLFreq=norm:0.35 --param PRFreq=norm:0.35 \
     ${input:+"$input"} "$output"
 
 spectrogram="${output%.*}.png"

@@ -19,8 +19,9 @@ sox -n -r 44100 -c 2 -e floating-point -b 32 "$work/in.wav" synth 3 sine 110 sin
 # The same settings twice: normalised for the VST edition, in the ports' units for LV2
 # (0.5 -> 5 Hz, 0.25 -> 625 Hz, 0.75 -> 5625 Hz, feedback 0.95f * 0.5, depth 0.75^2 octaves,
 # 0.5 -> 10 stages).
-vst_settings=(--param LFreq=0.5 --param PLFreq=0.25 --param PRFreq=0.75 --param PFB=0.5
-    --param PModD=0.75 --param PSM=0.5 --param PMix=0.75 --param LQM=0)
+vst_settings=(--param LFreq=norm:0.5 --param PLFreq=norm:0.25 --param PRFreq=norm:0.75
+    --param PFB=norm:0.5 --param PModD=norm:0.75 --param PSM=norm:0.5 --param PMix=norm:0.75
+    --param LQM=0)
 ports=(lfo_frequency=5 left_frequency=625 right_frequency=5625 feedback=0.474999994 depth=0.5625
     stages=10 mix=0.75 lfo_quad_mode=0)
 

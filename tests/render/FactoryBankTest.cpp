@@ -128,8 +128,7 @@ TEST(FactoryBank, ProgramsAndFilesHoldTheListedNamesAndValues)
                 continue;
             }
             ++found;
-            const auto plain = ParseNumber(written->second);
-            EXPECT_FALSE(plain && *plain >= 0.0 && *plain <= 1.0) << name << ": normalised";
+            EXPECT_NE(Lower(written->second).rfind("norm:", 0), 0u) << name << ": normalised";
             EXPECT_TRUE(ShowsAsWritten(display, Text(*host, effGetParamLabel, i), written->second))
                 << name << ": " << written->first << " shows " << display;
         }
@@ -181,6 +180,65 @@ TEST(FactoryBank, EveryProgramSoundsDifferent)
                 << "programs " << a << " and " << b;
         }
     }
+}
+
+// corvane-render installed under a fresh prefix finds the factory bank there, by number (as the
+// file names count) and by name, and --list-presets prints it.
+TEST(FactoryBank, PresetsByNumberAndNameFromAnInstall)
+{
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const fs::path prefix = dir / "usr";
+    const fs::path presets = prefix / "share/corvane-phaser/presets";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(presets);
+    fs::copy_file(CORVANE_RENDER_EXE, prefix / "bin/corvane-render");
+    for (const auto& entry : fs::directory_iterator(kFolder))
+        fs::copy_file(entry.path(), presets / entry.path().filename());
+    const std::string installed = (prefix / "bin/corvane-render").string();
+    const auto run = [&](std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {"--plugin", TestSupport::ModulePath()});
+        return RunExecutable(installed, args);
+    };
+
+    CliResult result = run({"--list-presets"});
+    ASSERT_EQ(result.status, 0) << Describe(result);
+    EXPECT_NE(result.out.find(presets.string()), std::string::npos) << result.out;
+    const auto list = ReadList();
+    for (int p = 0; p < kPrograms; ++p)
+    {
+        char row[64];
+        std::snprintf(row, sizeof row, "%5d  %s\n", p + 1, list[p].name.c_str());
+        EXPECT_NE(result.out.find(row), std::string::npos) << row;
+    }
+
+    WriteWav(dir / "in.wav", TestSignal(44100, 2, 22050));
+    const std::string file = (kFolder / "12 Sixteenth Flutter.fxp").string();
+    ASSERT_EQ(run({"--preset", file, dir / "in.wav", dir / "file.wav"}).status, 0);
+    const Audio expected = ReadAudio(dir / "file.wav");
+    for (const char* given : {"12", "Sixteenth Flutter", "sixteenth  FLUTTER"})
+    {
+        result = run({"--preset", given, "--list", dir / "in.wav", dir / "out.wav"});
+        ASSERT_EQ(result.status, 0) << given << ": " << Describe(result);
+        EXPECT_NE(result.out.find("    1  Sixteenth Flutter\n"), std::string::npos) << given;
+        EXPECT_EQ(ReadAudio(dir / "out.wav").channels, expected.channels) << given;
+    }
+    ASSERT_EQ(run({"--preset", "11", dir / "in.wav", dir / "other.wav"}).status, 0);
+    EXPECT_NE(ReadAudio(dir / "other.wav").channels, expected.channels);
+
+    // The installed folder is the one read: without its file, program 12 is refused.
+    fs::remove(presets / "12 Sixteenth Flutter.fxp");
+    for (const char* missing : {"12", "33", "Sixteenth Flutter", "Nonesuch"})
+    {
+        result = run({"--preset", missing, dir / "in.wav", dir / "none.wav"});
+        EXPECT_EQ(result.status, 1) << missing;
+        EXPECT_NE(result.err.find("no factory preset '" + std::string(missing) + "' in " +
+                                  presets.string()),
+                  std::string::npos)
+            << result.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "none.wav"));
 }
 
 #endif

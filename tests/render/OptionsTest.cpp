@@ -68,6 +68,7 @@ TEST(RenderOptions, NumbersAreLocaleFreeAndWhole)
         EXPECT_THROW(Parse({"--tempo", bad, "o.wav"}), UsageError) << bad;
     EXPECT_THROW(Parse({"--program", "1.5", "o.wav"}), UsageError);
     EXPECT_THROW(Parse({"--program", "-1", "o.wav"}), UsageError);
+    EXPECT_THROW(Parse({"--program", "0", "o.wav"}), UsageError) << "programs count from 1";
 }
 
 TEST(RenderOptions, RefusesMistakes)

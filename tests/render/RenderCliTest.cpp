@@ -9,7 +9,10 @@
 
 #include <sndfile.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 using namespace RenderTest;
@@ -76,8 +79,8 @@ TEST(RenderCli, OutputEqualsTheModuleDrivenDirectly)
     const Audio input = TestSignal(48000, 2, 48000);
     WriteWav(dir / "in.wav", input);
     const CliResult result = RunCli(WithPlugin(
-        {"--block", "100", "--program", "3", "--param", "Gain=0.3", "--cc", "0.25:1:64", "--cc",
-         "12345smp:1:127", "--pressure", "0.5s:100", dir / "in.wav", dir / "out.wav"}));
+        {"--block", "100", "--program", "4", "--param", "Gain=norm:0.3", "--cc", "0.25:1:64",
+         "--cc", "12345smp:1:127", "--pressure", "0.5s:100", dir / "in.wav", dir / "out.wav"}));
     ASSERT_EQ(result.status, 0) << Describe(result);
     EXPECT_EQ(result.err, "") << "no progress output when stderr is not a terminal";
 
@@ -137,7 +140,7 @@ TEST(RenderCli, MonoInputFeedsBothChannelsAndKeepsTheRate)
     const Audio mono = TestSignal(22050, 1, 5000);
     WriteWav(dir / "mono.wav", mono);
     const CliResult result =
-        RunCli(WithPlugin({"--param", "Gain=0.25", dir / "mono.wav", dir / "out.wav"}));
+        RunCli(WithPlugin({"--param", "Gain=norm:0.25", dir / "mono.wav", dir / "out.wav"}));
     ASSERT_EQ(result.status, 0) << Describe(result);
     const Audio out = ReadAudio(dir / "out.wav");
     EXPECT_EQ(out.sampleRate, 22050);
@@ -232,7 +235,7 @@ TEST(RenderCli, SavedPresetsReproduceTheRender)
     {
         const std::string a = dir / (std::string(preset) + "-a.wav");
         const std::string b = dir / (std::string(preset) + "-b.wav");
-        CliResult result = RunCli(WithPlugin({"--program", "5", "--param", "Gain=0.8",
+        CliResult result = RunCli(WithPlugin({"--program", "6", "--param", "Gain=norm:0.8",
                                               "--save-preset", dir / preset, dir / "in.wav", a}));
         ASSERT_EQ(result.status, 0) << Describe(result);
         result = RunCli(WithPlugin({"--preset", dir / preset, dir / "in.wav", b}));
@@ -247,7 +250,7 @@ TEST(RenderCli, ProgramFileHeaderByteForByte)
 {
     TempDir dir;
     const CliResult result =
-        RunCli(WithPlugin({"--program", "5", "--param", "Gain=0.8", "--param", "1=0.25",
+        RunCli(WithPlugin({"--program", "6", "--param", "Gain=norm:0.8", "--param", "1=norm:0.25",
                            "--save-preset", dir / "p.fxp", dir / "out.wav"}));
     ASSERT_EQ(result.status, 0) << Describe(result);
     const auto bytes = ReadBytes(dir / "p.fxp");
@@ -277,8 +280,8 @@ TEST(RenderCli, ProgramFileHeaderByteForByte)
 TEST(RenderCli, BankFileHeaderByteForByte)
 {
     TempDir dir;
-    const CliResult result = RunCli(WithPlugin(
-        {"--program", "5", "--param", "Gain=0.8", "--save-preset", dir / "b.fxb", dir / "o.wav"}));
+    const CliResult result = RunCli(WithPlugin({"--program", "6", "--param", "Gain=norm:0.8",
+                                                "--save-preset", dir / "b.fxb", dir / "o.wav"}));
     ASSERT_EQ(result.status, 0) << Describe(result);
     const auto bytes = ReadBytes(dir / "b.fxb");
 
@@ -335,7 +338,7 @@ TEST(RenderCli, ParameterListPresetsAreApplied)
     bank.insert(bank.end(), second.begin(), second.end());
     WriteBytes(dir / "list.fxb", bank);
     result = RunCli(WithPlugin(
-        {"--preset", dir / "list.fxb", "--program", "1", dir / "in.wav", dir / "bank.wav"}));
+        {"--preset", dir / "list.fxb", "--program", "2", dir / "in.wav", dir / "bank.wav"}));
     ASSERT_EQ(result.status, 0) << Describe(result);
     EXPECT_EQ(ReadAudio(dir / "bank.wav").channels[0][50], in.channels[0][50] * 0.8f);
 }
@@ -364,7 +367,8 @@ TEST(RenderCli, ListShowsEveryParameterAndProgram)
         EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << row[1];
     for (int p = 0; p < TestPlugin::kPrograms; ++p)
     {
-        const std::vector<std::string> row = {std::to_string(p), "Program", std::to_string(p + 1)};
+        const std::vector<std::string> row = {std::to_string(p + 1), "Program",
+                                              std::to_string(p + 1)};
         EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << p;
     }
     EXPECT_NE(result.out.find("'CTst'"), std::string::npos);
@@ -373,7 +377,7 @@ TEST(RenderCli, ListShowsEveryParameterAndProgram)
 TEST(RenderCli, ParametersByNameIndexUnitAndDisplayText)
 {
     const CliResult result =
-        RunCli(WithPlugin({"--list", "--param", "GAIN=0.125", "--param", "ode=On", "--param",
+        RunCli(WithPlugin({"--list", "--param", "GAIN=norm:0.125", "--param", "ode=On", "--param",
                            "Freq=2500Hz", "--param", "3=1234.5 hz"}));
     ASSERT_EQ(result.status, 0) << Describe(result);
     for (const char* shown : {"0.250", "On", "2500.0", "1234.5"})
@@ -389,7 +393,7 @@ TEST(RenderCli, ModuleExportingOnlyMainIsLoaded)
     TempDir dir;
     WriteWav(dir / "in.wav", TestSignal(44100, 2, 1000));
     const CliResult result = RunCli({"--plugin", CORVANE_TEST_PLUGIN_MAIN_ONLY, "--param",
-                                     "Gain=0.25", dir / "in.wav", dir / "out.wav"});
+                                     "Gain=norm:0.25", dir / "in.wav", dir / "out.wav"});
     ASSERT_EQ(result.status, 0) << Describe(result);
     EXPECT_EQ(ReadAudio(dir / "out.wav").channels[0][10],
               ReadAudio(dir / "in.wav").channels[0][10] * 0.5f);
@@ -432,7 +436,7 @@ TEST(RenderCli, EveryErrorGivesOneLineAndNoOutput)
         {"cc value", WithPlugin({"--cc", "0:1:128", in, out})},
         {"cc after the end", WithPlugin({"--cc", "2:1:64", in, out})},
         {"fractional sample", WithPlugin({"--pressure", "1.5smp:3", in, out})},
-        {"program out of range", WithPlugin({"--program", "32", in, out})},
+        {"program out of range", WithPlugin({"--program", "33", in, out})},
         {"rate with input", WithPlugin({"--rate", "48000", in, out})},
         {"missing input", WithPlugin({dir / "none.wav", out})},
         {"unreadable input", WithPlugin({dir / "text.txt", out})},
@@ -481,15 +485,86 @@ TEST(RenderCli, FailureLeavesAnExistingOutputUntouched)
     EXPECT_EQ(ReadBytes(dir / "out.wav"), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
-TEST(RenderCli, LoneExistingFileIsNeverOverwrittenByTheDemo)
+TEST(RenderCli, TheInputIsNeverOverwrittenUnlessAsked)
 {
     TempDir dir;
     WriteWav(dir / "take.wav", TestSignal(44100, 2, 1000));
     const std::vector<std::uint8_t> before = ReadBytes(dir / "take.wav");
-    const CliResult result = RunCli(WithPlugin({dir / "take.wav"}));
-    EXPECT_EQ(result.status, 2);
+    std::filesystem::create_hard_link(dir / "take.wav", dir / "hard.wav");
+    std::filesystem::create_symlink("take.wav", dir / "soft.wav");
+    // A lone existing name (the demo would go there), and the input under other names.
+    const std::vector<std::vector<std::string>> refused = {
+        {dir / "take.wav"},
+        {dir / "take.wav", dir / "take.wav"},
+        {dir / "take.wav", dir / "./take.wav"},
+        {dir / "take.wav", dir / "hard.wav"},
+        {dir / "soft.wav", dir / "take.wav"},
+    };
+    for (const auto& files : refused)
+    {
+        const CliResult result = RunCli(WithPlugin(files));
+        EXPECT_EQ(result.status, 2) << files.back();
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(ReadBytes(dir / "take.wav"), before) << files.back();
+    }
+    const CliResult replaced = RunCli(WithPlugin(
+        {"--replace-input", "--param", "Gain=norm:0.25", dir / "take.wav", dir / "take.wav"}));
+    ASSERT_EQ(replaced.status, 0) << Describe(replaced);
+    EXPECT_EQ(ReadAudio(dir / "take.wav").channels[0][10],
+              TestSignal(44100, 2, 1000).channels[0][10] * 0.5f);
+    EXPECT_EQ(ReadBytes(dir / "hard.wav"), before) << "the render is a new file";
+}
+
+// An integer output that would clip says so in one line, with the peak and the number of
+// clipped samples, and the --gain it names avoids it; float outputs keep the values silently.
+TEST(RenderCli, ClippingIsReportedWithTheGainThatAvoidsIt)
+{
+    TempDir dir;
+    WriteWav(dir / "in.wav", TestSignal(44100, 2, 8000));
+    const std::vector<std::string> loud = {"--param", "Gain=2", dir / "in.wav"};
+    auto args = WithPlugin(loud);
+    args.push_back(dir / "float.wav");
+    CliResult result = RunCli(args);
+    ASSERT_EQ(result.status, 0) << Describe(result);
+    EXPECT_EQ(result.err, "") << "32-bit float keeps the values";
+    std::size_t over = 0;
+    float peak = 0.0f;
+    for (const auto& channel : ReadAudio(dir / "float.wav").channels)
+    {
+        for (float sample : channel)
+        {
+            over += std::fabs(sample) > 1.0f ? 1 : 0;
+            peak = std::max(peak, std::fabs(sample));
+        }
+    }
+    ASSERT_GT(over, 0u);
+
+    args.back() = dir / "clipped.flac";
+    result = RunCli(args);
+    ASSERT_EQ(result.status, 0) << Describe(result);
+    char expected[160];
+    const double peakDb = 20.0 * std::log10(static_cast<double>(peak));
+    std::snprintf(expected, sizeof expected,
+                  "clipped: peak %+.1f dBFS, %zu samples above full scale; --gain %.1f avoids it",
+                  peakDb, over, -std::ceil(peakDb * 10.0) / 10.0);
+    EXPECT_EQ(result.err.rfind("corvane-render: " + (dir / "clipped.flac"), 0), 0u) << result.err;
+    EXPECT_NE(result.err.find(expected), std::string::npos) << result.err << expected;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
-    EXPECT_EQ(ReadBytes(dir / "take.wav"), before);
+
+    char gain[16];
+    std::snprintf(gain, sizeof gain, "%.1f", -std::ceil(peakDb * 10.0) / 10.0);
+    args = WithPlugin({"--gain", gain});
+    args.insert(args.end(), loud.begin(), loud.end());
+    args.push_back(dir / "fixed.flac");
+    result = RunCli(args);
+    ASSERT_EQ(result.status, 0) << Describe(result);
+    EXPECT_EQ(result.err, "");
+    float fixedPeak = 0.0f;
+    for (const auto& channel : ReadAudio(dir / "fixed.flac").channels)
+        for (float sample : channel)
+            fixedPeak = std::max(fixedPeak, std::fabs(sample));
+    EXPECT_NEAR(fixedPeak, peak * std::pow(10.0f, std::atof(gain) / 20.0f), 1e-6f);
+    EXPECT_LE(fixedPeak, 1.0f);
 }
 
 TEST(RenderCli, HelpPrintsUsage)

@@ -45,6 +45,11 @@ std::int32_t BigEndian(const std::vector<std::uint8_t>& bytes, std::size_t at)
 
 CliResult RunCli(const std::vector<std::string>& args)
 {
+    return RunExecutable(CORVANE_RENDER_EXE, args);
+}
+
+CliResult RunExecutable(const std::string& executable, const std::vector<std::string>& args)
+{
     static int counter = 0;
     const auto logs =
         std::filesystem::temp_directory_path() /
@@ -52,7 +57,7 @@ CliResult RunCli(const std::vector<std::string>& args)
     const std::string outPath = logs.string() + ".out";
     const std::string errPath = logs.string() + ".err";
 
-    std::vector<std::string> all = {CORVANE_RENDER_EXE};
+    std::vector<std::string> all = {executable};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : all)
@@ -67,7 +72,7 @@ CliResult RunCli(const std::vector<std::string>& args)
                                      0644);
     pid_t pid = 0;
     CliResult result;
-    if (posix_spawn(&pid, CORVANE_RENDER_EXE, &actions, nullptr, argv.data(), environ) == 0)
+    if (posix_spawn(&pid, executable.c_str(), &actions, nullptr, argv.data(), environ) == 0)
     {
         int status = 0;
         waitpid(pid, &status, 0);

@@ -25,6 +25,8 @@ struct CliResult
 
 // Runs corvane-render with the arguments; output and error text are captured.
 CliResult RunCli(const std::vector<std::string>& args);
+// The same for another copy of the executable (an installed one).
+CliResult RunExecutable(const std::string& executable, const std::vector<std::string>& args);
 // The exit status and error text, for a failed expectation's message.
 std::string Describe(const CliResult& result);
 // The 32-bit big-endian value at a byte offset, as preset files store them.

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <memory>
 
 namespace Kestrune::Render
 {
@@ -21,8 +20,6 @@ struct SndfileCloser
 };
 using SndfilePtr = std::unique_ptr<SNDFILE, SndfileCloser>;
 
-constexpr sf_count_t kFramesPerRead = 8192;
-
 std::string Lowercase(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -30,9 +27,47 @@ std::string Lowercase(std::string text)
     return text;
 }
 
+class AudioFileReader final : public AudioSource
+{
+public:
+    AudioFileReader(SndfilePtr sndfile, const SF_INFO& format, std::string name)
+        : file(std::move(sndfile)), info(format), path(std::move(name))
+    {
+    }
+
+    int SampleRate() const override { return info.samplerate; }
+    int ChannelCount() const override { return info.channels; }
+    std::int64_t Frames() const override { return info.frames; }
+
+    std::size_t Read(Channels& channels, std::size_t frames) override
+    {
+        const auto count = static_cast<std::size_t>(info.channels);
+        interleaved.resize(frames * count);
+        const sf_count_t read =
+            sf_readf_float(file.get(), interleaved.data(), static_cast<sf_count_t>(frames));
+        if (read < 0 || sf_error(file.get()) != SF_ERR_NO_ERROR)
+            throw RenderError("cannot read input " + path + ": " + sf_strerror(file.get()));
+        const auto done = static_cast<std::size_t>(read);
+        channels.resize(count);
+        for (std::size_t c = 0; c < count; ++c)
+        {
+            channels[c].resize(frames);
+            for (std::size_t i = 0; i < done; ++i)
+                channels[c][i] = interleaved[i * count + c];
+        }
+        return done;
+    }
+
+private:
+    SndfilePtr file;
+    SF_INFO info;
+    std::string path;
+    std::vector<float> interleaved;
+};
+
 } // namespace
 
-AudioBuffer ReadAudioFile(const std::string& path)
+std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
@@ -48,28 +83,7 @@ AudioBuffer ReadAudioFile(const std::string& path)
         throw RenderError("input " + path + " holds no audio");
     if (info.samplerate <= 0)
         throw RenderError("input " + path + " has no valid sample rate");
-
-    AudioBuffer audio;
-    audio.sampleRate = info.samplerate;
-    audio.channels.assign(static_cast<std::size_t>(info.channels), {});
-    std::vector<float> interleaved(static_cast<std::size_t>(kFramesPerRead * info.channels));
-    for (;;)
-    {
-        const sf_count_t frames = sf_readf_float(file.get(), interleaved.data(), kFramesPerRead);
-        if (frames <= 0)
-            break;
-        for (sf_count_t i = 0; i < frames; ++i)
-        {
-            for (int c = 0; c < info.channels; ++c)
-                audio.channels[std::size_t(c)].push_back(
-                    interleaved[std::size_t(i * info.channels + c)]);
-        }
-    }
-    if (sf_error(file.get()) != SF_ERR_NO_ERROR)
-        throw RenderError("cannot read input " + path + ": " + sf_strerror(file.get()));
-    if (audio.Frames() == 0)
-        throw RenderError("input " + path + " holds no audio");
-    return audio;
+    return std::make_unique<AudioFileReader>(std::move(file), info, path);
 }
 
 int OutputFormatFor(const std::string& path)
@@ -85,41 +99,59 @@ int OutputFormatFor(const std::string& path)
                       ": use .wav, .flac, .aif or .aiff");
 }
 
-void WriteAudioFile(int descriptor, const std::string& name, int format, const AudioBuffer& audio)
+bool FormatClips(int format)
+{
+    const int sub = format & SF_FORMAT_SUBMASK;
+    return sub != SF_FORMAT_FLOAT && sub != SF_FORMAT_DOUBLE;
+}
+
+struct AudioWriter::File
+{
+    SndfilePtr sndfile;
+    std::size_t channels = 0;
+};
+
+AudioWriter::AudioWriter(int descriptor, const std::string& fileName, int format, int sampleRate,
+                         int channels)
+    : file(std::make_unique<File>()), name(fileName)
 {
     SF_INFO info{};
-    info.samplerate = audio.sampleRate;
-    info.channels = static_cast<int>(audio.channels.size());
+    info.samplerate = sampleRate;
+    info.channels = channels;
     info.format = format;
     if (sf_format_check(&info) == SF_FALSE)
         throw RenderError("cannot write " + name + ": the format does not allow " +
                           std::to_string(info.channels) + " channels at " +
                           std::to_string(info.samplerate) + " Hz");
-    SndfilePtr file(sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE));
-    if (!file)
+    file->sndfile.reset(sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE));
+    if (!file->sndfile)
         throw RenderError("cannot write " + name + ": " + sf_strerror(nullptr));
+    file->channels = static_cast<std::size_t>(channels);
     // Integer formats clip instead of wrapping around.
-    sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    sf_command(file->sndfile.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
     // No PEAK chunk: it holds the time of writing, so equal renders would differ as files.
-    sf_command(file.get(), SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
+    sf_command(file->sndfile.get(), SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
+}
 
-    const std::size_t channels = audio.channels.size();
-    std::vector<float> interleaved(static_cast<std::size_t>(kFramesPerRead) * channels);
-    for (std::size_t start = 0; start < audio.Frames();)
+AudioWriter::~AudioWriter() = default;
+
+void AudioWriter::Write(const std::vector<const float*>& channels, std::size_t frames)
+{
+    const std::size_t count = file->channels;
+    interleaved.resize(frames * count);
+    for (std::size_t i = 0; i < frames; ++i)
     {
-        const std::size_t count =
-            std::min<std::size_t>(static_cast<std::size_t>(kFramesPerRead), audio.Frames() - start);
-        for (std::size_t i = 0; i < count; ++i)
-        {
-            for (std::size_t c = 0; c < channels; ++c)
-                interleaved[i * channels + c] = audio.channels[c][start + i];
-        }
-        if (sf_writef_float(file.get(), interleaved.data(), static_cast<sf_count_t>(count)) !=
-            static_cast<sf_count_t>(count))
-            throw RenderError("cannot write " + name + ": " + sf_strerror(file.get()));
-        start += count;
+        for (std::size_t c = 0; c < count; ++c)
+            interleaved[i * count + c] = channels[c][i];
     }
-    if (sf_close(file.release()) != 0)
+    if (sf_writef_float(file->sndfile.get(), interleaved.data(), static_cast<sf_count_t>(frames)) !=
+        static_cast<sf_count_t>(frames))
+        throw RenderError("cannot write " + name + ": " + sf_strerror(file->sndfile.get()));
+}
+
+void AudioWriter::Close()
+{
+    if (sf_close(file->sndfile.release()) != 0)
         throw RenderError("cannot write " + name + ": " + sf_strerror(nullptr));
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace Kestrune::Render
 {
@@ -50,66 +51,98 @@ constexpr std::array<double, 2> kDetuneCents = {-7.0, 6.0};
 constexpr double kNoiseLevel = 0.02;
 constexpr double kFadeSeconds = 0.05;
 constexpr double kPeak = 0.5;
+constexpr std::uint32_t kSeed = 0x2545F491u;
 
-} // namespace
-
-AudioBuffer MakeDemoSignal(int sampleRate, double seconds)
+class DemoSource final : public AudioSource
 {
-    const auto frames = static_cast<std::size_t>(std::max(1.0, std::round(seconds * sampleRate)));
-    const double nyquist = 0.5 * sampleRate;
-    XorShift random(0x2545F491u);
+public:
+    DemoSource(int sampleRate, double seconds)
+        : rate(sampleRate),
+          frames(static_cast<std::size_t>(std::max(1.0, std::round(seconds * sampleRate)))),
+          fade(static_cast<std::size_t>(kFadeSeconds * sampleRate))
+    {
+        Restart();
+        double peak = 0.0;
+        for (std::size_t i = 0; i < frames; ++i)
+            peak = std::max(peak, std::fabs(Next()));
+        scale = peak > 0.0 ? kPeak / peak : 0.0;
+        Restart();
+    }
 
+    int SampleRate() const override { return rate; }
+    int ChannelCount() const override { return 1; }
+    std::int64_t Frames() const override { return static_cast<std::int64_t>(frames); }
+
+    std::size_t Read(Channels& channels, std::size_t count) override
+    {
+        count = std::min(count, frames - position);
+        channels.resize(1);
+        channels[0].resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            channels[0][i] = static_cast<float>(Next() * scale);
+        return count;
+    }
+
+private:
     struct Voice
     {
         double phase;
         double increment;
-        double gain;
     };
-    std::vector<Voice> voices;
-    for (double note : kNotes)
+
+    void Restart()
     {
-        for (double cents : kDetuneCents)
+        random = XorShift(kSeed);
+        voices.clear();
+        const double nyquist = 0.5 * rate;
+        for (double note : kNotes)
         {
-            const double frequency = note * std::pow(2.0, cents / 1200.0);
-            if (frequency < nyquist)
-                voices.push_back({0.5 * (random.Next() + 1.0), frequency / sampleRate, 1.0});
+            for (double cents : kDetuneCents)
+            {
+                const double frequency = note * std::pow(2.0, cents / 1200.0);
+                if (frequency < nyquist)
+                    voices.push_back({0.5 * (random.Next() + 1.0), frequency / rate});
+            }
         }
+        position = 0;
     }
 
-    std::vector<double> mix(frames, 0.0);
-    for (Voice& voice : voices)
+    // The next sample before scaling to the peak: the voices' mean, noise, and the fades.
+    double Next()
     {
-        for (std::size_t i = 0; i < frames; ++i)
+        double mix = 0.0;
+        for (Voice& voice : voices)
         {
-            mix[i] +=
-                voice.gain * (2.0 * voice.phase - 1.0 - PolyBlep(voice.phase, voice.increment));
+            mix += 2.0 * voice.phase - 1.0 - PolyBlep(voice.phase, voice.increment);
             voice.phase += voice.increment;
             if (voice.phase >= 1.0)
                 voice.phase -= 1.0;
         }
+        const double voiceScale = voices.empty() ? 0.0 : 1.0 / static_cast<double>(voices.size());
+        double sample = mix * voiceScale + kNoiseLevel * random.Next();
+        const std::size_t fromEnd = frames - 1 - position;
+        if (position < fade)
+            sample *= static_cast<double>(position) / static_cast<double>(fade);
+        if (fromEnd < fade)
+            sample *= static_cast<double>(fromEnd) / static_cast<double>(fade);
+        ++position;
+        return sample;
     }
-    const double voiceScale = voices.empty() ? 0.0 : 1.0 / static_cast<double>(voices.size());
-    for (double& sample : mix)
-        sample = sample * voiceScale + kNoiseLevel * random.Next();
 
-    const auto fade = static_cast<std::size_t>(kFadeSeconds * sampleRate);
-    for (std::size_t i = 0; i < frames && i < fade; ++i)
-    {
-        const double gain = static_cast<double>(i) / static_cast<double>(fade);
-        mix[i] *= gain;
-        mix[frames - 1 - i] *= gain;
-    }
-    double peak = 0.0;
-    for (double sample : mix)
-        peak = std::max(peak, std::fabs(sample));
+    int rate;
+    std::size_t frames;
+    std::size_t fade;
+    double scale = 0.0;
+    XorShift random{kSeed};
+    std::vector<Voice> voices;
+    std::size_t position = 0;
+};
 
-    AudioBuffer audio;
-    audio.sampleRate = sampleRate;
-    audio.channels.assign(1, std::vector<float>(frames));
-    const double scale = peak > 0.0 ? kPeak / peak : 0.0;
-    for (std::size_t i = 0; i < frames; ++i)
-        audio.channels[0][i] = static_cast<float>(mix[i] * scale);
-    return audio;
+} // namespace
+
+std::unique_ptr<AudioSource> MakeDemoSignal(int sampleRate, double seconds)
+{
+    return std::make_unique<DemoSource>(sampleRate, seconds);
 }
 
 } // namespace Kestrune::Render

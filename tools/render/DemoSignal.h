@@ -4,10 +4,13 @@
 
 #include "AudioIo.h"
 
+#include <memory>
+
 namespace Kestrune::Render
 {
 
-// One channel (fed to both plug-in inputs), peak 0.5.
-AudioBuffer MakeDemoSignal(int sampleRate, double seconds);
+// One channel (fed to both plug-in inputs), peak 0.5. Made in two passes, the first finding
+// the peak, so that any length takes the same memory.
+std::unique_ptr<AudioSource> MakeDemoSignal(int sampleRate, double seconds);
 
 } // namespace Kestrune::Render

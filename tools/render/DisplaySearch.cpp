@@ -5,6 +5,7 @@
 #include "PluginHost.h"
 #include "RenderError.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -18,10 +19,22 @@ namespace
 constexpr int kProbeSteps = 1000;
 // Enough halvings of one probe step to reach neighbouring floats anywhere in 0..1.
 constexpr int kBisections = 64;
+// Probes at 2^-k from 0 and from 1: down to the smallest float above 0, and to the float below 1.
+constexpr int kNearestToZero = 149;
+constexpr int kNearestToOne = 24;
+constexpr int kFirstHalving = 10; // 2^-10 lies inside the first step of 1/1000
 
-float Probe(int step)
+std::vector<float> ProbeValues()
 {
-    return static_cast<float>(step) / static_cast<float>(kProbeSteps);
+    std::vector<float> values = {0.0f};
+    for (int k = kNearestToZero; k >= kFirstHalving; --k)
+        values.push_back(std::ldexp(1.0f, -k));
+    for (int step = 1; step < kProbeSteps; ++step)
+        values.push_back(static_cast<float>(step) / static_cast<float>(kProbeSteps));
+    for (int k = kFirstHalving; k <= kNearestToOne; ++k)
+        values.push_back(1.0f - std::ldexp(1.0f, -k));
+    values.push_back(1.0f);
+    return values;
 }
 
 // Half a unit in the last digit of a shown number: 0.005 for "-6.00", 0.5 for "12".
@@ -43,9 +56,12 @@ double Rounding(const std::string& text)
 DisplaySearch::DisplaySearch(PluginHost& pluginHost, int parameter)
     : host(pluginHost), index(parameter)
 {
-    shown.reserve(kProbeSteps + 1);
-    for (int step = 0; step <= kProbeSteps; ++step)
-        shown.push_back(Display(Probe(step)));
+    for (const float value : ProbeValues())
+    {
+        std::string text = Display(value);
+        const auto number = ParseNumber(text);
+        probes.push_back({value, std::move(text), number});
+    }
 }
 
 std::string DisplaySearch::Display(float value)
@@ -59,18 +75,35 @@ std::string DisplaySearch::Describe()
     return host.ParameterName(index) + " (" + std::to_string(index) + ")";
 }
 
-// Inside a probe step whose displays enclose target: the neighbouring values either side of
-// it; returns the one showing the nearer number, with that display in `nearest`.
-float DisplaySearch::Bisect(int step, double target, std::string& nearest)
+bool DisplaySearch::Shows(const std::string& text) const
 {
-    float lo = Probe(step);
-    float hi = Probe(step + 1);
-    std::string shownLo = shown[std::size_t(step)];
-    std::string shownHi = shown[std::size_t(step) + 1];
-    const bool rising = *ParseNumber(shownHi) >= *ParseNumber(shownLo);
+    const std::string wanted = Lowercase(text);
+    return std::any_of(probes.begin(), probes.end(),
+                       [&](const Probe& probe) { return Lowercase(probe.text) == wanted; });
+}
+
+bool DisplaySearch::IsSwitch() const
+{
+    const auto on = [](const Probe& probe) { return probe.text == "On"; };
+    const auto off = [](const Probe& probe) { return probe.text == "Off"; };
+    return std::any_of(probes.begin(), probes.end(), on) &&
+           std::any_of(probes.begin(), probes.end(), off) &&
+           std::all_of(probes.begin(), probes.end(),
+                       [&](const Probe& probe) { return on(probe) || off(probe); });
+}
+
+// Between probes at and at + 1, whose displays enclose target: the neighbouring values either
+// side of it; returns the one showing the nearer number, with that display in `nearest`.
+float DisplaySearch::Bisect(std::size_t at, double target, std::string& nearest)
+{
+    float lo = probes[at].value;
+    float hi = probes[at + 1].value;
+    std::string shownLo = probes[at].text;
+    std::string shownHi = probes[at + 1].text;
+    const bool rising = *probes[at + 1].number >= *probes[at].number;
     for (int i = 0; i < kBisections; ++i)
     {
-        const float mid = 0.5f * (lo + hi);
+        const float mid = lo + 0.5f * (hi - lo);
         if (mid <= lo || mid >= hi)
             break;
         std::string text = Display(mid);
@@ -99,7 +132,7 @@ float DisplaySearch::Edge(float inside, float outside, const std::string& text)
 {
     for (int i = 0; i < kBisections; ++i)
     {
-        const float mid = 0.5f * (inside + outside);
+        const float mid = inside + 0.5f * (outside - inside);
         if (mid == inside || mid == outside)
             break;
         (Display(mid) == text ? inside : outside) = mid;
@@ -112,67 +145,70 @@ float DisplaySearch::Edge(float inside, float outside, const std::string& text)
 float DisplaySearch::Settle(float value)
 {
     const std::string text = Display(value);
-    int step = std::min(static_cast<int>(value * kProbeSteps), kProbeSteps);
-    while (step > 0 && Probe(step) > value)
-        --step;
-    int below = step;
-    while (below >= 0 && shown[std::size_t(below)] == text)
+    const auto after =
+        std::upper_bound(probes.begin(), probes.end(), value,
+                         [](float v, const Probe& probe) { return v < probe.value; });
+    const auto at = static_cast<std::ptrdiff_t>(after - probes.begin()) - 1;
+    const auto count = static_cast<std::ptrdiff_t>(probes.size());
+    auto below = at;
+    while (below >= 0 && probes[std::size_t(below)].text == text)
         --below;
-    int above = step + 1;
-    while (above <= kProbeSteps && shown[std::size_t(above)] == text)
+    auto above = at + 1;
+    while (above < count && probes[std::size_t(above)].text == text)
         ++above;
     const bool fromZero = below < 0;
-    const bool toOne = above > kProbeSteps;
+    const bool toOne = above >= count;
     if (fromZero != toOne)
         return fromZero ? 0.0f : 1.0f;
     if (fromZero)
         return value; // the display never changes
-    const float middle = 0.5f * (Edge(value, Probe(below), text) + Edge(value, Probe(above), text));
+    const float low = Edge(value, probes[std::size_t(below)].value, text);
+    const float high = Edge(value, probes[std::size_t(above)].value, text);
+    const float middle = low + 0.5f * (high - low);
     return Display(middle) == text ? middle : value;
 }
 
 float DisplaySearch::NearestNumber(double target, const std::string& given)
 {
-    int closest = -1;
-    int lowest = -1;
-    int highest = -1;
+    std::optional<std::size_t> closest, lowest, highest;
     double closestDistance = std::numeric_limits<double>::infinity();
-    for (int step = 0; step <= kProbeSteps; ++step)
+    const auto number = [&](std::size_t at) { return *probes[at].number; };
+    for (std::size_t at = 0; at < probes.size(); ++at)
     {
-        const auto value = ParseNumber(shown[std::size_t(step)]);
+        const auto& value = probes[at].number;
         if (!value)
             continue;
-        if (lowest < 0 || *value < *ParseNumber(shown[std::size_t(lowest)]))
-            lowest = step;
-        if (highest < 0 || *value > *ParseNumber(shown[std::size_t(highest)]))
-            highest = step;
+        if (!lowest || *value < number(*lowest))
+            lowest = at;
+        if (!highest || *value > number(*highest))
+            highest = at;
         if (std::fabs(*value - target) < closestDistance)
         {
             closestDistance = std::fabs(*value - target);
-            closest = step;
+            closest = at;
         }
     }
-    if (closest < 0)
-        throw RenderError(Describe() + " shows no numbers; give a normalised value from 0 to 1 " +
-                          "or a display text such as " + shown.front());
+    if (!closest)
+        throw RenderError(Describe() + " shows no numbers; give a display text such as " +
+                          probes.front().text);
 
-    std::string nearest = shown[std::size_t(closest)];
-    float value = Probe(closest);
-    for (int step = 0; step < kProbeSteps; ++step)
+    std::string nearest = probes[*closest].text;
+    float value = probes[*closest].value;
+    for (std::size_t at = 0; at + 1 < probes.size(); ++at)
     {
-        const auto a = ParseNumber(shown[std::size_t(step)]);
-        const auto b = ParseNumber(shown[std::size_t(step) + 1]);
+        const auto& a = probes[at].number;
+        const auto& b = probes[at + 1].number;
         if (a && b && target >= std::min(*a, *b) && target <= std::max(*a, *b))
         {
-            value = Bisect(step, target, nearest);
+            value = Bisect(at, target, nearest);
             break;
         }
     }
     if (std::fabs(*ParseNumber(nearest) - target) > Rounding(nearest) * (1.0 + 1e-9))
     {
-        const std::string low = shown[std::size_t(lowest)];
-        const std::string high = shown[std::size_t(highest)];
-        if (target < *ParseNumber(low) || target > *ParseNumber(high))
+        const std::string& low = probes[*lowest].text;
+        const std::string& high = probes[*highest].text;
+        if (target < number(*lowest) || target > number(*highest))
             throw RenderError(given + " is outside the range of " + Describe() + ", " + low +
                               " to " + high);
         throw RenderError("no value of " + Describe() + " shows " + given + " (the nearest shows " +
@@ -187,16 +223,14 @@ float DisplaySearch::ShowingText(const std::string& given)
     const std::string label = Lowercase(Trim(host.ParameterLabel(index)));
     std::string examples;
     int listed = 0;
-    for (int step = 0; step <= kProbeSteps; ++step)
+    for (std::size_t at = 0; at < probes.size(); ++at)
     {
-        const std::string text = Lowercase(shown[std::size_t(step)]);
+        const std::string text = Lowercase(probes[at].text);
         if (text == wanted ||
             (!label.empty() && (text + label == wanted || text + " " + label == wanted)))
-            return Settle(Probe(step));
-        if (listed < 8 && (step == 0 || shown[std::size_t(step)] != shown[std::size_t(step) - 1]))
-        {
-            examples += (listed++ == 0 ? "" : ", ") + shown[std::size_t(step)];
-        }
+            return Settle(probes[at].value);
+        if (listed < 8 && (at == 0 || probes[at].text != probes[at - 1].text))
+            examples += (listed++ == 0 ? "" : ", ") + probes[at].text;
     }
     throw RenderError("no value of " + Describe() + " shows '" + given + "' (it shows e.g. " +
                       examples + ")");

@@ -140,7 +140,7 @@ const std::map<std::string, Handler>& ValueOptions()
         {"plugin", [](Options& o, const std::string& v) { o.plugin = v; }},
         {"param", [](Options& o, const std::string& v) { o.params.push_back(ParseParam(v)); }},
         {"program", [](Options& o, const std::string& v)
-         { o.program = IntegerIn("--program", v, 0, 1 << 30); }},
+         { o.program = IntegerIn("--program", v, 1, 1 << 30); }},
         {"preset", [](Options& o, const std::string& v) { o.preset = v; }},
         {"save-preset", [](Options& o, const std::string& v) { o.savePreset = v; }},
         {"programs", [](Options& o, const std::string& v) { o.programList = v; }},
@@ -152,6 +152,12 @@ const std::map<std::string, Handler>& ValueOptions()
          { o.startPpq = NumberIn("--start-ppq", v, -1e9, 1e9); }},
         {"block", [](Options& o, const std::string& v)
          { o.blockSize = IntegerIn("--block", v, 1, kMaxBlockSize); }},
+        {"gain",
+         [](Options& o, const std::string& v)
+         {
+             o.gainDb = NumberIn("--gain", EndsWith(v, "dB") ? v.substr(0, v.size() - 2) : v,
+                                 -kMaxGainDb, kMaxGainDb);
+         }},
         {"rate",
          [](Options& o, const std::string& v) { o.rate = IntegerIn("--rate", v, 1000, 768000); }},
         {"seconds", [](Options& o, const std::string& v)
@@ -162,6 +168,13 @@ const std::map<std::string, Handler>& ValueOptions()
     };
     return options;
 }
+
+// Options without a value.
+const std::map<std::string, bool Options::*> kFlags = {
+    {"--list", &Options::list},
+    {"--list-presets", &Options::listPresets},
+    {"--replace-input", &Options::replaceInput},
+};
 
 // Options that may be given more than once.
 const std::set<std::string> kRepeatable = {"param", "cc", "pressure"};
@@ -212,9 +225,9 @@ Options ParseOptions(int argc, const char* const* argv)
             options.help = true;
             continue;
         }
-        if (arg == "--list")
+        if (const auto flag = kFlags.find(arg); flag != kFlags.end())
         {
-            options.list = true;
+            options.*(flag->second) = true;
             continue;
         }
         if (arg.rfind("--", 0) != 0)
@@ -250,13 +263,20 @@ Options ParseOptions(int argc, const char* const* argv)
         throw UsageError("'" + files[0] +
                          "' exists; give INPUT OUTPUT, or remove it to render "
                          "the demo there");
+    // By file identity: another name, a link or a path through other folders is the same file.
+    std::error_code error;
+    if (!options.input.empty() && !options.replaceInput &&
+        std::filesystem::equivalent(options.input, options.output, error))
+        throw UsageError("'" + options.output +
+                         "' is the input file itself; give another output name, or "
+                         "--replace-input to render over it");
     if (!options.input.empty() && (options.rate || options.seconds))
         throw UsageError("--rate and --seconds apply to the demo signal only; the input file "
                          "keeps its own rate and length");
     if (!options.savePrograms.empty() && options.programList.empty())
         throw UsageError("--save-programs writes the programs of --programs; give both");
-    if (options.output.empty() && !options.list && options.savePreset.empty() &&
-        options.savePrograms.empty())
+    if (options.output.empty() && !options.list && !options.listPresets &&
+        options.savePreset.empty() && options.savePrograms.empty())
         throw UsageError("no output file given (see --help)");
     if (!options.output.empty() && options.output == options.savePreset)
         throw UsageError("the output file and --save-preset name the same file");
@@ -271,30 +291,40 @@ Renders audio through a VST 2.4 plug-in (by default the built Corvane Phaser).
 Files:
   INPUT                  WAV, FLAC or AIFF (anything libsndfile reads), mono or stereo;
                          mono is fed to both plug-in inputs. Without INPUT a built-in demo
-                         chord is rendered.
+                         chord is rendered. Any length: the audio streams through in blocks.
   OUTPUT                 .wav (32-bit float), .flac (24-bit) or .aif/.aiff (32-bit float);
                          written only when everything succeeded; keeps the input's rate.
+                         It may not be the input file itself (see --replace-input).
 
 Options:
-  --plugin PATH          plug-in module to load (default: the built CorvanePhaser.so)
-  --param NAME=VALUE     set a parameter (repeatable, applied in order). NAME is an index,
-                         a host name as --list prints it (any letter case), or the unique
-                         end of one (Mix for PMix). VALUE is one of:
-                         - a plain number from 0 to 1: the normalised value, as hosts send
-                           it (PMix=0 is fully dry, PSM=1 is 16 stages)
-                         - a display value: any other number, or a number with the unit
-                           (the parameter's label, or dB): the value whose display is
-                           nearest, within the display's rounding (PFB=-6dB, PMix=50,
-                           PModD=50, PLFreq=2500Hz, LFreq=0.5Hz); selections take the entry
-                           showing it (PSM=12). Between 0 and 1 add the label (PMix=0Dry/Wet)
-                         - a display text: On, 1/4, LFO, MW
-  --program N            select program N (0-based) before rendering
-  --preset FILE          load a .fxp program or .fxb bank (chunk or parameter list)
-  --programs FILE        fill programs 0, 1, 2... from a program list: a name line, then
+  --plugin PATH          plug-in module to load (default: the built or installed
+                         CorvanePhaser.so)
+  --param NAME=VALUE     set a parameter (repeatable, applied in order).
+                         NAME: an index, a host name as --list prints it (PFB), the long
+                         name or the panel's caption ("Feedback Level"); any letter case,
+                         blanks and underscores ignored; or the unique start of a name
+                         (Feedback) or end of a host name (Mix).
+                         VALUE: what the plug-in shows, as --list prints it:
+                         - a number, with or without its unit: PFB=-80.45 or -6dB,
+                           LFreq=0.8 or 0.8Hz, PLFreq=2500, 2500Hz or 2.5kHz, PMix=0 (the
+                           middle) or 50%, PModD=100%, PSM=12 or "12 stages"
+                         - silence: PFB=-oo or -inf
+                         - a switch: On, Off, true, false, yes, no, 1, 0 (POn=Off)
+                         - a text: LSRes=1/4, PMS=LFO, LMS=ModWh
+                         - norm:V, the normalised value V from 0 to 1 as hosts send it
+                           (PMix=norm:0.5)
+  --program N            select the plug-in's program N, counted from 1
+  --preset PRESET        load a .fxp program or .fxb bank file, or a factory program by
+                         number (1 to 32, as in the README and the file names) or name
+                         ("Sixteenth Flutter")
+  --list-presets         print the factory programs and where they are
+  --programs FILE        fill programs 1, 2, 3... from a program list: a name line, then
                          lines of NAME=VALUE settings as --param takes them; # comments
   --program-name NAME    name the current program (at most 23 characters)
   --save-preset FILE     save the current program (.fxp) or the bank (.fxb) at the end
   --save-programs DIR    save each program of --programs as DIR/01 Name.fxp, 02...
+  --gain DB              gain applied to the output, -96 to 96 dB (default 0). A .flac
+                         output that would clip gets a warning with the gain that avoids it
   --tempo BPM            host tempo (default 120)
   --start-ppq Q          song position of the first sample, in quarter notes (default 0)
   --block N              samples per processing call, 1 to 65536 (default 512)
@@ -302,7 +332,8 @@ Options:
   --pressure TIME:VALUE  MIDI channel pressure on channel 1 (repeatable)
                          TIME is in seconds (1.5 or 1.5s) or a sample index (66150smp)
   --rate HZ              sample rate of the demo signal (default 44100)
-  --seconds S            length of the demo signal (default 6)
+  --seconds S            length of the demo signal (default 6, at most 3600)
+  --replace-input        allow OUTPUT to be INPUT: the render replaces it when it succeeds
   --list                 print the plug-in's parameters and programs (after the settings
                          above are applied), then render if OUTPUT is given
   -h, --help             show this text
@@ -314,11 +345,12 @@ Errors print one line starting with "corvane-render: " and exit with status 1
 
 Examples:
   corvane-render out/demo.wav
-  corvane-render --param PFB=0.6 --param PMix=1 --tempo 100 guitar.wav phased.wav
-  corvane-render --param PFB=-6dB --param PMix=50 --param PSM=12 --param PModD=50 in.wav out.wav
+  corvane-render --preset "Sixteenth Flutter" --tempo 100 guitar.wav phased.wav
+  corvane-render --preset 12 --param PMix=50% guitar.wav phased.flac
+  corvane-render --param "Feedback Level=-6" --param PMix=50% --param PSM=12 in.wav out.wav
   corvane-render --param LSOn=On --param LSRes=1/4 --cc 2.0:1:127 pad.flac out.flac
-  corvane-render --list --param PLFreq=1200Hz
-  corvane-render --preset mine.fxp --save-preset copy.fxb in.wav out.wav
+  corvane-render --preset "Screaming Jet" --gain -3 pluck.wav jet.flac
+  corvane-render --list --param PLFreq=1.2kHz
   corvane-render --preset CorvanePhaser-Factory.fxb --program 5 in.wav out.wav
   corvane-render --param PSM=8 --program-name "My Sweep" --save-preset my.fxp
   corvane-render --programs bank.txt --save-preset bank.fxb --save-programs presets/

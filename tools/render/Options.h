@@ -41,25 +41,29 @@ struct Options
 {
     bool help = false;
     bool list = false;
-    std::string plugin; // empty: the built or installed CorvanePhaser.so
-    std::string input;  // empty: the demo signal
+    bool listPresets = false;  // --list-presets: the factory bank
+    bool replaceInput = false; // the output may be the input file itself
+    std::string plugin;        // empty: the built or installed CorvanePhaser.so
+    std::string input;         // empty: the demo signal
     std::string output;
     std::vector<ParamSetting> params; // in command-line order
-    std::optional<int> program;
-    std::string preset;
+    std::optional<int> program;       // counted from 1, as hosts and the factory bank count
+    std::string preset;               // a .fxp/.fxb file, or a factory program's number or name
     std::string savePreset;
-    std::string programList;       // --programs: fills programs 0, 1... (ProgramList.h)
+    std::string programList;       // --programs: fills programs 1, 2... (ProgramList.h)
     std::string programName;       // names the current program, after every other setting
     std::string savePrograms;      // folder for one .fxp per listed program
     double tempo = 120.0;          // beats per minute
     double startPpq = 0.0;         // quarter notes at the first sample
     int blockSize = 512;           // samples per processing call
+    double gainDb = 0.0;           // applied to the plug-in's output
     std::optional<int> rate;       // demo signal only
     std::optional<double> seconds; // demo signal only
     std::vector<MidiEventSpec> events;
 };
 
 constexpr int kMaxBlockSize = 65536;
+constexpr double kMaxGainDb = 96.0;
 constexpr double kDemoSeconds = 6.0;
 constexpr int kDemoRate = 44100;
 // VST 2.4 program names: 24 bytes with the closing zero.

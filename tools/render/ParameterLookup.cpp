@@ -1,6 +1,6 @@
 #include "ParameterLookup.h"
 
-#include "DisplaySearch.h"
+#include "ParameterNames.h"
 #include "ParameterText.h"
 #include "PluginHost.h"
 #include "RenderError.h"
@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
-#include <optional>
 #include <vector>
 
 namespace Kestrune::Render
@@ -17,32 +16,67 @@ namespace Kestrune::Render
 namespace
 {
 
-// Units that a label may name. A parameter labelled otherwise (the feedback's "Level") may show
-// decibels, so "dB" is taken on it too.
-const char* const kUnits[] = {"db", "hz", "khz", "ms", "s", "%"};
+constexpr const char* kNormalised = "norm:";
+// Units a number may carry. One a parameter does not take is refused rather than read as text.
+const char* const kUnits[] = {"db", "hz", "khz", "ms", "s", "%", "stages", "stage"};
+const char* const kSilence[] = {"-inf", "-oo", "-infinity"};
+const char* const kOnWords[] = {"on", "true", "yes", "1"};
+const char* const kOffWords[] = {"off", "false", "no", "0"};
 
-struct NumberWithUnit
+struct Unit
 {
-    double number = 0.0;
-    std::string unit;
+    std::string word;
+    double scale = 1.0;
 };
 
-// "-6dB", "2500 Hz", "12Mode": a number followed by the label or by "dB".
-std::optional<NumberWithUnit> SplitUnit(const std::string& text, const std::string& label)
+template <std::size_t N> bool OneOf(const std::string& text, const char* const (&words)[N])
 {
-    for (const std::string& unit : {label, std::string("dB")})
-    {
-        if (unit.empty() || !EndsWithNoCase(text, unit))
-            continue;
-        if (const auto number = ParseNumber(Trim(text.substr(0, text.size() - unit.size()))))
-            return NumberWithUnit{*number, unit};
-    }
-    return std::nullopt;
+    return std::find(std::begin(words), std::end(words), Lowercase(text)) != std::end(words);
 }
 
-bool LabelIsUnit(const std::string& label)
+// The number before a unit word, or nullopt when text is not a number followed by it.
+std::optional<double> Before(const std::string& text, const std::string& unit)
 {
-    return std::find(std::begin(kUnits), std::end(kUnits), Lowercase(label)) != std::end(kUnits);
+    if (unit.empty() || !EndsWithNoCase(text, unit))
+        return std::nullopt;
+    return ParseNumber(Trim(text.substr(0, text.size() - unit.size())));
+}
+
+std::string Names(PluginHost& host, int index)
+{
+    const std::string name = host.ParameterName(index);
+    const KnownParameter* known = FindKnownParameter(host.UniqueId(), name);
+    return name + " (" + std::to_string(index) +
+           (known == nullptr ? "" : std::string(", ") + known->longName) + ")";
+}
+
+std::string List(PluginHost& host, const std::vector<int>& indices)
+{
+    std::string list;
+    for (int i : indices)
+        list += (list.empty() ? "" : ", ") + Names(host, i);
+    return list;
+}
+
+// Indices whose names match: exactly, or (partial) by the end of the host name or the start
+// of a long name or caption.
+std::vector<int> Matches(PluginHost& host, const std::string& wanted, bool partial)
+{
+    std::vector<int> matches;
+    for (int i = 0; i < host.NumParams(); ++i)
+    {
+        const std::string hostName = NameKey(host.ParameterName(i));
+        std::vector<std::string> others;
+        if (const KnownParameter* known =
+                FindKnownParameter(host.UniqueId(), host.ParameterName(i)))
+            others = {NameKey(known->longName), NameKey(known->caption)};
+        bool match = hostName == wanted || (partial && hostName.ends_with(wanted));
+        for (const std::string& other : others)
+            match = match || other == wanted || (partial && other.starts_with(wanted));
+        if (match)
+            matches.push_back(i);
+    }
+    return matches;
 }
 
 } // namespace
@@ -59,61 +93,136 @@ int FindParameter(PluginHost& host, const std::string& name)
                               std::to_string(count) + " parameters)");
         return static_cast<int>(*index);
     }
-    std::vector<std::string> names;
     for (int i = 0; i < count; ++i)
     {
-        names.push_back(host.ParameterName(i));
-        if (names.back() == name)
+        if (host.ParameterName(i) == name)
             return i;
     }
-    const std::string wanted = Lowercase(name);
-    for (bool suffix : {false, true})
+    const std::string wanted = NameKey(name);
+    for (bool partial : {false, true})
     {
-        std::vector<int> matches;
-        for (int i = 0; i < count; ++i)
-        {
-            const std::string candidate = Lowercase(names[std::size_t(i)]);
-            if (candidate == wanted || (suffix && EndsWithNoCase(candidate, wanted)))
-                matches.push_back(i);
-        }
+        const std::vector<int> matches =
+            wanted.empty() ? std::vector<int>{} : Matches(host, wanted, partial);
         if (matches.size() == 1)
             return matches.front();
         if (matches.size() > 1)
-        {
-            std::string list;
-            for (int i : matches)
-                list += (list.empty() ? "" : ", ") + names[std::size_t(i)] + " (" +
-                        std::to_string(i) + ")";
-            throw RenderError("parameter name '" + name + "' is ambiguous: " + list);
-        }
+            throw RenderError("parameter name '" + name + "' is ambiguous: " + List(host, matches));
     }
-    throw RenderError("unknown parameter '" + name + "' (see --list)");
+    std::vector<int> all(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        all[std::size_t(i)] = i;
+    throw RenderError("unknown parameter '" + name + "'; the parameters are " + List(host, all));
 }
 
-float ResolveParameterValue(PluginHost& host, int index, const std::string& text)
+ValueReader::ValueReader(PluginHost& pluginHost, int parameter)
+    : host(pluginHost), index(parameter),
+      known(FindKnownParameter(pluginHost.UniqueId(), pluginHost.ParameterName(parameter)))
+{
+}
+
+DisplaySearch& ValueReader::Search()
+{
+    if (!search)
+        search.emplace(host, index);
+    return *search;
+}
+
+std::string ValueReader::Describe() const
+{
+    return host.ParameterName(index) + " (" + std::to_string(index) + ")";
+}
+
+std::optional<float> ValueReader::Silence(const std::string& given)
+{
+    std::string word = given;
+    if (EndsWithNoCase(word, "db"))
+        word = Trim(word.substr(0, word.size() - 2));
+    if (!OneOf(word, kSilence))
+        return std::nullopt;
+    for (const char* text : kSilence)
+    {
+        if (Search().Shows(text))
+            return Search().ShowingText(text);
+    }
+    throw RenderError(Describe() + " has no setting that shows -oo");
+}
+
+std::optional<float> ValueReader::Switch(const std::string& given)
+{
+    const bool on = OneOf(given, kOnWords);
+    if (!on && !OneOf(given, kOffWords))
+        return std::nullopt;
+    if (!Search().IsSwitch())
+        return std::nullopt;
+    return Search().ShowingText(on ? "On" : "Off");
+}
+
+std::optional<float> ValueReader::WithUnit(const std::string& given)
+{
+    const std::string label = Trim(host.ParameterLabel(index));
+    std::vector<Unit> units = {{label}};
+    const std::string unit = known != nullptr ? known->unit : "";
+    if (!unit.empty())
+        units.push_back({unit});
+    if (Lowercase(unit) == "stages")
+        units.push_back({"stage"});
+    if (Lowercase(label) == "hz" || Lowercase(unit) == "hz")
+        units.push_back({"kHz", 1000.0});
+    const bool labelIsUnit = OneOf(label, kUnits);
+    if (known == nullptr && !labelIsUnit)
+        units.push_back({"dB"});
+    for (const Unit& candidate : units)
+    {
+        if (const auto number = Before(given, candidate.word))
+            return Search().NearestNumber(*number * candidate.scale, given);
+    }
+    for (const std::string other : kUnits)
+    {
+        if (!Before(given, other))
+            continue;
+        std::vector<std::string> taken;
+        for (const Unit& candidate : units)
+        {
+            if (!candidate.word.empty() &&
+                std::find(taken.begin(), taken.end(), candidate.word) == taken.end())
+                taken.push_back(candidate.word);
+        }
+        std::string list;
+        for (const std::string& word : taken)
+            list += (list.empty() ? "" : ", ") + word;
+        throw RenderError(Describe() + " does not take " +
+                          given.substr(given.size() - other.size()) +
+                          (list.empty() ? " (give a plain number)" : " (it takes " + list + ")"));
+    }
+    return std::nullopt;
+}
+
+float ValueReader::Resolve(const std::string& text)
 {
     const std::string given = Trim(text);
-    const auto number = ParseNumber(given);
-    if (number && *number >= 0.0 && *number <= 1.0)
-        return static_cast<float>(*number);
-    if (number)
-        return DisplaySearch(host, index).NearestNumber(*number, given);
-    const std::string label = Trim(host.ParameterLabel(index));
-    if (const auto withUnit = SplitUnit(given, label))
+    if (Lowercase(given).starts_with(kNormalised))
     {
-        if (Lowercase(withUnit->unit) != Lowercase(label) && LabelIsUnit(label))
-            throw RenderError(host.ParameterName(index) + " (" + std::to_string(index) +
-                              ") is in " + label + ", not " + withUnit->unit);
-        return DisplaySearch(host, index).NearestNumber(withUnit->number, given);
+        const std::string rest = Trim(given.substr(std::string(kNormalised).size()));
+        const auto value = ParseNumber(rest);
+        if (!value || *value < 0.0 || *value > 1.0)
+            throw RenderError(Describe() + ": " + given + " is not a normalised value from 0 to 1");
+        return static_cast<float>(*value);
     }
-    return DisplaySearch(host, index).ShowingText(given);
+    if (const auto value = Silence(given))
+        return *value;
+    if (const auto value = Switch(given))
+        return *value;
+    if (const auto number = ParseNumber(given))
+        return Search().NearestNumber(*number, given);
+    if (const auto value = WithUnit(given))
+        return *value;
+    return Search().ShowingText(given);
 }
 
 void ApplyParameter(PluginHost& host, const ParamSetting& setting)
 {
     const int index = FindParameter(host, setting.name);
-    const float value = ResolveParameterValue(host, index, setting.value);
-    host.SetParameter(index, value);
+    host.SetParameter(index, ValueReader(host, index).Resolve(setting.value));
 }
 
 } // namespace Kestrune::Render

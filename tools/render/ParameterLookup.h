@@ -1,25 +1,51 @@
-// --param NAME=VALUE against the loaded plug-in. VST 2.4 has no query for a parameter's full
-// name, so names are the host names the plug-in reports (effGetParamName), matched exactly,
-// then in any letter case, then as the unique end of one host name ("Mix" finds "PMix").
-// Values: a plain number from 0 to 1 is normalised. Any other number, or a number with the
-// parameter's label or "dB" ("-6dB", "2500Hz", "12"), is a display value: the value whose
-// display is nearest, within the display's rounding. Anything else is a display text ("On",
-// "1/2"). Display values are found through the plug-in's own displays (DisplaySearch).
+// --param NAME=VALUE against the loaded plug-in.
+// Names: an index, or a host name (effGetParamName), or for Corvane Phaser the long name or the
+// panel's caption (ParameterNames.h); any letter case, blanks, underscores and punctuation
+// ignored. Failing an exact match, the unique end of a host name ("Mix" finds PMix) or the
+// unique start of a long name or caption ("Feedback" finds PFB).
+// Values are what the plug-in shows: a number is a display value, with or without a unit (the
+// label, the parameter's known unit, kHz for Hz); -inf or -oo is the display "-oo"; on, off,
+// true, false, yes, no, 1 and 0 set a switch; any other text is a display text ("1/4", "LFO").
+// "norm:V" gives the normalised value V from 0 to 1 as hosts send it. Display values are found
+// through the plug-in's own displays (DisplaySearch).
 #pragma once
 
+#include "DisplaySearch.h"
 #include "Options.h"
+
+#include <optional>
 
 namespace Kestrune::Render
 {
 
 class PluginHost;
+struct KnownParameter;
 
-// Flat index; throws RenderError for an unknown or ambiguous name.
+// Flat index; throws RenderError for an unknown or ambiguous name, listing the candidates.
 int FindParameter(PluginHost& host, const std::string& name);
 
-// Normalised value for the text; may try values on the parameter to read their displays.
-// Throws RenderError when no value fits.
-float ResolveParameterValue(PluginHost& host, int index, const std::string& text);
+// Values for one parameter; the display search is made on first need and kept.
+class ValueReader
+{
+public:
+    ValueReader(PluginHost& host, int index);
+
+    // Normalised value for the text; may try values on the parameter to read their displays.
+    // Throws RenderError when no value fits.
+    float Resolve(const std::string& text);
+
+private:
+    DisplaySearch& Search();
+    std::optional<float> Silence(const std::string& given);
+    std::optional<float> Switch(const std::string& given);
+    std::optional<float> WithUnit(const std::string& given);
+    std::string Describe() const;
+
+    PluginHost& host;
+    int index;
+    const KnownParameter* known;
+    std::optional<DisplaySearch> search;
+};
 
 // Finds, resolves and sets.
 void ApplyParameter(PluginHost& host, const ParamSetting& setting);

@@ -27,6 +27,8 @@ PluginHost::PluginHost(const std::string& path) : LoadedModule(path), HostKit::H
         throw RenderError(error.what());
     }
     advanceTime = false;
+    // One time request per block: a log would grow with the length of the render.
+    logRequests = false;
 }
 
 std::vector<std::uint8_t> PluginHost::GetChunk(bool program)

@@ -48,8 +48,6 @@ public:
     // [audio] Processes one block that starts at sample position.
     void Process(float** inputs, float** outputs, int frames, std::int64_t position);
 
-    int AutomationCount() const { return static_cast<int>(automation.size()); }
-
 private:
     double tempo = 120.0;
     double startPpq = 0.0;

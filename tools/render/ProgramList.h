@@ -1,5 +1,5 @@
 // Program lists: several programs in one text file, which corvane-render --programs fills into
-// the plug-in's programs 0, 1, 2... The format, line by line:
+// the plug-in's programs 1, 2, 3... The format, line by line:
 //   # a comment           lines starting with '#', and blank lines, are skipped
 //   Deep Sweep            a line without '=' starts a program and is its name
 //   PSM=12 PFB=-2.5dB     the lines after it: NAME=VALUE settings as --param takes them,

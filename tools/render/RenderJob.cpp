@@ -2,6 +2,7 @@
 
 #include "AudioIo.h"
 #include "DemoSignal.h"
+#include "FactoryPresets.h"
 #include "ParameterLookup.h"
 #include "PendingFile.h"
 #include "PluginHost.h"
@@ -13,6 +14,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -48,7 +50,7 @@ void PrintListing(PluginHost& host)
               << FourCCText(host.UniqueId()) << ", version " << host.Version() << '\n'
               << host.NumInputs() << " inputs, " << host.NumOutputs() << " outputs, "
               << host.NumParams() << " parameters, " << host.NumPrograms()
-              << " programs, current program " << host.GetProgram() << "\n\nParameters:\n"
+              << " programs, current program " << host.GetProgram() + 1 << "\n\nParameters:\n"
               << "  index  name              display   label\n";
     for (int i = 0; i < host.NumParams(); ++i)
     {
@@ -61,21 +63,34 @@ void PrintListing(PluginHost& host)
     std::cout << "\nPrograms:\n";
     for (int p = 0; p < host.NumPrograms(); ++p)
     {
-        std::string index = std::to_string(p);
+        std::string index = std::to_string(p + 1);
         std::cout << "  " << std::string(5 - std::min<std::size_t>(5, index.size()), ' ') << index
                   << "  " << host.ProgramNameAt(p) << '\n';
     }
     std::cout.flush();
 }
 
-std::vector<TimedMidi> ResolveEvents(const Options& options, const AudioBuffer& input)
+void PrintFactoryPresets()
+{
+    const std::string folder = FactoryFolder();
+    std::cout << "Factory presets (" << folder << "):\n";
+    for (const FactoryPreset& preset : ListFactoryPresets(folder))
+    {
+        const std::string number = std::to_string(preset.number);
+        std::cout << "  " << std::string(5 - std::min<std::size_t>(5, number.size()), ' ') << number
+                  << "  " << preset.name << '\n';
+    }
+    std::cout.flush();
+}
+
+std::vector<TimedMidi> ResolveEvents(const Options& options, const AudioSource& input)
 {
     std::vector<TimedMidi> events;
     for (const MidiEventSpec& given : options.events)
     {
         TimedMidi event;
-        event.frame = given.time.ToFrame(input.sampleRate);
-        if (event.frame >= static_cast<std::int64_t>(input.Frames()))
+        event.frame = given.time.ToFrame(input.SampleRate());
+        if (event.frame >= input.Frames())
             throw RenderError(given.text + " lies beyond the end of the audio (" +
                               std::to_string(input.Frames()) + " samples)");
         event.bytes[0] = given.status;
@@ -89,25 +104,39 @@ std::vector<TimedMidi> ResolveEvents(const Options& options, const AudioBuffer& 
 void ApplySettings(PluginHost& host, const Options& options,
                    const std::vector<ListedProgram>& programs)
 {
-    const bool bank = !options.preset.empty() && IsBankPath(options.preset);
+    const std::string preset = options.preset.empty() ? "" : PresetPath(options.preset);
+    const bool bank = !preset.empty() && IsBankPath(preset);
     if (bank)
-        LoadPreset(host, options.preset);
+        LoadPreset(host, preset);
     if (!programs.empty())
         ApplyProgramList(host, programs, options.programList);
     if (options.program)
     {
-        if (*options.program >= host.NumPrograms())
+        if (*options.program > host.NumPrograms())
             throw RenderError("--program " + std::to_string(*options.program) +
-                              " is out of range (the plug-in has " +
-                              std::to_string(host.NumPrograms()) + " programs, from 0)");
-        host.SetProgram(*options.program);
+                              " is out of range (the plug-in has programs 1 to " +
+                              std::to_string(host.NumPrograms()) + ")");
+        host.SetProgram(*options.program - 1);
     }
-    if (!options.preset.empty() && !bank)
-        LoadPreset(host, options.preset);
+    if (!preset.empty() && !bank)
+        LoadPreset(host, preset);
     for (const ParamSetting& setting : options.params)
         ApplyParameter(host, setting);
     if (!options.programName.empty())
         host.SetProgramName(options.programName);
+}
+
+// A line on stderr when an integer output clipped, with the gain that would have avoided it.
+void WarnOfClipping(const Options& options, const RenderResult& result)
+{
+    if (result.overFullScale == 0)
+        return;
+    const double peakDb = 20.0 * std::log10(static_cast<double>(result.peak));
+    const double fix = options.gainDb - std::ceil(peakDb * 10.0) / 10.0;
+    std::fprintf(stderr,
+                 "corvane-render: %s clipped: peak %+.1f dBFS, %lld samples above full scale; "
+                 "--gain %.1f avoids it (or write .wav, 32-bit float)\n",
+                 options.output.c_str(), peakDb, static_cast<long long>(result.overFullScale), fix);
 }
 
 } // namespace
@@ -115,10 +144,9 @@ void ApplySettings(PluginHost& host, const Options& options,
 std::string DefaultPluginPath()
 {
     std::error_code error;
-    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error)
+    const auto folder = ExecutableFolder();
+    if (!folder.empty())
     {
-        const auto folder = executable.parent_path();
         for (const auto& candidate :
              {folder / kModuleName, folder / CORVANE_RENDER_INSTALLED_PLUGIN_DIR / kModuleName})
         {
@@ -136,40 +164,49 @@ int Run(const Options& options)
         std::cout << UsageText();
         return 0;
     }
+    if (options.listPresets)
+        PrintFactoryPresets();
+    if (options.listPresets && options.output.empty() && !options.list &&
+        options.savePreset.empty() && options.savePrograms.empty())
+        return 0;
     // Refuse a bad output name before any work.
     std::optional<int> format;
     if (!options.output.empty())
         format = OutputFormatFor(options.output);
 
-    const AudioBuffer input = options.input.empty()
-                                  ? MakeDemoSignal(options.rate.value_or(kDemoRate),
-                                                   options.seconds.value_or(kDemoSeconds))
-                                  : ReadAudioFile(options.input);
-    const auto events = ResolveEvents(options, input);
+    const auto input = options.input.empty()
+                           ? MakeDemoSignal(options.rate.value_or(kDemoRate),
+                                            options.seconds.value_or(kDemoSeconds))
+                           : OpenAudioFile(options.input);
+    const auto events = ResolveEvents(options, *input);
     const auto programs = options.programList.empty() ? std::vector<ListedProgram>{}
                                                       : ReadProgramList(options.programList);
 
     PluginHost host(options.plugin.empty() ? DefaultPluginPath() : options.plugin);
-    host.Open(input.sampleRate, options.blockSize);
+    host.Open(input->SampleRate(), options.blockSize);
     host.SetTransport(options.tempo, options.startPpq);
     ApplySettings(host, options, programs);
     if (options.list)
         PrintListing(host);
 
     std::unique_ptr<PendingFile> audioFile;
+    RenderResult rendered;
     if (format)
     {
+        audioFile = std::make_unique<PendingFile>(options.output);
+        AudioWriter writer(audioFile->Descriptor(), options.output, *format, input->SampleRate(),
+                           OutputChannels(host));
         RenderSettings settings;
         settings.blockSize = options.blockSize;
         settings.events = events;
+        settings.gain = static_cast<float>(std::pow(10.0, options.gainDb / 20.0));
         settings.showProgress =
             isatty(STDERR_FILENO) != 0 &&
-            static_cast<double>(input.Frames()) > kProgressSeconds * input.sampleRate;
+            static_cast<double>(input->Frames()) > kProgressSeconds * input->SampleRate();
         host.Resume();
-        const AudioBuffer output = Render(host, input, settings);
+        rendered = Render(host, *input, writer, settings);
         host.Suspend();
-        audioFile = std::make_unique<PendingFile>(options.output);
-        WriteAudioFile(audioFile->Descriptor(), options.output, *format, output);
+        writer.Close();
     }
     std::unique_ptr<PendingFile> presetFile;
     if (!options.savePreset.empty())
@@ -187,6 +224,8 @@ int Run(const Options& options)
         presetFile->Commit();
     for (const auto& file : programFiles)
         file->Commit();
+    if (format && FormatClips(*format))
+        WarnOfClipping(options, rendered);
     return 0;
 }
 

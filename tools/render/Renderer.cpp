@@ -4,6 +4,7 @@
 #include "RenderError.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace Kestrune::Render
@@ -37,25 +38,31 @@ private:
 
 } // namespace
 
-AudioBuffer Render(PluginHost& host, const AudioBuffer& input, const RenderSettings& settings)
+int OutputChannels(PluginHost& host)
 {
-    const std::size_t frames = input.Frames();
-    const int inputCount = host.NumInputs();
-    const int outputCount = host.NumOutputs();
-    if (outputCount < 1)
-        throw RenderError("the plug-in has no audio outputs");
-    if (input.channels.empty())
-        throw RenderError("no input audio");
+    return std::min(host.NumOutputs(), 2);
+}
 
-    // Plug-in input i reads file channel i, or the last one (mono feeds every input).
-    std::vector<std::vector<float>> inputs;
-    for (int i = 0; i < std::max(inputCount, 1); ++i)
-        inputs.push_back(
-            input.channels[std::min<std::size_t>(std::size_t(i), input.channels.size() - 1)]);
-    std::vector<std::vector<float>> outputs(static_cast<std::size_t>(outputCount),
-                                            std::vector<float>(frames));
-    std::vector<float*> inputPointers(inputs.size());
-    std::vector<float*> outputPointers(outputs.size());
+RenderResult Render(PluginHost& host, AudioSource& input, AudioWriter& output,
+                    const RenderSettings& settings)
+{
+    const auto frames = static_cast<std::size_t>(input.Frames());
+    const auto block = static_cast<std::size_t>(settings.blockSize);
+    if (host.NumOutputs() < 1)
+        throw RenderError("the plug-in has no audio outputs");
+
+    Channels read;
+    Channels inputs(static_cast<std::size_t>(std::max(host.NumInputs(), 1)),
+                    std::vector<float>(block));
+    Channels outputs(static_cast<std::size_t>(host.NumOutputs()), std::vector<float>(block));
+    std::vector<float*> inputPointers;
+    std::vector<float*> outputPointers;
+    for (auto& channel : inputs)
+        inputPointers.push_back(channel.data());
+    for (auto& channel : outputs)
+        outputPointers.push_back(channel.data());
+    const std::vector<const float*> written(outputPointers.begin(),
+                                            outputPointers.begin() + OutputChannels(host));
 
     std::vector<TimedMidi> events = settings.events;
     std::stable_sort(events.begin(), events.end(),
@@ -63,11 +70,13 @@ AudioBuffer Render(PluginHost& host, const AudioBuffer& input, const RenderSetti
     std::vector<VstMidiEvent> blockEvents;
     std::size_t nextEvent = 0;
 
+    RenderResult result;
     Progress progress(settings.showProgress);
-    for (std::size_t position = 0; position < frames;)
+    for (std::size_t position = 0;;)
     {
-        const std::size_t count =
-            std::min<std::size_t>(std::size_t(settings.blockSize), frames - position);
+        const std::size_t count = input.Read(read, block);
+        if (count == 0)
+            break;
         blockEvents.clear();
         while (nextEvent < events.size() &&
                events[nextEvent].frame < static_cast<std::int64_t>(position + count))
@@ -83,20 +92,26 @@ AudioBuffer Render(PluginHost& host, const AudioBuffer& input, const RenderSetti
         }
         host.SendEvents(blockEvents);
 
+        // Plug-in input i reads file channel i, or the last one (mono feeds every input).
         for (std::size_t i = 0; i < inputs.size(); ++i)
-            inputPointers[i] = inputs[i].data() + position;
-        for (std::size_t i = 0; i < outputs.size(); ++i)
-            outputPointers[i] = outputs[i].data() + position;
+            std::copy_n(read[std::min(i, read.size() - 1)].begin(), count, inputs[i].begin());
         host.Process(inputPointers.data(), outputPointers.data(), static_cast<int>(count),
                      static_cast<std::int64_t>(position));
+        for (std::size_t c = 0; c < written.size(); ++c)
+        {
+            float* samples = outputs[c].data();
+            for (std::size_t i = 0; i < count; ++i)
+            {
+                samples[i] *= settings.gain;
+                const float magnitude = std::fabs(samples[i]);
+                result.peak = std::max(result.peak, magnitude);
+                result.overFullScale += magnitude > 1.0f ? 1 : 0;
+            }
+        }
+        output.Write(written, count);
         position += count;
         progress.Update(position, frames);
     }
-
-    AudioBuffer result;
-    result.sampleRate = input.sampleRate;
-    outputs.resize(std::min<std::size_t>(outputs.size(), 2));
-    result.channels = std::move(outputs);
     return result;
 }
 
