@@ -11,6 +11,7 @@ packages=(
     sox xvfb xauth x11-apps imagemagick
     clang libclang-rt-14-dev
     lv2-dev liblilv-dev lilv-utils sordi jalv jackd2 xdotool
+    lintian
     locales
 )
 

@@ -26,13 +26,26 @@ QuadratureLfo::~QuadratureLfo()
     provider->RemoveSampleRateObserver(this);
 }
 
+float QuadratureLfo::MaxFrequency() const
+{
+    const float rate = provider->GetSampleRate();
+    if (!std::isfinite(rate) || !(rate > 0.0f))
+        return kAlwaysAllowedFrequency;
+    return std::max(kAlwaysAllowedFrequency, rate / kMinSamplesPerCycle);
+}
+
 void QuadratureLfo::ComputeIncrement()
 {
     const float rate = provider->GetSampleRate();
     if (!std::isfinite(rate) || !(rate > 0.0f))
         return;
-    const float limit = std::max(kAlwaysAllowedFrequency, rate / kMinSamplesPerCycle);
-    const float step = (std::clamp(frequency, -limit, limit) * kTwoPi) / rate;
+    const float limit = MaxFrequency();
+    float step = (std::clamp(frequency, -limit, limit) * kTwoPi) / rate;
+    // The recurrence turns by 2 asin(increment / 2) a sample, a little more than its increment
+    // (by increment^3 / 24). A synchronised sweep must arrive where the host's next block
+    // re-aligns it, so it takes the increment whose turn is exact.
+    if (IsSyncEnabled())
+        step = static_cast<float>(2.0 * std::sin(static_cast<double>(step) * 0.5));
     increment = std::clamp(step, -kMaxIncrement, kMaxIncrement);
 }
 
@@ -61,7 +74,11 @@ void QuadratureLfo::Reset()
 
 void QuadratureLfo::OnSampleRateChanged(float)
 {
-    ComputeIncrement();
+    // The limit moves with the rate, and with it the note length a synchronised sweep runs.
+    if (IsSyncEnabled())
+        ApplySynchronisedFrequency();
+    else
+        ComputeIncrement();
 }
 
 CoupledOscillator QuadratureLfo::StartSlice()

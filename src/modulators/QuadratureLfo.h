@@ -20,11 +20,13 @@ public:
     // Limit of the phase increment in radians per sample (about a sixth of the sample rate):
     // the recurrence turns unstable towards 2, and no sweep rate comes near it.
     static constexpr float kMaxIncrement = 1.0f;
-    // The fastest sweep: one cycle per 882 samples (50 Hz at 44100 Hz), but never below the
-    // free-running maximum of 20 Hz. Faster sweeps (only from stored values far above 1 or
-    // absurd tempos) move the phaser's all-pass coefficients at audio rate, and with feedback
-    // and a deep sweep the cascade then pumps itself up without bound.
-    static constexpr float kMinSamplesPerCycle = 882.0f;
+    // The fastest sweep: one cycle per 32 samples (1378 Hz at 44100 Hz, 250 Hz at 8000 Hz), but
+    // never below the free-running maximum of 20 Hz. A full-depth sweep with feedback 0.95 runs
+    // the cascade away from about 12 samples per cycle (18 at 44100 Hz; measured over every
+    // stage count and centre frequency), so this keeps a margin of about two while every tempo
+    // sync up to 1/32 at 999 bpm (133 Hz) runs at its own rate from 4263 Hz upwards. Sweeps far
+    // beyond the depth's range may still run away; the phaser then restarts from silence.
+    static constexpr float kMinSamplesPerCycle = 32.0f;
     static constexpr float kAlwaysAllowedFrequency = 20.0f; // Hz
 
     explicit QuadratureLfo(IServiceProvider* serviceProvider);
@@ -35,6 +37,8 @@ public:
     void ApplyFrequency(float hz) override;
     // Phase in cycles; non-finite values are ignored.
     void SetPhase(float cycles) override;
+    // The sweep limit at the provider's sample rate.
+    float MaxFrequency() const override;
     void SetQuadMode(bool on) { quadMode = on; }
 
     // [audio] Fills output[0..count-1] (count clamped to 0..16384), scaled by the MIDI source.

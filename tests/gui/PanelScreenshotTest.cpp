@@ -2,6 +2,7 @@
 // test module. The PNG lands in the build tree (panel-editor-headless.png); docs/panel-headless.png
 // is a copy of it.
 #include "gui/resource.h"
+#include "support/CaptionFit.h"
 #include "support/EditorHost.h"
 
 #include <cairo.h>
@@ -109,4 +110,21 @@ TEST(PanelScreenshot, OpenPanelWithRealValues)
     ASSERT_GE(right, 0) << "the slider did not move on the screen";
     EXPECT_LE(right - left + 1, slider.right);
     EXPECT_LE(bottom - top + 1, slider.bottom);
+}
+
+// Run once more with a fontconfig file that offers only DejaVu: the stand-in is measured and each
+// caption set at the size that fits its box.
+TEST(PanelScreenshot, CaptionsShowWholeWhateverTheFont)
+{
+    const std::string family = TestSupport::FamilyFor("Liberation Sans");
+    ASSERT_EQ(family.rfind(TestSupport::ExpectedFamily(), 0), 0u) << family;
+    TestSupport::EditorHost host;
+    ASSERT_TRUE(host.Ready());
+    ASSERT_EQ(host.Open(), 1);
+    host.Idle();
+    const std::string path = std::string(CORVANE_BINARY_DIR) + "/panel-captions.png";
+    ASSERT_TRUE(host.Ui().WriteScreenshot(host.Panel(), path.c_str()));
+    const Image shot(path);
+    ASSERT_TRUE(shot.Ok());
+    EXPECT_EQ(TestSupport::CaptionCutOff(shot.surface), "") << "in " << family;
 }
