@@ -61,8 +61,12 @@ void QuadratureLfo::SetPhase(float cycles)
 {
     if (!std::isfinite(cycles))
         return;
+    // The recurrence's cosine runs half a sample's turn ahead of its sine; started there, the
+    // sine is exactly sin(phase + n turns), and a phase set again where the run arrived (as the
+    // host's next block does) changes nothing.
     const double radians = static_cast<double>(cycles) * static_cast<double>(kTwoPi);
-    cosine = static_cast<float>(std::cos(radians));
+    const double halfTurn = std::asin(static_cast<double>(increment) * 0.5);
+    cosine = static_cast<float>(std::cos(radians + halfTurn));
     sine = static_cast<float>(std::sin(radians));
 }
 
