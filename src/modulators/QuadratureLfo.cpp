@@ -31,7 +31,17 @@ float QuadratureLfo::MaxFrequency() const
     const float rate = provider->GetSampleRate();
     if (!std::isfinite(rate) || !(rate > 0.0f))
         return kAlwaysAllowedFrequency;
-    return std::max(kAlwaysAllowedFrequency, rate / kMinSamplesPerCycle);
+    return std::max(kAlwaysAllowedFrequency, rate / kMinSamplesPerCycle / sweepDepth);
+}
+
+void QuadratureLfo::SetSweepDepth(float octaves)
+{
+    const float depth =
+        std::isnan(octaves) ? kDeepestSweep : std::clamp(std::fabs(octaves), 1.0f, kDeepestSweep);
+    if (depth == sweepDepth)
+        return;
+    sweepDepth = depth;
+    ApplyLimit();
 }
 
 void QuadratureLfo::ComputeIncrement()
@@ -78,7 +88,13 @@ void QuadratureLfo::Reset()
 
 void QuadratureLfo::OnSampleRateChanged(float)
 {
-    // The limit moves with the rate, and with it the note length a synchronised sweep runs.
+    ApplyLimit();
+}
+
+void QuadratureLfo::ApplyLimit()
+{
+    // The limit moves with the rate and the depth, and with it the note length a synchronised
+    // sweep runs.
     if (IsSyncEnabled())
         ApplySynchronisedFrequency();
     else

@@ -699,6 +699,7 @@ int PumpInput()
 
 void DispatchPosted()
 {
+    SendDueTimers();
     // Only what was queued before this round: a handler that posts again runs next round.
     PostedMessageQueue& queue = PostedMessages();
     std::size_t budget = queue.ApproximateSize();
@@ -717,7 +718,6 @@ void DispatchPosted()
 int PumpOnce()
 {
     const int events = PumpInput();
-    SendDueTimers();
     DispatchPosted();
     return events;
 }
