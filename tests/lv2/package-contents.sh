@@ -46,11 +46,12 @@ if grep -v '^/usr/' "$work/files"; then
 fi
 
 top=$(basename "$archive" .tar.gz)
-tar -tzf "$archive" | grep -qx "$top/README.txt" ||
+tar -tzf "$archive" >"$work/archive"
+grep -qx "$top/README.txt" "$work/archive" ||
     { echo "package-contents: $top/README.txt is missing from the archive" >&2; status=1; }
 if [ -n "$lintian" ]; then
     # Exit status non-zero on any error; warnings and notes are shown, not failed on.
-    "$lintian" --fail-on error --no-tag-display-limit "$deb" || status=1
+    "$lintian" --fail-on error --tag-display-limit 0 "$deb" || status=1
 fi
 
 dpkg-deb -x "$deb" "$work/root"
