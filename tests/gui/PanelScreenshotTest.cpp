@@ -116,8 +116,6 @@ TEST(PanelScreenshot, OpenPanelWithRealValues)
 // caption set at the size that fits its box.
 TEST(PanelScreenshot, CaptionsShowWholeWhateverTheFont)
 {
-    const std::string family = TestSupport::FamilyFor("Liberation Sans");
-    ASSERT_EQ(family.rfind(TestSupport::ExpectedFamily(), 0), 0u) << family;
     TestSupport::EditorHost host;
     ASSERT_TRUE(host.Ready());
     ASSERT_EQ(host.Open(), 1);
@@ -126,5 +124,5 @@ TEST(PanelScreenshot, CaptionsShowWholeWhateverTheFont)
     ASSERT_TRUE(host.Ui().WriteScreenshot(host.Panel(), path.c_str()));
     const Image shot(path);
     ASSERT_TRUE(shot.Ok());
-    EXPECT_EQ(TestSupport::CaptionCutOff(shot.surface), "") << "in " << family;
+    EXPECT_EQ(TestSupport::CaptionCutOff(shot.surface), "");
 }

@@ -2,10 +2,9 @@
 // leaves ink (a pixel darker than the face) in the box's last column, one fitted does not.
 #pragma once
 
-#include <cairo-ft.h>
+#include <cairo.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 
 namespace TestSupport
@@ -39,31 +38,6 @@ inline std::string CaptionCutOff(cairo_surface_t* panel)
             return std::string(c.text) + (inkRight < 0 ? " is missing" : " does not fit its box");
     }
     return {};
-}
-
-// The family fontconfig gives cairo for a face, and the one the run expects it to start with
-// (CORVANE_EXPECT_FONT, set for the run with only DejaVu).
-inline std::string FamilyFor(const char* face)
-{
-    cairo_font_face_t* toy =
-        cairo_toy_font_face_create(face, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_matrix_t unit;
-    cairo_matrix_init_identity(&unit);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_scaled_font_t* font = cairo_scaled_font_create(toy, &unit, &unit, options);
-    FT_Face ft = cairo_ft_scaled_font_lock_face(font);
-    const std::string family = ft != nullptr && ft->family_name != nullptr ? ft->family_name : "";
-    cairo_ft_scaled_font_unlock_face(font);
-    cairo_scaled_font_destroy(font);
-    cairo_font_options_destroy(options);
-    cairo_font_face_destroy(toy);
-    return family;
-}
-
-inline std::string ExpectedFamily()
-{
-    const char* expected = std::getenv("CORVANE_EXPECT_FONT");
-    return expected != nullptr ? expected : "";
 }
 
 } // namespace TestSupport

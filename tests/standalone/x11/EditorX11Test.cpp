@@ -81,11 +81,9 @@ TEST_F(EmbeddedEditor, ScreenShowsExactlyTheHeadlessPanel)
 // Run once more with a fontconfig file that offers only DejaVu.
 TEST_F(EmbeddedEditor, CaptionsShowWholeWhateverTheFont)
 {
-    const std::string family = TestSupport::FamilyFor("Liberation Sans");
-    ASSERT_EQ(family.rfind(TestSupport::ExpectedFamily(), 0), 0u) << family;
     cairo_surface_t* shown = CapturePanel();
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(TestSupport::CaptionCutOff(shown), "") << "in " << family;
+    EXPECT_EQ(TestSupport::CaptionCutOff(shown), "");
     cairo_surface_destroy(shown);
 }
 
