@@ -24,9 +24,10 @@ public:
     // full depth, slower in proportion for a sweep deeper than one octave (stored values above
     // 1), but never below the free-running maximum of 20 Hz. What runs the cascade away is how
     // fast the sweep moves, in octaves per sample: at full depth with feedback 0.95 it does from
-    // about 12 samples per cycle (18 at 44100 Hz, 20 at 96000 Hz; measured over every stage
-    // count and centre frequency), so this keeps a margin of about two while every tempo sync
-    // up to 1/32 at 999 bpm (133 Hz) runs at its own rate from 4263 Hz upwards.
+    // 9.5 samples per cycle at 8000 Hz, 17 at 44100 Hz and 20 at 96000 Hz and above (over every
+    // stage count and centre frequency; bench SweepRunaway), so this keeps a margin of 1.6 or
+    // more while every tempo sync up to 1/32 at 999 bpm (133 Hz) runs at its own rate from
+    // 4263 Hz upwards.
     static constexpr float kMinSamplesPerCycle = 32.0f;
     static constexpr float kDeepestSweep = 30.0f;           // octaves: the phaser uses no more
     static constexpr float kAlwaysAllowedFrequency = 20.0f; // Hz

@@ -1,6 +1,7 @@
 // The oscillator never sweeps faster than one cycle per 32 samples, but always allows the
 // free-running range up to 20 Hz: an audio-rate sweep at full depth with feedback 0.95 runs the
-// phaser's cascade away from about 12 samples per cycle (PhaserDepthLimit tests the margin). Tempo
+// phaser's cascade away from 9.5 to 20 samples per cycle (bench SweepRunaway measures it,
+// PhaserDepthLimit tests the margin). Tempo
 // sync reaches 133 Hz (1/32 at 999 bpm), under the limit from 4263 Hz upwards; below, a
 // synchronised sweep runs at twice the note length (or four times...), still locked to the song
 // position.
