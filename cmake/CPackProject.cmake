@@ -4,4 +4,6 @@ if(CPACK_GENERATOR STREQUAL "DEB")
 else()
     set(CPACK_PACKAGING_INSTALL_PREFIX /)
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+    # The archive's own README.txt at its top: what is in it and where each file goes.
+    set(CPACK_INSTALLED_DIRECTORIES "${CPACK_CORVANE_ARCHIVE_README_DIR};.")
 endif()

@@ -3,9 +3,11 @@
 #   corvane-phaser_<version>_amd64.deb and corvane-phaser-<version>-Linux.tar.gz (cpack over the
 #     release build: both editions, corvane-render, the factory presets)
 #   corvane-phaser-<version>-windows.zip: x64/ and x86/CorvanePhaser.dll (presets windows and
-#     windows32), the factory bank and the README
+#     windows32), the factory bank and a README.txt for Windows users
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The changelog's date: the last commit's, so the same sources give the same packages.
+export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}"
 out=$PWD/out/packages
 rm -rf "$out"
 mkdir -p "$out"
@@ -43,6 +45,6 @@ if [ -f build/release/presets/factory/CorvanePhaser-Factory.fxb ]; then
     mkdir -p "$stage/$top/presets"
     cp build/release/presets/factory/*.fx[bp] "$stage/$top/presets/"
 fi
-cp README.md "$stage/$top/"
+sed 's/$/\r/' cmake/package/README-windows.txt >"$stage/$top/README.txt"
 (cd "$stage" && cmake -E tar cf "$out/$top.zip" --format=zip "$top")
 ls -l "$out"

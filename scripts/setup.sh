@@ -7,11 +7,12 @@ packages=(
     build-essential cmake pkg-config git
     libgtest-dev libgmock-dev libbenchmark-dev
     libsndfile1-dev libcairo2-dev libx11-dev libxtst-dev
-    fonts-dejavu-core fonts-liberation
+    fonts-dejavu-core fonts-liberation fontconfig
     sox xvfb xauth x11-apps imagemagick
     clang libclang-rt-14-dev
     lv2-dev liblilv-dev lilv-utils sordi jalv jackd2 xdotool
     lv2file gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-bad
+    lintian
     locales time
 )
 

@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 preset="${1:-release}"
 
 bash scripts/setup.sh
-cmake --preset "$preset" >/dev/null
+# ON whatever an install build left in the cache.
+cmake --preset "$preset" -DBUILD_TESTING=ON >/dev/null
 cmake --build --preset "$preset"
 ctest --preset "$preset"

@@ -20,11 +20,16 @@ public:
     // Limit of the phase increment in radians per sample (about a sixth of the sample rate):
     // the recurrence turns unstable towards 2, and no sweep rate comes near it.
     static constexpr float kMaxIncrement = 1.0f;
-    // The fastest sweep: one cycle per 882 samples (50 Hz at 44100 Hz), but never below the
-    // free-running maximum of 20 Hz. Faster sweeps (only from stored values far above 1 or
-    // absurd tempos) move the phaser's all-pass coefficients at audio rate, and with feedback
-    // and a deep sweep the cascade then pumps itself up without bound.
-    static constexpr float kMinSamplesPerCycle = 882.0f;
+    // The fastest sweep: one cycle per 32 samples (1378 Hz at 44100 Hz, 250 Hz at 8000 Hz) at
+    // full depth, slower in proportion for a sweep deeper than one octave (stored values above
+    // 1), but never below the free-running maximum of 20 Hz. What runs the cascade away is how
+    // fast the sweep moves, in octaves per sample: at full depth with feedback 0.95 it does from
+    // 9.5 samples per cycle at 8000 Hz, 17 at 44100 Hz and 20 at 96000 Hz and above (over every
+    // stage count and centre frequency; bench SweepRunaway), so this keeps a margin of 1.6 or
+    // more while every tempo sync up to 1/32 at 999 bpm (133 Hz) runs at its own rate from
+    // 4263 Hz upwards.
+    static constexpr float kMinSamplesPerCycle = 32.0f;
+    static constexpr float kDeepestSweep = 30.0f;           // octaves: the phaser uses no more
     static constexpr float kAlwaysAllowedFrequency = 20.0f; // Hz
 
     explicit QuadratureLfo(IServiceProvider* serviceProvider);
@@ -35,7 +40,12 @@ public:
     void ApplyFrequency(float hz) override;
     // Phase in cycles; non-finite values are ignored.
     void SetPhase(float cycles) override;
+    // The sweep limit at the provider's sample rate.
+    float MaxFrequency() const override;
     void SetQuadMode(bool on) { quadMode = on; }
+    // [audio] The depth in octaves the phaser sweeps with (the deepest it may reach in the next
+    // slice): beyond one octave the fastest sweep is slower in proportion.
+    void SetSweepDepth(float octaves);
 
     // [audio] Fills output[0..count-1] (count clamped to 0..16384), scaled by the MIDI source.
     void Process(int count);
@@ -61,10 +71,12 @@ public:
 
 private:
     void ComputeIncrement();
+    void ApplyLimit();
 
     float frequency = 1.0f;
     bool quadMode = true;
-    float increment = 0.0f; // radians per sample
+    float increment = 0.0f;  // radians per sample
+    float sweepDepth = 1.0f; // octaves, 1 to 30
     float sine = 0.0f;
     float cosine = 1.0f;
     alignas(64) float inPhase[kMaxBlockSize] = {};

@@ -23,6 +23,20 @@ int ClampResolution(int index)
     return std::clamp(index, 0, SynchableLfo::kSyncResolutionCount - 1);
 }
 
+float FrequencyOfCycle(float tempo, float beats)
+{
+    if (!(tempo > 0.0f))
+        return 0.0f;
+    return static_cast<float>(static_cast<double>(tempo) / static_cast<double>(beats) *
+                              static_cast<double>(kPerMinute));
+}
+
+float PhaseInCycle(float position, float beats)
+{
+    const double x = static_cast<double>(position) / static_cast<double>(beats);
+    return static_cast<float>(x - std::trunc(x));
+}
+
 } // namespace
 
 void SynchableLfo::SyncResolutionDisplay::Format(int index, char* text, std::size_t size)
@@ -37,17 +51,23 @@ float SynchableLfo::QuarterNotesPerCycle(int index)
 
 float SynchableLfo::SynchronisedFrequency(float tempo, int index)
 {
-    if (!(tempo > 0.0f))
-        return 0.0f;
-    const double beats = static_cast<double>(QuarterNotesPerCycle(index));
-    return static_cast<float>(static_cast<double>(tempo) / beats * static_cast<double>(kPerMinute));
+    return FrequencyOfCycle(tempo, QuarterNotesPerCycle(index));
 }
 
 float SynchableLfo::SynchronisedPhase(float position, int index)
 {
-    const double x =
-        static_cast<double>(position) / static_cast<double>(QuarterNotesPerCycle(index));
-    return static_cast<float>(x - std::trunc(x));
+    return PhaseInCycle(position, QuarterNotesPerCycle(index));
+}
+
+float SynchableLfo::CycleAtTempo(float tempo) const
+{
+    // 2^100 times the shortest note is slower than any tempo a float holds.
+    constexpr int kMostDoublings = 100;
+    float beats = QuarterNotesPerCycle(syncResolution);
+    const float limit = MaxFrequency();
+    for (int i = 0; i < kMostDoublings && FrequencyOfCycle(tempo, beats) > limit; ++i)
+        beats *= 2.0f;
+    return beats;
 }
 
 SynchableLfo::SynchableLfo(IServiceProvider* serviceProvider)
@@ -67,14 +87,15 @@ void SynchableLfo::ApplySynchronisedFrequency()
 {
     const float tempo = provider->GetTempo();
     if (std::isfinite(tempo))
-        ApplyFrequency(SynchronisedFrequency(tempo, syncResolution));
+        ApplyFrequency(FrequencyOfCycle(tempo, CycleAtTempo(tempo)));
 }
 
 void SynchableLfo::ApplySynchronisedPhase()
 {
     const float position = provider->GetPpqnPosition();
+    const float tempo = provider->GetTempo();
     if (std::isfinite(position))
-        SetPhase(SynchronisedPhase(position, syncResolution));
+        SetPhase(PhaseInCycle(position, CycleAtTempo(std::isfinite(tempo) ? tempo : 0.0f)));
 }
 
 void SynchableLfo::SetFrequency(float hz)

@@ -11,9 +11,11 @@ namespace Kestrune::Modulators
 // host's tempo, phase-locked to the host's song position.
 //
 // Tempo and song position are read from the service provider whenever the synchronised rate or
-// phase is recomputed; a non-finite value there is ignored (the oscillator keeps its rate or
-// phase). Tempo and position notifications arrive [audio]; the setters come from the
-// parameters under the model's lock.
+// phase is recomputed. A note length the oscillator cannot run at this tempo (faster than its
+// MaxFrequency) runs at twice the length, or four times..., still locked to the song position, so
+// the phase goes on without a jump when the host re-aligns it each block; a non-finite value there
+// is ignored (the oscillator keeps its rate or phase). Tempo and position notifications arrive
+// [audio]; the setters come from the parameters under the model's lock.
 class SynchableLfo : public LfoBase, public ITempoObserver, public IPpqnPositionObserver
 {
 public:
@@ -33,6 +35,8 @@ public:
     // The running frequency in Hz and the phase in cycles of the oscillator layer.
     virtual void ApplyFrequency(float hz) = 0;
     virtual void SetPhase(float cycles) = 0;
+    // The fastest rate in Hz the oscillator layer sweeps at.
+    virtual float MaxFrequency() const = 0;
 
     void SetSyncEnabled(bool on);
     // Clamped to 0..10.
@@ -50,11 +54,15 @@ public:
     static float SynchronisedFrequency(float tempo, int index);
     // Fraction of the current cycle at a song position in quarter notes (negative before 0).
     static float SynchronisedPhase(float position, int index);
+    // Quarter notes per cycle run at a tempo: the note length, doubled while its rate would
+    // exceed MaxFrequency.
+    float CycleAtTempo(float tempo) const;
 
-private:
+protected:
     void ApplySynchronisedFrequency();
     void ApplySynchronisedPhase();
 
+private:
     bool syncEnabled = false;
     float freeFrequency = 1.0f;
     int syncResolution = 5;

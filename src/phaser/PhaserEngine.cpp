@@ -1,9 +1,13 @@
 #include "phaser/PhaserEngine.h"
 
+#include <algorithm>
+#include <cmath>
+
 PhaserEngine::PhaserEngine(LfoGroup& lfoGroup, PhaserGroup& phaserGroup, SourcesGroup& sourcesGroup,
                            Kestrune::IServiceProvider* provider)
     : lfo(provider), phaser(provider), wheel(-1.0f, 1.0f, provider),
-      pressure(-1.0f, 1.0f, provider), sources(&phaser, &lfo, &wheel, &pressure)
+      pressure(-1.0f, 1.0f, provider), sources(&phaser, &lfo, &wheel, &pressure),
+      depth(phaserGroup.GetSmoothers().front())
 {
     lfoGroup.AttachAll(&lfo);
     phaserGroup.AttachAll(&phaser);
@@ -33,6 +37,7 @@ void PhaserEngine::Process(const float* inL, const float* inR, float* outL, floa
     }
     // The phaser steps the oscillator and the glides inside its cascade loop, each sample before
     // reading it: the serial chains overlap instead of running one after the other.
+    lfo.SetSweepDepth(std::max(std::fabs(depth->GetCurrent()), std::fabs(depth->GetTarget())));
     Kestrune::Modulators::CoupledOscillator oscillator = lfo.StartSlice();
     phaser.Process(inL, inR, outL, outR, count, oscillator, slice);
     lfo.FinishSlice(oscillator);

@@ -38,4 +38,6 @@ private:
     Kestrune::Effects::PhaserSources sources;
     // Every smoother whose buffer the phaser may read: stepped inside its loop.
     Kestrune::Parameters::GlideSet glides;
+    // "Modulation Depth": how deep the sweep goes limits how fast it may go.
+    const Kestrune::Parameters::Smoother* depth;
 };

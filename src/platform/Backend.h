@@ -53,6 +53,9 @@ class InputSink
 public:
     virtual void MouseButtonEvent(HWND surface, MouseButton button, bool pressed, int x, int y) = 0;
     virtual void MouseMoveEvent(HWND surface, int x, int y) = 0;
+    // A wheel turned by `delta` (WHEEL_DELTA a notch, positive away from the user) with the
+    // pointer at (x, y).
+    virtual void MouseWheelEvent(HWND surface, int delta, int x, int y) = 0;
     // Keys go to the window with the keyboard focus; `surface` is informative and may be null.
     virtual void KeyEvent(HWND surface, UINT virtualKey, bool pressed) = 0;
     virtual void CharEvent(HWND surface, unsigned character) = 0;
@@ -113,6 +116,8 @@ HWND ClientToSurface(HWND window, POINT& point);
 HWND SurfaceAt(int screenX, int screenY, POINT& point);
 // The active root window (the one keyboard input goes to when nothing has the focus).
 HWND ActiveSurface();
+// Whether a root takes input now: false while a modal box has it disabled.
+bool SurfaceTakesInput(HWND window);
 // Paints a window and its visible children into a context, at its origin.
 void RenderWindow(HWND window, cairo_t* context);
 

@@ -384,6 +384,17 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         }
         return 0;
     }
+    case WM_MOUSEWHEEL:
+    {
+        // A closed list moves its selection one entry per notch, away from the user upwards.
+        const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+        if (extra.list == nullptr && notches != 0 && count > 0)
+        {
+            const int target = extra.selected < 0 ? 0 : extra.selected - notches;
+            Select(handle, *window, extra, std::clamp(target, 0, count - 1));
+        }
+        return 0;
+    }
     case WM_CHAR:
     {
         // The next entry starting with the typed letter.

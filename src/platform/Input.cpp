@@ -118,6 +118,15 @@ public:
         DeliverMouse(surface, WM_MOUSEMOVE, x, y);
     }
 
+    // To the window under the pointer (or the one holding the mouse), which passes it on to its
+    // parent when it has no use for it.
+    void MouseWheelEvent(HWND surface, int delta, int x, int y) override
+    {
+        const POINT screen = ScreenOriginOf(surface);
+        DeliverMouse(surface, WM_MOUSEWHEEL, x, y, static_cast<WORD>(static_cast<short>(delta)),
+                     MAKELPARAM(screen.x + x, screen.y + y));
+    }
+
     void KeyEvent(HWND surface, UINT virtualKey, bool pressed) override
     {
         if (virtualKey == VK_SHIFT)
@@ -205,7 +214,9 @@ public:
     bool ShiftDown() const { return shiftDown; }
 
 private:
-    void DeliverMouse(HWND surface, UINT message, int x, int y)
+    // The wheel's message carries its delta in the high word of wParam and the screen position
+    // in lParam; the others carry nothing more and the position in the target.
+    void DeliverMouse(HWND surface, UINT message, int x, int y, WORD wheel = 0, LPARAM screen = 0)
     {
         HWND target = MouseCapture();
         POINT local{x, y};
@@ -232,7 +243,9 @@ private:
         keys |= rightDown ? MK_RBUTTON : 0;
         keys |= middleDown ? MK_MBUTTON : 0;
         keys |= shiftDown ? MK_SHIFT : 0;
-        Send(target, message, keys, MAKELPARAM(local.x, local.y));
+        const bool isWheel = message == WM_MOUSEWHEEL;
+        Send(target, message, isWheel ? MAKEWPARAM(keys, wheel) : keys,
+             isWheel ? screen : MAKELPARAM(local.x, local.y));
     }
 
     // A key that arrived on a usable surface stays with it: the focused control when that lies

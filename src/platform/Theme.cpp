@@ -55,24 +55,26 @@ void PixelCheckMark(const Canvas& cr, int x, int y, Colour colour)
     }
 }
 
-// The templates were laid out for MS Sans Serif, which is a little narrower than the font drawn
-// here: a text up to a tenth wider than its box is set a little smaller, so it shows whole at every
-// factor (hinting makes the overrun differ from one size to the next). Wider text is clipped.
+// The templates were laid out for MS Sans Serif; whatever face fontconfig gives for the one asked
+// for (a substitute where it is missing, often wider) is measured, and a text that would not fit
+// its box, short of the box's last pixel column, is set at the size that fits, so it shows whole
+// and clear of its neighbour. Hinting makes widths step with the size, hence a few tries.
 void FitText(cairo_t* cr, const char* text, int width, cairo_text_extents_t& extents)
 {
-    cairo_text_extents(cr, text, &extents);
-    for (int attempt = 0; attempt < 4; ++attempt)
+    const double room = std::max(width - 1, 1);
+    for (int attempt = 0; attempt < 6; ++attempt)
     {
+        cairo_text_extents(cr, text, &extents);
         const double needed = std::max(extents.x_advance, extents.x_bearing + extents.width);
-        if (needed <= width || needed > width * 1.1)
+        if (needed <= room)
         {
             return;
         }
         cairo_matrix_t size;
         cairo_get_font_matrix(cr, &size);
-        cairo_set_font_size(cr, size.xx * width / needed * 0.995);
-        cairo_text_extents(cr, text, &extents);
+        cairo_set_font_size(cr, size.xx * room / needed * 0.995);
     }
+    cairo_text_extents(cr, text, &extents);
 }
 
 } // namespace

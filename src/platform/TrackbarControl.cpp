@@ -2,7 +2,9 @@
 
 // The trackbar class (msctls_trackbar32): range 0 to 100 and a page of a fifth of the range
 // unless set; notifications as WM_HSCROLL (WM_VSCROLL when vertical) to the parent, the position
-// in the high word for TB_THUMBTRACK and TB_THUMBPOSITION only, as Windows does.
+// in the high word for TB_THUMBTRACK and TB_THUMBPOSITION only, as Windows does. A button held on
+// the track pages again and again towards the pointer until the thumb reaches it; a wheel notch
+// moves one line, away from the user towards the minimum, as the Up key does.
 
 #include "platform/DialogUnits.h"
 #include "platform/Theme.h"
@@ -20,6 +22,10 @@ constexpr int kThumbWidth = 11; // along the channel
 constexpr int kMargin = 8;      // from each end of the control to the extreme thumb centre
 constexpr int kMaxThumbLength = 21;
 constexpr int kChannelBreadth = 4;
+// Paging while the button is held on the track: the first repeat, then the rate.
+constexpr UINT_PTR kPageTimer = 1;
+constexpr int kFirstRepeatMs = 400;
+constexpr int kRepeatMs = 100;
 
 struct TrackbarExtra final : WindowExtra
 {
@@ -30,7 +36,10 @@ struct TrackbarExtra final : WindowExtra
     int pageSize = 20;
     bool dragging = false;
     bool paging = false;
+    int pageDirection = 0; // -1 towards the minimum, 1 towards the maximum
+    int pointer = 0;       // along the channel, while paging
     int dragOffset = 0;
+    int wheel = 0; // turned but less than a notch
 };
 
 TrackbarExtra& ExtraFor(Window& window)
@@ -160,6 +169,47 @@ bool InRect(const RECT& rect, LPARAM point)
     return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
 }
 
+// Where the pointer lies from the thumb along the channel: -1 before it, 1 after it, 0 over it.
+int SideOfThumb(const Window& window, const TrackbarExtra& extra, int along)
+{
+    const RECT thumb = ThumbRect(window, extra);
+    const int start = IsVertical(window) ? thumb.top : thumb.left;
+    const int end = IsVertical(window) ? thumb.bottom : thumb.right;
+    return along < start ? -1 : (along >= end ? 1 : 0);
+}
+
+void Page(HWND handle, TrackbarExtra& extra, int direction)
+{
+    if (direction < 0)
+    {
+        MoveTo(handle, extra, extra.position - extra.pageSize, TB_PAGEUP);
+    }
+    else
+    {
+        MoveTo(handle, extra, extra.position + extra.pageSize, TB_PAGEDOWN);
+    }
+}
+
+void StopPaging(HWND handle, TrackbarExtra& extra)
+{
+    extra.paging = false;
+    StopTimer(handle, kPageTimer);
+}
+
+void Wheel(HWND handle, TrackbarExtra& extra, WPARAM wParam)
+{
+    extra.wheel += GET_WHEEL_DELTA_WPARAM(wParam);
+    const int notches = extra.wheel / WHEEL_DELTA;
+    extra.wheel -= notches * WHEEL_DELTA;
+    const int before = extra.position;
+    MoveTo(handle, extra, extra.position - notches * extra.lineSize,
+           notches > 0 ? TB_LINEUP : TB_LINEDOWN);
+    if (extra.position != before)
+    {
+        Notify(handle, TB_ENDTRACK);
+    }
+}
+
 bool IsNavigationKey(WPARAM key)
 {
     return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN || key == VK_PRIOR ||
@@ -282,18 +332,29 @@ LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         else
         {
             extra.paging = true;
-            if (along < centre)
-            {
-                MoveTo(handle, extra, extra.position - extra.pageSize, TB_PAGEUP);
-            }
-            else
-            {
-                MoveTo(handle, extra, extra.position + extra.pageSize, TB_PAGEDOWN);
-            }
+            extra.pointer = along;
+            extra.pageDirection = along < centre ? -1 : 1;
+            Page(handle, extra, extra.pageDirection);
+            StartTimer(handle, kPageTimer, kFirstRepeatMs, kRepeatMs);
         }
         return 0;
     }
+    case WM_TIMER:
+        // Pages on only while the pointer stays beyond the thumb on the side it started.
+        if (wParam == kPageTimer && extra.paging &&
+            SideOfThumb(*window, extra, extra.pointer) == extra.pageDirection)
+        {
+            Page(handle, extra, extra.pageDirection);
+        }
+        return 0;
+    case WM_MOUSEWHEEL:
+        Wheel(handle, extra, wParam);
+        return 0;
     case WM_MOUSEMOVE:
+        if (extra.paging)
+        {
+            extra.pointer = Along(*window, lParam);
+        }
         if (extra.dragging)
         {
             MoveTo(handle, extra,
@@ -306,7 +367,7 @@ LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         {
             const bool dragged = extra.dragging;
             extra.dragging = false;
-            extra.paging = false;
+            StopPaging(handle, extra);
             ReleaseMouseCapture();
             if (dragged)
             {
@@ -319,7 +380,7 @@ LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         if (reinterpret_cast<HWND>(lParam) != handle)
         {
             extra.dragging = false;
-            extra.paging = false;
+            StopPaging(handle, extra);
         }
         return 0;
     case WM_KEYDOWN:

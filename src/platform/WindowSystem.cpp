@@ -381,6 +381,9 @@ LRESULT DefaultWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_CLOSE:
         DestroyWindowInternal(window);
         return 0;
+    case WM_MOUSEWHEEL:
+        // A wheel turn that a child leaves alone goes up to its parent, as on Windows.
+        return (state->style & WS_CHILD) != 0 ? Send(state->parent, message, wParam, lParam) : 0;
     default:
         return 0;
     }
@@ -592,6 +595,11 @@ void Activate(HWND root)
     TheState().activation.push_back(root);
 }
 
+bool SurfaceTakesInput(HWND window)
+{
+    return IsUsable(window);
+}
+
 HWND ActiveSurface()
 {
     auto& order = TheState().activation;
@@ -691,6 +699,7 @@ int PumpInput()
 
 void DispatchPosted()
 {
+    SendDueTimers();
     // Only what was queued before this round: a handler that posts again runs next round.
     PostedMessageQueue& queue = PostedMessages();
     std::size_t budget = queue.ApproximateSize();

@@ -105,6 +105,13 @@ bool ShiftPressed();
 // A modal dialog has ended and its loop has not returned yet.
 bool ModalLoopEnding();
 
+// WM_TIMER to `window` every periodMs (the first after firstMs) while it lives, checked where the
+// posted messages are dispatched, so never more often than the host's idle calls; a second start
+// with the same id restarts it.
+void StartTimer(HWND window, UINT_PTR id, int firstMs, int periodMs);
+void StopTimer(HWND window, UINT_PTR id);
+void SendDueTimers();
+
 InputSink& WindowSystemInput();
 // One round of the pump: input, then the posted messages queued so far, then painting. Answers
 // the number of input events handled.

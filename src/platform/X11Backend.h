@@ -89,6 +89,7 @@ private:
     unsigned long HostTopLevel(unsigned long window);
     void ReleaseTarget(Surface& surface);
     void Translate(_XEvent& event, InputSink& sink);
+    void FocusAfterClick(unsigned long window, HWND surface, unsigned long time);
     void MarkGone(unsigned long window);
     HWND SurfaceOf(unsigned long window) const;
     // The shown pop-up that holds the pointer, or null.

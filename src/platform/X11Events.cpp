@@ -77,6 +77,23 @@ void X11Backend::MarkGone(unsigned long window)
     }
 }
 
+// A click into the panel brings the keyboard to it, as into a child dialog; while a modal box
+// has the panel disabled the keyboard goes (back) to the box, as Windows activates it.
+void X11Backend::FocusAfterClick(unsigned long window, HWND surface, unsigned long time)
+{
+    if (SurfaceTakesInput(surface))
+    {
+        XSetInputFocus(display, window, RevertToParent, time);
+        return;
+    }
+    const auto active = surfaces.find(ActiveSurface());
+    if (active != surfaces.end() && active->second.kind == SurfaceKind::TopLevel &&
+        !active->second.gone)
+    {
+        XSetInputFocus(display, active->second.window, RevertToParent, time);
+    }
+}
+
 void X11Backend::Translate(XEvent& event, InputSink& sink)
 {
     if (event.type == DestroyNotify)
@@ -122,15 +139,24 @@ void X11Backend::Translate(XEvent& event, InputSink& sink)
     case ButtonRelease:
     {
         const unsigned button = event.xbutton.button;
+        const bool pressed = event.type == ButtonPress;
+        if (button == Button4 || button == Button5)
+        {
+            // X reports each notch of the wheel as a click of button 4 (up) or 5 (down).
+            if (pressed)
+            {
+                sink.MouseWheelEvent(surface, button == Button4 ? WHEEL_DELTA : -WHEEL_DELTA,
+                                     event.xbutton.x, event.xbutton.y);
+            }
+            break;
+        }
         if (button < Button1 || button > Button3)
         {
-            break; // wheel and extra buttons
+            break; // sideways wheel and extra buttons
         }
-        const bool pressed = event.type == ButtonPress;
         if (pressed && found->second.kind == SurfaceKind::Embedded)
         {
-            // A click into the panel brings the keyboard to it, as into a child dialog.
-            XSetInputFocus(display, found->second.window, RevertToParent, event.xbutton.time);
+            FocusAfterClick(found->second.window, surface, event.xbutton.time);
         }
         const MouseButton which = button == Button1   ? MouseButton::Left
                                   : button == Button2 ? MouseButton::Middle

@@ -131,6 +131,23 @@ TEST(PhaserDepthLimit, DepthBeyondThirtyOctavesIsUsedAtThirty)
     EXPECT_NE(withinOut, limitOut) << "depths below the limit still sweep as set";
 }
 
+TEST(PhaserDepthLimit, FullDepthSweepAtTheOscillatorsLimitStaysBounded)
+{
+    // The fastest sweep the oscillator runs at full depth, one cycle per 32 samples, at every
+    // stage count and centre: the cascade (which runs away from 9.5 to 20) keeps its gain.
+    for (float rate : {8000.0f, 22050.0f, 44100.0f, 96000.0f})
+        for (int mode = 0; mode < Phaser::kStageModeCount; ++mode)
+            for (float centre : {50.0f, 1000.0f, 10000.0f})
+            {
+                Rig rig(1.0f, rate, rate / 32.0f);
+                rig.phaser.SetStageMode(mode);
+                std::fill(rig.frequency.begin(), rig.frequency.end(), centre);
+                for (int block = 0; block < static_cast<int>(rate) / kLength; ++block)
+                    for (float x : rig.Run())
+                        ASSERT_LT(std::fabs(x), 100.0f) << rate << " " << mode << " " << centre;
+            }
+}
+
 TEST(PhaserDepthLimit, HugeDepthWithFeedbackStaysBounded)
 {
     // A sweep of a million octaves jumps between 0 Hz and far beyond half the sample rate at

@@ -2,6 +2,7 @@
 // test module. The PNG lands in the build tree (panel-editor-headless.png); docs/panel-headless.png
 // is a copy of it.
 #include "gui/resource.h"
+#include "support/CaptionFit.h"
 #include "support/EditorHost.h"
 
 #include <cairo.h>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -59,7 +61,8 @@ TEST(PanelScreenshot, OpenPanelWithRealValues)
     ASSERT_EQ(host.StatusText(), "Phaser - Feedback Level: -6.47 Level");
     ASSERT_EQ(host.Selection(IDC_STAGE_MODE), 2);
 
-    const std::string path = std::string(CORVANE_BINARY_DIR) + "/panel-editor-headless.png";
+    const std::string path = std::string(CORVANE_BINARY_DIR) + "/panel-editor-headless" +
+                             (std::getenv("FONTCONFIG_FILE") ? "-stand-in.png" : ".png");
     ASSERT_TRUE(host.Ui().WriteScreenshot(host.Panel(), path.c_str()));
     const Image shot(path);
     ASSERT_TRUE(shot.Ok());
@@ -67,6 +70,8 @@ TEST(PanelScreenshot, OpenPanelWithRealValues)
     EXPECT_EQ(shot.Height(), 348);
     EXPECT_EQ(shot.At(2, 2), 0xD4D0C8u);   // the dialog's face
     EXPECT_EQ(shot.At(21, 21), 0x000000u); // the tick of "Enabled"
+    // Also run with a fontconfig file that offers only DejaVu: the stand-in is fitted too.
+    EXPECT_EQ(TestSupport::CaptionCutOff(shot.surface), "");
     std::set<std::uint32_t> colours;
     for (int y = 0; y < shot.Height(); ++y)
         for (int x = 0; x < shot.Width(); ++x)

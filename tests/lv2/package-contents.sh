@@ -2,15 +2,18 @@
 # The release packages of this build: cpack makes the Debian package and the .tar.gz; the
 # Debian package holds both editions and corvane-render where Linux hosts look (and the factory
 # bank and its 32 programs when the build made them), nothing outside /usr; unpacked into a scratch root, lilv
-# finds the bundle there.   bash package-contents.sh BUILD_DIR
+# finds the bundle there. The .tar.gz carries its README.txt at the top. With LINTIAN given,
+# lintian finds no error in the Debian package (its warnings are printed).
+#   bash package-contents.sh BUILD_DIR [LINTIAN]
 set -euo pipefail
 build=$1
+lintian=${2:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 (cd "$build" && cpack -B "$work" >/dev/null)
 deb=$(ls "$work"/*.deb)
-ls "$work"/*.tar.gz >/dev/null
+archive=$(ls "$work"/*.tar.gz)
 dpkg --contents "$deb" | awk '{print $6}' | sed 's|^\./|/|' | grep -v '/$' | sort >"$work/files"
 
 expected=(
@@ -40,6 +43,15 @@ fi
 if grep -v '^/usr/' "$work/files"; then
     echo "package-contents: files outside /usr" >&2
     status=1
+fi
+
+top=$(basename "$archive" .tar.gz)
+tar -tzf "$archive" >"$work/archive"
+grep -qx "$top/README.txt" "$work/archive" ||
+    { echo "package-contents: $top/README.txt is missing from the archive" >&2; status=1; }
+if [ -n "$lintian" ]; then
+    # Exit status non-zero on any error; warnings and notes are shown, not failed on.
+    "$lintian" --fail-on error --tag-display-limit 0 "$deb" || status=1
 fi
 
 dpkg-deb -x "$deb" "$work/root"

@@ -143,14 +143,17 @@ double PhaserModel::SyncPhase() const
 
 void PhaserModel::ApplyLfoFrequency(double hz)
 {
-    // The increment per sample is a 32-bit quantity in the product.
-    increment = static_cast<float>(hz * kTwoPi / sampleRate);
+    // The increment per sample is a 32-bit quantity in the product; synchronised, it is the one
+    // whose turn per sample (2 asin(increment / 2)) is exact.
+    const double step = static_cast<float>(hz * kTwoPi / sampleRate);
+    increment = static_cast<float>(syncOn ? 2.0 * std::sin(step * 0.5) : step);
 }
 
+// The cosine starts half a sample's turn ahead, where the recurrence keeps it.
 void PhaserModel::SetPhase(double cycles)
 {
     sine = std::sin(cycles * kTwoPi);
-    cosine = std::cos(cycles * kTwoPi);
+    cosine = std::cos(cycles * kTwoPi + std::asin(increment * 0.5));
 }
 
 // Settings reach their owners only when they change, as the parameters do.

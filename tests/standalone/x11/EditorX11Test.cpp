@@ -1,11 +1,14 @@
 // The editor embedded in a real X11 window of a test host, driven with synthetic input.
 #include "HeadlessReference.h"
 #include "X11Fixture.h"
+#include "support/CaptionFit.h"
 
 #include <X11/keysym.h>
 
+#include <chrono>
 #include <cmath>
 #include <string>
+#include <thread>
 
 namespace X11Test
 {
@@ -75,6 +78,15 @@ TEST_F(EmbeddedEditor, ScreenShowsExactlyTheHeadlessPanel)
     cairo_surface_destroy(shown);
 }
 
+// Run once more with a fontconfig file that offers only DejaVu.
+TEST_F(EmbeddedEditor, CaptionsShowWholeWhateverTheFont)
+{
+    cairo_surface_t* shown = CapturePanel();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(TestSupport::CaptionCutOff(shown), "");
+    cairo_surface_destroy(shown);
+}
+
 TEST_F(EmbeddedEditor, ClickingEnabledTogglesParameter5)
 {
     cairo_surface_t* before = CapturePanel();
@@ -137,6 +149,26 @@ TEST_F(EmbeddedEditor, KeysReachTheControlWithTheFocus)
     ASSERT_TRUE(IdleUntil(editor, [&] { return SliderPosition(editor.Parameter(6)) == next; }));
     connection.Key(XK_Home);
     ASSERT_TRUE(IdleUntil(editor, [&] { return SliderPosition(editor.Parameter(6)) == 0; }));
+}
+
+// As Windows' trackbar: the held button pages on after a pause until the thumb reaches the
+// pointer, one page at a time.
+TEST_F(EmbeddedEditor, HoldingTheButtonOnTheTrackPagesUntilTheThumbReachesThePointer)
+{
+    editor.SetParameter(6, 0.0f);
+    editor.Idle(3);
+    connection.MoveTo(kHostX + ThumbX(60), kHostY + kSliderMiddle);
+    connection.Press();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (std::chrono::steady_clock::now() < end)
+    {
+        editor.Idle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    connection.Release();
+    editor.Idle(3);
+    EXPECT_EQ(SliderPosition(editor.Parameter(6)), 60) << "20, 40, 60, then under the pointer";
+    EXPECT_EQ(editor.AutomationCount(6), 3);
 }
 
 class DropDownList : public EmbeddedEditor
@@ -204,6 +236,38 @@ TEST_F(DropDownList, AClickOnTheHostsWindowClosesThePopUpWithoutAChoice)
     Centre(kHostX, kHostY, 10, 8, 42, 10, cx, cy);
     connection.Click(cx, cy);
     EXPECT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(5) != enabled; }));
+}
+
+// A wheel notch moves a slider one line and a closed list one entry, away from the user towards
+// the start (as the Up key): each a change for the host, the list staying closed.
+TEST_F(DropDownList, TheWheelMovesASliderALineAndAClosedListAnEntry)
+{
+    editor.SetParameter(6, 0.5f);
+    editor.SetParameter(10, 3.0f / 6);
+    editor.Idle(3);
+    const auto notches = [&](unsigned button, int count)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            connection.Press(button);
+            connection.Release(button);
+        }
+    };
+    connection.MoveTo(kHostX + ThumbX(80), kHostY + kSliderMiddle); // over the track
+    notches(5, 2);
+    ASSERT_TRUE(IdleUntil(editor, [&] { return SliderPosition(editor.Parameter(6)) == 52; }));
+    notches(4, 1);
+    ASSERT_TRUE(IdleUntil(editor, [&] { return SliderPosition(editor.Parameter(6)) == 51; }));
+    EXPECT_EQ(editor.AutomationCount(6), 3);
+
+    connection.MoveTo(kHostX + UnitsToPixelsX(100) + UnitsToPixelsX(69) / 2,
+                      kHostY + UnitsToPixelsY(149) + 10);
+    notches(4, 1);
+    ASSERT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(10) == 2.0f / 6; }));
+    notches(5, 3);
+    ASSERT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(10) == 5.0f / 6; }));
+    EXPECT_EQ(editor.AutomationCount(10), 4);
+    EXPECT_TRUE(PopUps().empty());
 }
 
 } // namespace
