@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/Editor.h"
+#include "phaser/VstEditor.h"
 #include "phaser/CorvanePhaserView.h"
 
 // The plug-in's editor: a panel of 391 by 348 pixels at 96 dpi, times the editor's scale factor.
