@@ -7,8 +7,8 @@
 #    a target reaches only the groups below it, and nothing under the LV2 DSP binary or the
 #    engine reaches X11 or cairo.
 # 3. Binaries, when BUILD_DIR (default build/release) holds them: the engine and core libraries
-#    leave no X11 or cairo symbol undefined, the LV2 DSP binary needs no display library; prints
-#    the engine symbols left in the LV2 UI binary.
+#    leave no X11 or cairo symbol undefined, the LV2 DSP binary needs no display library and the
+#    LV2 UI binary holds none of the engine's processing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 built=${1:-$root/build/release}
@@ -40,13 +40,15 @@ done
 
 # 2. What each target may not reach; "display" is X11 or cairo.
 forbidden=(
-    "corvane_core: corvane_engine corvane_ui corvane_vst corvane_lv2 display"
+    "corvane_core: corvane_parameters corvane_engine corvane_ui corvane_vst corvane_lv2 display"
+    "corvane_parameters: corvane_engine corvane_ui corvane_vst corvane_lv2 display"
     "corvane_engine: corvane_ui corvane_vst corvane_lv2 display"
-    "corvane_ui: corvane_engine corvane_vst corvane_lv2"
+    "corvane_ui: corvane_parameters corvane_engine corvane_vst corvane_lv2"
     "corvane_vst: corvane_lv2"
+    "corvane_lv2_ports: corvane_engine corvane_ui corvane_vst corvane_lv2 display"
     "corvane_lv2: corvane_ui corvane_vst display"
     "CorvanePhaserLv2: corvane_ui corvane_vst display"
-    "CorvanePhaserLv2UI: corvane_vst"
+    "CorvanePhaserLv2UI: corvane_engine corvane_lv2 corvane_vst"
 )
 work=$root/build/check-layers
 echo "== targets (configured in ${work#"$root"/})"
@@ -124,7 +126,7 @@ END {
 engine=$built/src/libcorvane_engine.a
 if [ -f "$engine" ]; then
     echo "== binaries (${built#"$root"/})"
-    for library in "$built/src/libcorvane_core.a" "$engine"; do
+    for library in "$built"/src/libcorvane_{core,parameters}.a "$engine"; do
         display=$(nm -u "$library" 2>/dev/null | awk '$2 ~ /^(cairo_|X[A-Z])/ {print $2}' | sort -u)
         echo "${library##*/}: ${display:-no X11 or cairo symbol undefined}"
         [ -z "$display" ] || status=1
@@ -140,9 +142,18 @@ if [ -f "$engine" ]; then
         fi
     fi
     if [ -f "$bundle/CorvanePhaserUI.so" ]; then
-        engine=$(nm -C --defined-only "$bundle/CorvanePhaserUI.so" |
-            grep -c -E 'Phaser|GlideSet|QuadratureLfo' || true)
-        echo "LV2 UI binary, symbols naming Phaser, GlideSet or QuadratureLfo: $engine"
+        # Names of the panel and of the parameters of the DSP classes contain "Phaser" too; the
+        # processing's own symbols must be absent.
+        symbols=$(nm -C --defined-only "$bundle/CorvanePhaserUI.so")
+        named=$(grep -c -E 'Phaser|GlideSet|QuadratureLfo' <<<"$symbols" || true)
+        processing=$(grep -E 'PhaserEngine|GlideSet|Phaser::(Process|Run)|Lfo::(Process|StartSlice)' \
+            <<<"$symbols" || true)
+        echo "LV2 UI binary: $named symbols naming Phaser, GlideSet or QuadratureLfo," \
+            "$(grep -c . <<<"$processing" || true) of the engine's processing"
+        if [ -n "$processing" ]; then
+            echo "check-layers: the LV2 UI binary holds the engine's processing" >&2
+            status=1
+        fi
     fi
 fi
 exit $status
