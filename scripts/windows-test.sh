@@ -52,8 +52,11 @@ if [ "${1:-}" = "--in-xvfb" ]; then
     status=0
     for preset in "${presets[@]}"; do
         dir=$root/build/$preset
-        step "Unit tests ($preset: corvane_tests.exe)"
-        timeout 300 wine "$dir/tests/corvane_tests.exe" --gtest_brief=1 || status=1
+        # One suite per layer group that runs without a window system (tests/CMakeLists.txt).
+        for suite in "$dir"/tests/corvane_*_tests.exe; do
+            step "Unit tests ($preset: ${suite##*/})"
+            timeout 300 wine "$suite" --gtest_brief=1 || status=1
+        done
         rm -f "$dir/winhost.log"
         if [ "$preset" = windows ]; then
             step "Test host ($preset: WinHost.exe), holding the editor open 5 s for a screenshot"
@@ -123,7 +126,7 @@ done
 
 step "Build (release: the Linux reference)"
 cmake --preset release >/dev/null
-cmake --build --preset release --target CorvanePhaser corvane_tests
+cmake --build --preset release --target CorvanePhaser corvane_vst_tests
 
 cleanup() {
     timeout 30 wineserver -k 2>/dev/null || true
@@ -139,7 +142,7 @@ timeout 600 "${xvfb[@]}" bash "$0" --in-xvfb "$((SECONDS - start))" 2>&1 | tee "
 
 step "Linux render and byte-for-byte comparison with each Windows render"
 CORVANE_SCENARIO_OUTPUT=$build/scenario-linux.f32 \
-    timeout 120 build/release/tests/corvane_tests --gtest_filter='RenderScenario.*' \
+    timeout 120 build/release/tests/corvane_vst_tests --gtest_filter='RenderScenario.*' \
     --gtest_brief=1 || status=1
 for preset in "${presets[@]}"; do
     render=$root/build/$preset/scenario-windows.f32
@@ -150,7 +153,7 @@ for preset in "${presets[@]}"; do
         echo "$preset render identical to Linux: $(stat -c %s "$render") bytes"
     else
         # The test names the number of differing samples and the largest difference.
-        CORVANE_SCENARIO_REFERENCE=$render timeout 120 build/release/tests/corvane_tests \
+        CORVANE_SCENARIO_REFERENCE=$render timeout 120 build/release/tests/corvane_vst_tests \
             --gtest_filter='RenderScenario.*' --gtest_brief=1 || true
         status=1
     fi

@@ -1,7 +1,7 @@
 #include "lv2/Lv2Ui.h"
 
 #include "lv2/ControlPorts.h"
-#include "phaser/CorvanePhaserModel.h"
+#include "phaser/CorvanePhaserParameters.h"
 #include "phaser/CorvanePhaserView.h"
 #include "phaser/Product.h"
 #include "platform/Backend.h"
@@ -14,7 +14,8 @@ namespace Kestrune::Lv2
 {
 
 Lv2Ui::Lv2Ui(LV2UI_Write_Function writeFunction, LV2UI_Controller hostController, void* parent)
-    : write(writeFunction), controller(hostController), model(Product::CreateModel(&dispatcher))
+    : write(writeFunction), controller(hostController),
+      model(Product::CreateParameters(&dispatcher))
 {
     // Told outside the model's lock: it writes to the host.
     model->SetOutsideObserver(this);

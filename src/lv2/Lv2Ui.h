@@ -9,16 +9,16 @@
 #include <cstdint>
 #include <memory>
 
-class CorvanePhaserModel;
+class CorvanePhaserParameters;
 class CorvanePhaserView;
 
 namespace Kestrune::Lv2
 {
 
 // The editor as an LV2 UI (ui:X11UI): the VST edition's panel, embedded in the host's window,
-// over a model of its own that mirrors the plug-in's ports. A control the user moves becomes a
-// port write; a port event from the host moves the control. The host's idle calls
-// (ui:idleInterface) run the window system, as the VST editor's idle calls do.
+// over parameters of its own that mirror the plug-in's ports (no engine: the DSP binary has it). A
+// control the user moves becomes a port write; a port event from the host moves the control. The
+// host's idle calls (ui:idleInterface) run the window system, as the VST editor's idle calls do.
 //
 // Threads: [ui] everything.
 class Lv2Ui : private IModelObserver
@@ -48,7 +48,7 @@ private:
     LV2UI_Write_Function write;
     LV2UI_Controller controller;
     ServiceDispatcher dispatcher;
-    std::unique_ptr<CorvanePhaserModel> model;
+    std::unique_ptr<CorvanePhaserParameters> model;
     std::unique_ptr<CorvanePhaserView> view;
 };
 

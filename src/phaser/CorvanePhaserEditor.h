@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gui/Editor.h"
 #include "phaser/CorvanePhaserView.h"
+#include "phaser/VstEditor.h"
 
 // The plug-in's editor: a panel of 391 by 348 pixels at 96 dpi, times the editor's scale factor.
 class CorvanePhaserEditor : public Kestrune::Vst::Editor<CorvanePhaserView>
