@@ -323,18 +323,4 @@ BOOL EndDialog(HWND dialog, INT_PTR result)
     return TRUE;
 }
 
-BOOL MapDialogRect(HWND dialog, LPRECT rect)
-{
-    if (!IsDialog(dialog) || rect == nullptr)
-    {
-        return FALSE;
-    }
-    const double scale = FindWindowState(dialog)->scale;
-    rect->left = DialogUnitsToPixelsX(rect->left, scale);
-    rect->right = DialogUnitsToPixelsX(rect->right, scale);
-    rect->top = DialogUnitsToPixelsY(rect->top, scale);
-    rect->bottom = DialogUnitsToPixelsY(rect->bottom, scale);
-    return TRUE;
-}
-
 #endif

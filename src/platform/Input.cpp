@@ -271,7 +271,7 @@ private:
             return false;
         }
         const LRESULT code = target != dialog ? Send(target, WM_GETDLGCODE, key, 0) : 0;
-        if ((code & DLGC_WANTALLKEYS) != 0 || (key == VK_TAB && (code & DLGC_WANTTAB) != 0))
+        if ((code & DLGC_WANTALLKEYS) != 0)
         {
             return false;
         }

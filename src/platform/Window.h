@@ -31,7 +31,6 @@ struct Window
     HWND foreignParent = nullptr; // a window of the host, not ours (WS_CHILD, embedded surface)
     std::vector<HWND> children;   // creation order: the first is on top and first in tab order
     DWORD style = 0;
-    DWORD exStyle = 0;
     int id = 0;
     std::string text;
     RECT rect{};        // in the parent's client area; roots: on the screen

@@ -29,7 +29,6 @@ struct CreateParameters
     std::string_view className;
     std::string_view text;
     DWORD style = 0;
-    DWORD exStyle = 0;
     int x = 0; // in the parent's client area; on the screen for roots
     int y = 0;
     int width = 0;
