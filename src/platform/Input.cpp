@@ -202,8 +202,6 @@ public:
 
     bool InputPaused() const override { return ModalLoopEnding(); }
 
-    bool ShiftDown() const { return shiftDown; }
-
 private:
     void DeliverMouse(HWND surface, UINT message, int x, int y)
     {
@@ -327,11 +325,6 @@ Input& TheInput()
 InputSink& WindowSystemInput()
 {
     return TheInput();
-}
-
-bool ShiftPressed()
-{
-    return TheInput().ShiftDown();
 }
 
 } // namespace Kestrune::Platform

@@ -46,7 +46,6 @@ struct Window
 
     int Width() const { return rect.right - rect.left; }
     int Height() const { return rect.bottom - rect.top; }
-    bool IsRoot() const { return parent == nullptr; }
     // A length of the class's 96-dpi metrics at the window's factor.
     int Scaled(int pixels) const { return ScalePixels(pixels, scale); }
     // The width of the class's one-pixel lines at the window's factor.

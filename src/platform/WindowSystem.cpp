@@ -187,16 +187,6 @@ Backend& CurrentBackend()
     return *state.backend;
 }
 
-bool InstallBackend(std::unique_ptr<Backend> backend)
-{
-    if (!backend || Windows().Count() != 0)
-    {
-        return false;
-    }
-    TheState().backend = std::move(backend);
-    return true;
-}
-
 Backend* BackendOf(HWND window)
 {
     const Window* root = FindWindowState(RootOf(window));
@@ -471,12 +461,6 @@ HWND FindDescendant(HWND window, int id)
         }
     }
     return nullptr;
-}
-
-bool IsDialog(HWND window)
-{
-    const Window* state = FindWindowState(window);
-    return state != nullptr && state->className == kDialogClass;
 }
 
 HWND DialogOf(HWND window)

@@ -87,7 +87,6 @@ bool IsShown(HWND window);  // the window and all its ancestors are visible
 bool IsUsable(HWND window); // neither the window nor its root is disabled
 POINT ScreenOriginOf(HWND window);
 HWND FindDescendant(HWND window, int id);
-bool IsDialog(HWND window);
 HWND DialogOf(HWND window); // the nearest dialog among the window and its ancestors
 
 void InvalidateWindow(HWND window);
@@ -100,7 +99,6 @@ HWND MouseCapture();
 HWND FocusWindow();
 HWND ChangeFocus(HWND window);
 void Activate(HWND root);
-bool ShiftPressed();
 // A modal dialog has ended and its loop has not returned yet.
 bool ModalLoopEnding();
 
