@@ -100,11 +100,8 @@ public:
     virtual unsigned long NativeWindow(HWND) const { return 0; }
 };
 
-// The backend for roots that are neither embedded in a native window nor owned: the headless one
-// unless another was installed first.
+// The backend for roots that are neither embedded in a native window nor owned: the headless one.
 Backend& CurrentBackend();
-// Installs that backend; refused (false) while windows exist.
-bool InstallBackend(std::unique_ptr<Backend> backend);
 // The backend showing a window's root, or null when the window does not exist.
 Backend* BackendOf(HWND window);
 

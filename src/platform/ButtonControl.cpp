@@ -1,6 +1,7 @@
 #if !defined(_WIN32)
 
-// The BUTTON class: push buttons, check boxes and group boxes.
+// The BUTTON class: push buttons, automatic check boxes and group boxes; and the STATIC class,
+// left-aligned text.
 
 #include "platform/Theme.h"
 #include "platform/WindowSystem.h"
@@ -29,13 +30,12 @@ DWORD TypeOf(const Window& window)
 
 bool IsPush(DWORD type)
 {
-    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_PUSHBOX;
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
 
 bool IsCheck(DWORD type)
 {
-    return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
-           type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+    return type == BS_AUTOCHECKBOX;
 }
 
 ButtonExtra& ExtraFor(Window& window)
@@ -51,22 +51,11 @@ void Click(HWND handle)
         return;
     }
     ButtonExtra& extra = ExtraFor(*window);
-    switch (TypeOf(*window))
-    {
-    case BS_GROUPBOX:
+    const DWORD type = TypeOf(*window);
+    if (type == BS_GROUPBOX)
         return;
-    case BS_AUTOCHECKBOX:
+    if (type == BS_AUTOCHECKBOX)
         extra.check = extra.check == BST_UNCHECKED ? BST_CHECKED : BST_UNCHECKED;
-        break;
-    case BS_AUTO3STATE:
-        extra.check = (extra.check + 1) % 3;
-        break;
-    case BS_AUTORADIOBUTTON:
-        extra.check = BST_CHECKED;
-        break;
-    default:
-        break;
-    }
     InvalidateWindow(handle);
     NotifyParent(handle, BN_CLICKED);
 }
@@ -140,8 +129,7 @@ void Draw(HWND handle, HDC dc, const Theme::Canvas& cr, Window& window)
         if (extra.check != BST_UNCHECKED)
         {
             const int tick = cr.Px(3);
-            Theme::DrawCheckMark(cr, tick, boxY + tick,
-                                 extra.check == BST_INDETERMINATE ? Theme::kGrayText : textColour);
+            Theme::DrawCheckMark(cr, tick, boxY + tick, textColour);
         }
         const int textX = box + cr.Px(kTextGap);
         Theme::DrawText(cr, window.text, textX, 0, width - textX, height, Theme::Align::Left,
@@ -260,24 +248,9 @@ LRESULT ButtonProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
         // Never notifies: only the user's click does.
         if (IsCheck(type))
         {
-            const bool threeState = type == BS_3STATE || type == BS_AUTO3STATE;
-            extra.check = wParam == BST_CHECKED || (wParam == BST_INDETERMINATE && threeState)
-                              ? static_cast<int>(wParam)
-                              : BST_UNCHECKED;
+            extra.check = wParam == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
             InvalidateWindow(handle);
         }
-        return 0;
-    case BM_GETSTATE:
-        return (IsCheck(type) ? extra.check : 0) | (extra.pushed ? BST_PUSHED : 0) |
-               (FocusWindow() == handle ? BST_FOCUS : 0);
-    case BM_SETSTATE:
-        extra.pushed = wParam != 0;
-        InvalidateWindow(handle);
-        return 0;
-    case BM_SETSTYLE:
-        window->style = (window->style & ~static_cast<DWORD>(BS_TYPEMASK)) |
-                        (static_cast<DWORD>(wParam) & BS_TYPEMASK);
-        InvalidateWindow(handle);
         return 0;
     default:
         return ControlDefault(handle, message, wParam, lParam, &Draw);
@@ -290,28 +263,19 @@ void DrawStatic(HWND handle, HDC dc, const Theme::Canvas& cr, Window& window)
 {
     Send(window.parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
          reinterpret_cast<LPARAM>(handle));
-    const DWORD type = window.style & SS_TYPEMASK;
-    const Theme::Align align = type == SS_CENTER  ? Theme::Align::Centre
-                               : type == SS_RIGHT ? Theme::Align::Right
-                                                  : Theme::Align::Left;
     Theme::Fill(cr, 0, 0, window.Width(), window.Height(), Theme::kFace);
     Theme::DrawText(cr, window.text, 0, 0, window.Width(),
-                    std::min(window.Height(), cr.Px(Theme::kLineHeight)), align,
+                    std::min(window.Height(), cr.Px(Theme::kLineHeight)), Theme::Align::Left,
                     (window.style & WS_DISABLED) != 0 ? Theme::kGrayText : Theme::kText);
 }
 } // namespace
 
 LRESULT StaticProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const Window* window = FindWindowState(handle);
-    if (window == nullptr)
-    {
-        return 0;
-    }
     switch (message)
     {
     case WM_NCHITTEST:
-        return (window->style & SS_NOTIFY) != 0 ? HTCLIENT : HTTRANSPARENT;
+        return HTTRANSPARENT;
     case WM_GETDLGCODE:
         return DLGC_STATIC;
     default:

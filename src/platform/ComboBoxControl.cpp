@@ -109,12 +109,6 @@ void OpenComboList(HWND combo)
     {
         return;
     }
-    NotifyParent(combo, CBN_DROPDOWN);
-    window = FindWindowState(combo);
-    if (window == nullptr)
-    {
-        return;
-    }
     ComboExtra& extra = ExtraFor(*window);
     extra.hot = extra.selected;
     const int rows = Count(extra) == 0 ? 1 : VisibleRows(*window, extra);
@@ -173,7 +167,6 @@ void CloseComboList(HWND combo, int choice)
         extra.selected = choice;
         NotifyParent(combo, CBN_SELCHANGE);
     }
-    NotifyParent(combo, CBN_CLOSEUP);
 }
 
 LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
@@ -201,51 +194,11 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         }
         return 0;
     case CB_ADDSTRING:
-    case CB_INSERTSTRING:
-    {
-        const auto* text = reinterpret_cast<const char*>(lParam);
-        if (text == nullptr)
-        {
+        if (lParam == 0)
             return CB_ERR;
-        }
-        int index = count;
-        if (message == CB_INSERTSTRING && static_cast<int>(wParam) >= 0)
-        {
-            index = static_cast<int>(wParam);
-            if (index > count)
-            {
-                return CB_ERR;
-            }
-        }
-        extra.items.insert(extra.items.begin() + index, std::string(text));
-        if (extra.selected >= index)
-        {
-            ++extra.selected;
-        }
+        extra.items.emplace_back(reinterpret_cast<const char*>(lParam));
         InvalidateWindow(handle);
-        return index;
-    }
-    case CB_DELETESTRING:
-    {
-        const auto index = static_cast<int>(wParam);
-        if (index < 0 || index >= count)
-        {
-            return CB_ERR;
-        }
-        extra.items.erase(extra.items.begin() + index);
-        if (extra.selected == index)
-            extra.selected = -1;
-        else if (extra.selected > index)
-            --extra.selected;
-        InvalidateWindow(handle);
-        return count - 1;
-    }
-    case CB_RESETCONTENT:
-        extra.items.clear();
-        extra.selected = -1;
-        extra.top = 0;
-        InvalidateWindow(handle);
-        return CB_OKAY;
+        return count;
     case CB_GETCOUNT:
         return count;
     case CB_GETCURSEL:
@@ -261,37 +214,20 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         InvalidateWindow(extra.list);
         return valid ? index : CB_ERR;
     }
-    case CB_GETLBTEXTLEN:
     case CB_GETLBTEXT:
     {
         const auto index = static_cast<int>(wParam);
-        if (index < 0 || index >= count)
-        {
+        auto* buffer = reinterpret_cast<char*>(lParam);
+        if (index < 0 || index >= count || buffer == nullptr)
             return CB_ERR;
-        }
         const std::string& text = extra.items[static_cast<std::size_t>(index)];
-        if (message == CB_GETLBTEXT)
-        {
-            auto* buffer = reinterpret_cast<char*>(lParam);
-            if (buffer == nullptr)
-            {
-                return CB_ERR;
-            }
-            std::memcpy(buffer, text.c_str(), text.size() + 1);
-        }
+        std::memcpy(buffer, text.c_str(), text.size() + 1);
         return static_cast<LRESULT>(text.size());
     }
-    case CB_SHOWDROPDOWN:
-        if (wParam != 0)
-            OpenComboList(handle);
-        else
-            CloseComboList(handle, -1);
-        return TRUE;
     case CB_GETDROPPEDSTATE:
         return extra.list != nullptr ? TRUE : FALSE;
     case CB_GETITEMHEIGHT:
-        return static_cast<int>(wParam) == -1 ? window->Scaled(kFieldHeight) - 2 * window->Scaled(3)
-                                              : ComboItemHeight(*window);
+        return ComboItemHeight(*window);
     case CB_GETDROPPEDCONTROLRECT:
         if (auto* rect = reinterpret_cast<RECT*>(lParam))
         {
@@ -301,26 +237,6 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
             return TRUE;
         }
         return FALSE;
-    case WM_GETTEXT:
-    case WM_GETTEXTLENGTH:
-    {
-        const std::string text = extra.selected >= 0 && extra.selected < count
-                                     ? extra.items[static_cast<std::size_t>(extra.selected)]
-                                     : std::string();
-        if (message == WM_GETTEXTLENGTH)
-        {
-            return static_cast<LRESULT>(text.size());
-        }
-        auto* buffer = reinterpret_cast<char*>(lParam);
-        if (buffer == nullptr || wParam == 0)
-        {
-            return 0;
-        }
-        const std::size_t copied = std::min<std::size_t>(text.size(), wParam - 1);
-        std::memcpy(buffer, text.data(), copied);
-        buffer[copied] = '\0';
-        return static_cast<LRESULT>(copied);
-    }
     case WM_GETDLGCODE:
     {
         LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
@@ -413,12 +329,10 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_SETFOCUS:
         InvalidateWindow(handle);
-        NotifyParent(handle, CBN_SETFOCUS);
         return 0;
     case WM_KILLFOCUS:
         CloseComboList(handle, -1);
         InvalidateWindow(handle);
-        NotifyParent(handle, CBN_KILLFOCUS);
         return 0;
     default:
         return ControlDefault(handle, message, wParam, lParam, &Draw);

@@ -32,8 +32,7 @@ struct ComboListExtra final : WindowExtra
 int ComboItemHeight(const Window& window);
 
 void OpenComboList(HWND combo);
-// Closes the pop-up list: with a valid choice CBN_SELCHANGE and then CBN_CLOSEUP, otherwise
-// CBN_CLOSEUP alone.
+// Closes the pop-up list, notifying CBN_SELCHANGE for a valid choice.
 void CloseComboList(HWND combo, int choice);
 
 } // namespace Kestrune::Platform

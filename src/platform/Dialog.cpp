@@ -1,10 +1,10 @@
 #if !defined(_WIN32)
 
-// Dialogs from the templates of the embedded resource script, modeless and modal.
+// Dialogs from the templates of the resource script, modeless and modal.
 
 #include "platform/Backend.h"
+#include "platform/DialogTemplates.h"
 #include "platform/DialogUnits.h"
-#include "platform/ResourceScript.h"
 #include "platform/Theme.h"
 #include "platform/UiScale.h"
 #include "platform/WindowSystem.h"
@@ -36,14 +36,16 @@ void StopPausing(DialogExtra& extra)
     }
 }
 
+// Templates are numbered (MAKEINTRESOURCEA), as the script's identifiers are.
 const DialogTemplate* FindTemplate(LPCSTR name)
 {
-    const ResourceScript& script = EmbeddedResourceScript();
-    if (IS_INTRESOURCE(name))
-    {
-        return script.FindDialog(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
-    }
-    return script.FindDialog(std::string_view(name));
+    if (!IS_INTRESOURCE(name))
+        return nullptr;
+    const auto id = static_cast<int>(reinterpret_cast<ULONG_PTR>(name));
+    for (const DialogTemplate& dialogTemplate : DialogTemplates())
+        if (dialogTemplate.id == id)
+            return &dialogTemplate;
+    return nullptr;
 }
 
 // A box opened from a panel keeps the panel's factor; a panel takes the one its editor chose.
@@ -67,7 +69,6 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
     parameters.text = dialogTemplate->caption;
     // Shown only after WM_INITDIALOG, when the template asks for it.
     parameters.style = dialogTemplate->style & ~static_cast<DWORD>(WS_VISIBLE);
-    parameters.exStyle = dialogTemplate->exStyle;
     parameters.x = DialogUnitsToPixelsX(dialogTemplate->x, scale);
     parameters.y = DialogUnitsToPixelsY(dialogTemplate->y, scale);
     parameters.width = DialogUnitsToPixelsX(dialogTemplate->width, scale);
@@ -95,7 +96,6 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
         control.className = item.className;
         control.text = item.text;
         control.style = item.style | static_cast<DWORD>(WS_CHILD);
-        control.exStyle = item.exStyle;
         control.x = DialogUnitsToPixelsX(item.x, scale);
         control.y = DialogUnitsToPixelsY(item.y, scale);
         control.width = DialogUnitsToPixelsX(item.width, scale);
@@ -320,20 +320,6 @@ BOOL EndDialog(HWND dialog, INT_PTR result)
     }
     extra->ended = true;
     extra->result = result;
-    return TRUE;
-}
-
-BOOL MapDialogRect(HWND dialog, LPRECT rect)
-{
-    if (!IsDialog(dialog) || rect == nullptr)
-    {
-        return FALSE;
-    }
-    const double scale = FindWindowState(dialog)->scale;
-    rect->left = DialogUnitsToPixelsX(rect->left, scale);
-    rect->right = DialogUnitsToPixelsX(rect->right, scale);
-    rect->top = DialogUnitsToPixelsY(rect->top, scale);
-    rect->bottom = DialogUnitsToPixelsY(rect->bottom, scale);
     return TRUE;
 }
 

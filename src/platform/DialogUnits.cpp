@@ -4,10 +4,6 @@
 #include <cstdint>
 #include <limits>
 
-#if !defined(_WIN32)
-#include "platform/Win32.h"
-#endif
-
 namespace Kestrune::Platform
 {
 namespace
@@ -67,10 +63,3 @@ int DialogUnitsToPixelsY(int units, double factor)
 }
 
 } // namespace Kestrune::Platform
-
-#if !defined(_WIN32)
-int MulDiv(int a, int b, int c)
-{
-    return Kestrune::Platform::RoundedMulDiv(a, b, c);
-}
-#endif

@@ -144,12 +144,6 @@ cairo_surface_t* HeadlessBackend::SurfaceImage(HWND window) const
     return found != surfaces.end() ? found->second.image : nullptr;
 }
 
-bool HeadlessBackend::IsSurfaceVisible(HWND window) const
-{
-    const auto found = surfaces.find(window);
-    return found != surfaces.end() && found->second.visible;
-}
-
 } // namespace Kestrune::Platform
 
 #endif

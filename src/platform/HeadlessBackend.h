@@ -41,7 +41,6 @@ public:
     void SetModalIdleLimit(int milliseconds) { modalIdleLimitMs.store(milliseconds); } // [any]
     // The surface's pixels as last presented, or null [ui].
     cairo_surface_t* SurfaceImage(HWND window) const;
-    bool IsSurfaceVisible(HWND window) const;
 
 private:
     struct Surface

@@ -211,8 +211,6 @@ public:
 
     bool InputPaused() const override { return ModalLoopEnding(); }
 
-    bool ShiftDown() const { return shiftDown; }
-
 private:
     // The wheel's message carries its delta in the high word of wParam and the screen position
     // in lParam; the others carry nothing more and the position in the target.
@@ -284,7 +282,7 @@ private:
             return false;
         }
         const LRESULT code = target != dialog ? Send(target, WM_GETDLGCODE, key, 0) : 0;
-        if ((code & DLGC_WANTALLKEYS) != 0 || (key == VK_TAB && (code & DLGC_WANTTAB) != 0))
+        if ((code & DLGC_WANTALLKEYS) != 0)
         {
             return false;
         }
@@ -340,11 +338,6 @@ Input& TheInput()
 InputSink& WindowSystemInput()
 {
     return TheInput();
-}
-
-bool ShiftPressed()
-{
-    return TheInput().ShiftDown();
 }
 
 } // namespace Kestrune::Platform

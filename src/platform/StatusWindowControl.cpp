@@ -14,16 +14,6 @@ namespace
 
 constexpr int kStatusHeight = 20; // at 96 dpi
 
-struct StatusExtra final : WindowExtra
-{
-    WORD flags = 0; // SBT_ drawing flags of part 0
-};
-
-StatusExtra& ExtraFor(Window& window)
-{
-    return EnsureExtra<StatusExtra>(window);
-}
-
 void Draw(HWND, HDC, const Theme::Canvas& cr, Window& window)
 {
     const int width = window.Width();
@@ -31,59 +21,32 @@ void Draw(HWND, HDC, const Theme::Canvas& cr, Window& window)
     const int top = cr.Px(2);
     const int inset = cr.Px(4);
     Theme::Fill(cr, 0, 0, width, height, Theme::kFace);
-    if ((ExtraFor(window).flags & SBT_NOBORDERS) == 0)
-    {
-        Theme::DrawEdge(cr, 0, top, width, height - top, Theme::Edge::ThinSunken);
-    }
+    Theme::DrawEdge(cr, 0, top, width, height - top, Theme::Edge::ThinSunken);
     Theme::DrawText(cr, window.text, inset, top, width - 2 * inset, height - top,
                     Theme::Align::Left, Theme::kText);
 }
 
 } // namespace
 
+// The text of part 0, the only one.
 LRESULT StatusProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 {
     Window* window = FindWindowState(handle);
-    if (window == nullptr)
+    if (window == nullptr || (message != SB_SETTEXTA && message != SB_GETTEXTA))
+        return ControlDefault(handle, message, wParam, lParam, &Draw);
+    if (wParam != 0)
+        return FALSE;
+    if (message == SB_SETTEXTA)
     {
-        return 0;
-    }
-    StatusExtra& extra = ExtraFor(*window);
-    switch (message)
-    {
-    case SB_SETTEXTA:
-    {
-        const auto part = static_cast<int>(wParam & 0xFF);
-        if (part != 0 && part != 255)
-        {
-            return FALSE;
-        }
         const auto* text = reinterpret_cast<const char*>(lParam);
         window->text = text != nullptr ? std::string(text) : std::string();
-        extra.flags = static_cast<WORD>(wParam & 0xFF00);
         InvalidateWindow(handle);
         return TRUE;
     }
-    case SB_GETTEXTA:
-    case SB_GETTEXTLENGTHA:
-    {
-        if ((wParam & 0xFF) != 0)
-        {
-            return 0;
-        }
-        if (message == SB_GETTEXTA)
-        {
-            // Like Windows, the caller's buffer holds the whole text.
-            if (auto* buffer = reinterpret_cast<char*>(lParam))
-            {
-                std::memcpy(buffer, window->text.c_str(), window->text.size() + 1);
-            }
-        }
-        return MAKELRESULT(window->text.size(), extra.flags);
-    }
-    default:
-        return ControlDefault(handle, message, wParam, lParam, &Draw);
-    }
+    // Like Windows, the caller's buffer holds the whole text.
+    if (auto* buffer = reinterpret_cast<char*>(lParam))
+        std::memcpy(buffer, window->text.c_str(), window->text.size() + 1);
+    return static_cast<LRESULT>(window->text.size());
 }
 
 } // namespace Kestrune::Platform

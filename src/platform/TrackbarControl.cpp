@@ -1,10 +1,11 @@
 #if !defined(_WIN32)
 
-// The trackbar class (msctls_trackbar32): range 0 to 100 and a page of a fifth of the range
-// unless set; notifications as WM_HSCROLL (WM_VSCROLL when vertical) to the parent, the position
-// in the high word for TB_THUMBTRACK and TB_THUMBPOSITION only, as Windows does. A button held on
-// the track pages again and again towards the pointer until the thumb reaches it; a wheel notch
-// moves one line, away from the user towards the minimum, as the Up key does.
+// The trackbar class (msctls_trackbar32), horizontal, with the range and steps Windows gives it
+// (0 to 100, a line of 1, a page of 20), which the editor keeps; notifications as WM_HSCROLL to
+// the parent, the position in the high word for TB_THUMBTRACK and TB_THUMBPOSITION only, as
+// Windows does. A button held on the track pages again and again towards the pointer until the
+// thumb reaches it; a wheel notch moves one line, away from the user towards the minimum, as the
+// Up key does.
 
 #include "platform/DialogUnits.h"
 #include "platform/Theme.h"
@@ -29,11 +30,11 @@ constexpr int kRepeatMs = 100;
 
 struct TrackbarExtra final : WindowExtra
 {
-    int minimum = 0;
-    int maximum = 100;
+    static constexpr int minimum = 0;
+    static constexpr int maximum = 100;
+    static constexpr int lineSize = 1;
+    static constexpr int pageSize = 20;
     int position = 0;
-    int lineSize = 1;
-    int pageSize = 20;
     bool dragging = false;
     bool paging = false;
     int pageDirection = 0; // -1 towards the minimum, 1 towards the maximum
@@ -47,24 +48,9 @@ TrackbarExtra& ExtraFor(Window& window)
     return EnsureExtra<TrackbarExtra>(window);
 }
 
-bool IsVertical(const Window& window)
+int Clamp(int value)
 {
-    return (window.style & TBS_VERT) != 0;
-}
-
-int Length(const Window& window)
-{
-    return IsVertical(window) ? window.Height() : window.Width();
-}
-
-int Breadth(const Window& window)
-{
-    return IsVertical(window) ? window.Width() : window.Height();
-}
-
-int Clamp(const TrackbarExtra& extra, int value)
-{
-    return std::clamp(value, extra.minimum, std::max(extra.minimum, extra.maximum));
+    return std::clamp(value, TrackbarExtra::minimum, TrackbarExtra::maximum);
 }
 
 int Margin(const Window& window)
@@ -74,16 +60,12 @@ int Margin(const Window& window)
 
 int Span(const Window& window)
 {
-    return std::max(0, Length(window) - 2 * Margin(window));
+    return std::max(0, window.Width() - 2 * Margin(window));
 }
 
 int ThumbCentre(const Window& window, const TrackbarExtra& extra)
 {
     const int range = extra.maximum - extra.minimum;
-    if (range <= 0)
-    {
-        return Margin(window);
-    }
     return Margin(window) + RoundedMulDiv(extra.position - extra.minimum, Span(window), range);
 }
 
@@ -95,37 +77,28 @@ int PositionAt(const Window& window, const TrackbarExtra& extra, int pixel)
         return extra.minimum;
     }
     const int along = std::clamp(pixel - Margin(window), 0, span);
-    return Clamp(extra, extra.minimum + RoundedMulDiv(along, extra.maximum - extra.minimum, span));
+    return Clamp(extra.minimum + RoundedMulDiv(along, extra.maximum - extra.minimum, span));
 }
 
 RECT ThumbRect(const Window& window, const TrackbarExtra& extra)
 {
     const int centre = ThumbCentre(window, extra);
-    const int breadth = Breadth(window);
+    const int breadth = window.Height();
     const int thumbLength =
         std::min(std::max(breadth - window.Scaled(4), 0), window.Scaled(kMaxThumbLength));
     const int top = (breadth - thumbLength) / 2;
     const int thumbWidth = window.Scaled(kThumbWidth);
     const int start = centre - thumbWidth / 2;
-    if (IsVertical(window))
-    {
-        return RECT{top, start, top + thumbLength, start + thumbWidth};
-    }
     return RECT{start, top, start + thumbWidth, top + thumbLength};
 }
 
 // The channel reaches one design pixel beyond the thumb at either end.
 RECT ChannelRect(const Window& window)
 {
-    const int breadth = Breadth(window);
     const int start = Margin(window) - window.Scaled(kThumbWidth) / 2 - window.Scaled(1);
-    const int end = Length(window) - start;
+    const int end = window.Width() - start;
     const int channel = window.Scaled(kChannelBreadth);
-    const int top = breadth / 2 - channel / 2;
-    if (IsVertical(window))
-    {
-        return RECT{top, start, top + channel, end};
-    }
+    const int top = window.Height() / 2 - channel / 2;
     return RECT{start, top, end, top + channel};
 }
 
@@ -139,14 +112,13 @@ void Notify(HWND handle, int code)
     const TrackbarExtra& extra = ExtraFor(*window);
     const bool carriesPosition = code == TB_THUMBTRACK || code == TB_THUMBPOSITION;
     const WPARAM wParam = MAKEWPARAM(code, carriesPosition ? extra.position : 0);
-    Send(window->parent, IsVertical(*window) ? WM_VSCROLL : WM_HSCROLL, wParam,
-         reinterpret_cast<LPARAM>(handle));
+    Send(window->parent, WM_HSCROLL, wParam, reinterpret_cast<LPARAM>(handle));
 }
 
 // Moves to a new position and notifies with `code` when the position changed.
 void MoveTo(HWND handle, TrackbarExtra& extra, int position, int code)
 {
-    position = Clamp(extra, position);
+    position = Clamp(position);
     if (position == extra.position)
     {
         return;
@@ -156,10 +128,9 @@ void MoveTo(HWND handle, TrackbarExtra& extra, int position, int code)
     Notify(handle, code);
 }
 
-int Along(const Window& window, LPARAM point)
+int Along(const Window&, LPARAM point)
 {
-    return IsVertical(window) ? static_cast<short>(HIWORD(point))
-                              : static_cast<short>(LOWORD(point));
+    return static_cast<short>(LOWORD(point));
 }
 
 bool InRect(const RECT& rect, LPARAM point)
@@ -173,9 +144,7 @@ bool InRect(const RECT& rect, LPARAM point)
 int SideOfThumb(const Window& window, const TrackbarExtra& extra, int along)
 {
     const RECT thumb = ThumbRect(window, extra);
-    const int start = IsVertical(window) ? thumb.top : thumb.left;
-    const int end = IsVertical(window) ? thumb.bottom : thumb.right;
-    return along < start ? -1 : (along >= end ? 1 : 0);
+    return along < thumb.left ? -1 : (along >= thumb.right ? 1 : 0);
 }
 
 void Page(HWND handle, TrackbarExtra& extra, int direction)
@@ -248,67 +217,20 @@ LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
     {
     case TBM_GETPOS:
         return extra.position;
-    case TBM_GETRANGEMIN:
-        return extra.minimum;
     case TBM_GETRANGEMAX:
         return extra.maximum;
     case TBM_SETPOS:
         // Never notifies: only the user's input does.
-        extra.position = Clamp(extra, static_cast<int>(lParam));
+        extra.position = Clamp(static_cast<int>(lParam));
         if (wParam != 0)
         {
             InvalidateWindow(handle);
         }
         return 0;
-    case TBM_SETRANGE:
-    case TBM_SETRANGEMIN:
-    case TBM_SETRANGEMAX:
-        if (message == TBM_SETRANGE)
-        {
-            extra.minimum = static_cast<short>(LOWORD(lParam));
-            extra.maximum = static_cast<short>(HIWORD(lParam));
-        }
-        else if (message == TBM_SETRANGEMIN)
-        {
-            extra.minimum = static_cast<int>(lParam);
-        }
-        else
-        {
-            extra.maximum = static_cast<int>(lParam);
-        }
-        extra.pageSize = std::max(1, (extra.maximum - extra.minimum) / 5);
-        extra.position = Clamp(extra, extra.position);
-        if (wParam != 0)
-        {
-            InvalidateWindow(handle);
-        }
-        return 0;
-    case TBM_SETPAGESIZE:
-    {
-        const int previous = extra.pageSize;
-        extra.pageSize = static_cast<int>(lParam);
-        return previous;
-    }
-    case TBM_GETPAGESIZE:
-        return extra.pageSize;
-    case TBM_SETLINESIZE:
-    {
-        const int previous = extra.lineSize;
-        extra.lineSize = static_cast<int>(lParam);
-        return previous;
-    }
-    case TBM_GETLINESIZE:
-        return extra.lineSize;
     case TBM_GETTHUMBRECT:
         if (auto* rect = reinterpret_cast<RECT*>(lParam))
         {
             *rect = ThumbRect(*window, extra);
-        }
-        return 0;
-    case TBM_GETCHANNELRECT:
-        if (auto* rect = reinterpret_cast<RECT*>(lParam))
-        {
-            *rect = ChannelRect(*window);
         }
         return 0;
     case WM_GETDLGCODE:

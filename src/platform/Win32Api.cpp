@@ -31,67 +31,19 @@ LONG_PTR GetWindowLongPtrA(HWND window, int index)
     {
         return 0;
     }
-    switch (index)
-    {
-    case GWLP_USERDATA:
+    if (index == GWLP_USERDATA)
         return state->userData;
-    case GWLP_HINSTANCE:
-        return reinterpret_cast<LONG_PTR>(state->instance);
-    case GWLP_ID:
-        return state->id;
-    case GWL_STYLE:
-        return static_cast<LONG_PTR>(state->style);
-    case GWL_EXSTYLE:
-        return static_cast<LONG_PTR>(state->exStyle);
-    case GWLP_HWNDPARENT:
-        return reinterpret_cast<LONG_PTR>(state->parent != nullptr ? state->parent : state->owner);
-    case GWLP_WNDPROC:
-        return reinterpret_cast<LONG_PTR>(state->procedure);
-    default:
-        return 0;
-    }
+    return index == GWLP_HINSTANCE ? reinterpret_cast<LONG_PTR>(state->instance) : 0;
 }
 
 LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value)
 {
     Window* state = FindWindowState(window);
-    if (state == nullptr)
-    {
+    if (state == nullptr || index != GWLP_USERDATA)
         return 0;
-    }
-    const LONG_PTR previous = GetWindowLongPtrA(window, index);
-    switch (index)
-    {
-    case GWLP_USERDATA:
-        state->userData = value;
-        break;
-    case GWLP_HINSTANCE:
-        state->instance = reinterpret_cast<HINSTANCE>(value);
-        break;
-    case GWLP_ID:
-        state->id = static_cast<int>(value);
-        break;
-    case GWL_STYLE:
-        state->style = static_cast<DWORD>(value);
-        InvalidateWindow(window);
-        break;
-    case GWL_EXSTYLE:
-        state->exStyle = static_cast<DWORD>(value);
-        break;
-    default:
-        return 0;
-    }
+    const LONG_PTR previous = state->userData;
+    state->userData = value;
     return previous;
-}
-
-LONG GetWindowLongA(HWND window, int index)
-{
-    return static_cast<LONG>(GetWindowLongPtrA(window, index));
-}
-
-LONG SetWindowLongA(HWND window, int index, LONG value)
-{
-    return static_cast<LONG>(SetWindowLongPtrA(window, index, value));
 }
 
 BOOL ShowWindow(HWND window, int command)
@@ -105,7 +57,7 @@ BOOL ShowWindow(HWND window, int command)
     const bool show = command != SW_HIDE;
     if (show == wasVisible)
     {
-        if (show && state->hasSurface && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE)
+        if (show && state->hasSurface && command != SW_SHOWNA)
         {
             Activate(window);
         }
@@ -124,7 +76,6 @@ BOOL ShowWindow(HWND window, int command)
             ChangeFocus(nullptr);
         }
     }
-    Send(window, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
     state = FindWindowState(window);
     if (state == nullptr)
     {
@@ -135,7 +86,7 @@ BOOL ShowWindow(HWND window, int command)
         state->backend->ShowSurface(window, show);
         const bool popup = (state->style & WS_POPUP) != 0 && (state->style & WS_CAPTION) == 0 &&
                            state->owner != nullptr;
-        if (show && !popup && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE)
+        if (show && !popup && command != SW_SHOWNA)
         {
             Activate(window);
         }
@@ -218,10 +169,7 @@ BOOL EnableWindow(HWND window, BOOL enable)
         }
     }
     if (wasDisabled == (enable != FALSE))
-    {
-        Send(window, WM_ENABLE, enable != FALSE ? TRUE : FALSE, 0);
         InvalidateWindow(window);
-    }
     return wasDisabled ? TRUE : FALSE;
 }
 
@@ -265,11 +213,6 @@ int GetWindowTextA(HWND window, LPSTR buffer, int size)
     buffer[0] = '\0';
     return static_cast<int>(
         Send(window, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
-}
-
-BOOL SetWindowTextA(HWND window, LPCSTR text)
-{
-    return Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0 ? TRUE : FALSE;
 }
 
 HWND SetFocus(HWND window)

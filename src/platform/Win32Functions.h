@@ -14,7 +14,6 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLG
 BOOL EndDialog(HWND dialog, INT_PTR result);
 HWND GetDlgItem(HWND dialog, int controlId);
 int GetDlgCtrlID(HWND control);
-BOOL MapDialogRect(HWND dialog, LPRECT rect);
 
 // Messages. SendMessageA calls the window procedure at once; PostMessageA queues the message for
 // the next pump and never blocks or allocates [any]; it answers FALSE when the queue is full.
@@ -24,8 +23,6 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Window data and state.
 LONG_PTR GetWindowLongPtrA(HWND window, int index);
 LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
-LONG GetWindowLongA(HWND window, int index);
-LONG SetWindowLongA(HWND window, int index, LONG value);
 BOOL ShowWindow(HWND window, int command);
 BOOL UpdateWindow(HWND window);
 BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
@@ -37,7 +34,6 @@ BOOL IsWindowEnabled(HWND window);
 HWND GetParent(HWND window);
 BOOL GetClientRect(HWND window, LPRECT rect);
 int GetWindowTextA(HWND window, LPSTR buffer, int size);
-BOOL SetWindowTextA(HWND window, LPCSTR text);
 HWND SetFocus(HWND window);
 HWND GetFocus();
 
@@ -49,6 +45,3 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 // InitCommonControlsEx only answers TRUE.
 HWND CreateStatusWindowA(LONG style, LPCSTR text, HWND parent, UINT id);
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
-
-// a * b / c rounded to the nearest integer (halves away from zero); -1 when c is 0.
-int MulDiv(int a, int b, int c);

@@ -8,26 +8,16 @@
 struct HWND__;
 struct HINSTANCE__;
 struct HDC__;
-struct HMENU__;
-struct HBRUSH__;
-struct HFONT__;
 
 typedef HWND__* HWND;
 typedef HINSTANCE__* HINSTANCE;
-typedef HINSTANCE HMODULE;
 typedef HDC__* HDC;
-typedef HMENU__* HMENU;
-typedef HBRUSH__* HBRUSH;
-typedef HFONT__* HFONT;
 
 typedef int BOOL;
-typedef int INT;
 typedef unsigned int UINT;
 typedef std::int32_t LONG;
 typedef std::uint32_t DWORD;
 typedef std::uint16_t WORD;
-typedef std::uint8_t BYTE;
-typedef char CHAR;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
 typedef void* LPVOID;
@@ -68,28 +58,14 @@ struct PAINTSTRUCT
     HDC hdc;
     BOOL fErase;
     RECT rcPaint;
-    BOOL fRestore;
-    BOOL fIncUpdate;
-    BYTE rgbReserved[32];
 };
 typedef PAINTSTRUCT* LPPAINTSTRUCT;
-
-struct MSG
-{
-    HWND hwnd;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    DWORD time;
-    POINT pt;
-};
 
 struct INITCOMMONCONTROLSEX
 {
     DWORD dwSize;
     DWORD dwICC;
 };
-typedef INITCOMMONCONTROLSEX* LPINITCOMMONCONTROLSEX;
 
 #ifndef TRUE
 #define TRUE 1

@@ -31,7 +31,6 @@ struct Window
     HWND foreignParent = nullptr; // a window of the host, not ours (WS_CHILD, embedded surface)
     std::vector<HWND> children;   // creation order: the first is on top and first in tab order
     DWORD style = 0;
-    DWORD exStyle = 0;
     int id = 0;
     std::string text;
     RECT rect{};        // in the parent's client area; roots: on the screen
@@ -47,7 +46,6 @@ struct Window
 
     int Width() const { return rect.right - rect.left; }
     int Height() const { return rect.bottom - rect.top; }
-    bool IsRoot() const { return parent == nullptr; }
     // A length of the class's 96-dpi metrics at the window's factor.
     int Scaled(int pixels) const { return ScalePixels(pixels, scale); }
     // The width of the class's one-pixel lines at the window's factor.

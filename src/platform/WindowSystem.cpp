@@ -187,16 +187,6 @@ Backend& CurrentBackend()
     return *state.backend;
 }
 
-bool InstallBackend(std::unique_ptr<Backend> backend)
-{
-    if (!backend || Windows().Count() != 0)
-    {
-        return false;
-    }
-    TheState().backend = std::move(backend);
-    return true;
-}
-
 Backend* BackendOf(HWND window)
 {
     const Window* root = FindWindowState(RootOf(window));
@@ -220,7 +210,6 @@ HWND CreateWindowInternal(CreateParameters parameters)
     window->procedure = windowClass->procedure;
     window->text = std::string(parameters.text);
     window->style = parameters.style;
-    window->exStyle = parameters.exStyle;
     window->id = parameters.id;
     window->instance = parameters.instance;
     window->extra = std::move(parameters.extra);
@@ -357,11 +346,6 @@ LRESULT DefaultWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
     switch (message)
     {
-    case WM_SETTEXT:
-        state->text =
-            lParam != 0 ? std::string(reinterpret_cast<const char*>(lParam)) : std::string();
-        InvalidateWindow(window);
-        return TRUE;
     case WM_GETTEXT:
     {
         auto* buffer = reinterpret_cast<char*>(lParam);
@@ -374,8 +358,6 @@ LRESULT DefaultWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
         buffer[count] = '\0';
         return static_cast<LRESULT>(count);
     }
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(state->text.size());
     case WM_NCHITTEST:
         return HTCLIENT;
     case WM_CLOSE:
@@ -482,12 +464,6 @@ HWND FindDescendant(HWND window, int id)
         }
     }
     return nullptr;
-}
-
-bool IsDialog(HWND window)
-{
-    const Window* state = FindWindowState(window);
-    return state != nullptr && state->className == kDialogClass;
 }
 
 HWND DialogOf(HWND window)

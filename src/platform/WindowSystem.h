@@ -29,7 +29,6 @@ struct CreateParameters
     std::string_view className;
     std::string_view text;
     DWORD style = 0;
-    DWORD exStyle = 0;
     int x = 0; // in the parent's client area; on the screen for roots
     int y = 0;
     int width = 0;
@@ -88,7 +87,6 @@ bool IsShown(HWND window);  // the window and all its ancestors are visible
 bool IsUsable(HWND window); // neither the window nor its root is disabled
 POINT ScreenOriginOf(HWND window);
 HWND FindDescendant(HWND window, int id);
-bool IsDialog(HWND window);
 HWND DialogOf(HWND window); // the nearest dialog among the window and its ancestors
 
 void InvalidateWindow(HWND window);
@@ -101,7 +99,6 @@ HWND MouseCapture();
 HWND FocusWindow();
 HWND ChangeFocus(HWND window);
 void Activate(HWND root);
-bool ShiftPressed();
 // A modal dialog has ended and its loop has not returned yet.
 bool ModalLoopEnding();
 

@@ -35,7 +35,6 @@ public:
     // [any]
     bool IsLive(HWND handle) const;
     // [ui]
-    std::size_t Count() const { return count; }
     std::vector<HWND> Handles() const;
 
 private:

@@ -43,8 +43,6 @@ public:
     int ModalIdleLimitMs() const override { return -1; }
     unsigned long NativeWindow(HWND window) const override;
 
-    bool Connected() const { return display != nullptr; }
-
 private:
     struct Surface
     {

@@ -10,6 +10,7 @@
 using namespace PlatformTest;
 using Kestrune::Platform::DialogUnitsToPixelsX;
 using Kestrune::Platform::DialogUnitsToPixelsY;
+using Kestrune::Platform::RoundedMulDiv;
 
 TEST(DialogUnits, ControlPanelIs391By348Pixels)
 {
@@ -18,9 +19,11 @@ TEST(DialogUnits, ControlPanelIs391By348Pixels)
     EXPECT_EQ(DialogUnitsToPixelsX(4), 6); // 6.02 rounds down
     EXPECT_EQ(DialogUnitsToPixelsY(4), 7); // 6.5 rounds up
     EXPECT_EQ(DialogUnitsToPixelsX(-260), -391);
-    EXPECT_EQ(MulDiv(7, 3, 2), 11);
-    EXPECT_EQ(MulDiv(-7, 3, 2), -11);
-    EXPECT_EQ(MulDiv(1, 1, 0), -1);
+    EXPECT_EQ(DialogUnitsToPixelsX(10), 15);
+    EXPECT_EQ(DialogUnitsToPixelsY(8), 13);
+    EXPECT_EQ(RoundedMulDiv(7, 3, 2), 11);
+    EXPECT_EQ(RoundedMulDiv(-7, 3, 2), -11);
+    EXPECT_EQ(RoundedMulDiv(1, 1, 0), -1);
 }
 
 TEST_F(PanelTest, TemplatePlacesTheDialogAndItsControlsInPixels)
@@ -35,10 +38,6 @@ TEST_F(PanelTest, TemplatePlacesTheDialogAndItsControlsInPixels)
     ASSERT_TRUE(GetClientRect(Item(1011), &client));
     EXPECT_EQ(client.right, 104); // 69 units
     EXPECT_EQ(client.bottom, 21); // the closed list; the template height is the open one
-    RECT units{10, 8, 52, 18};
-    ASSERT_TRUE(MapDialogRect(panel, &units));
-    EXPECT_EQ(units.left, 15);
-    EXPECT_EQ(units.top, 13);
 }
 
 namespace
