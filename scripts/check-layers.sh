@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 
-layers=(base platform midi services dsp modulators parameters model host gui phaser lv2)
+layers=(base platform midi services dsp modulators parameters model host gui phaser lv2 clap)
 status=0
 for ((i = 0; i < ${#layers[@]}; i++)); do
     folder=${layers[i]}
