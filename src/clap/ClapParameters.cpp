@@ -104,12 +104,8 @@ double ParameterTexts::DisplayedNumber(int index, float normalised)
 
 void ParameterTexts::ValueToText(int index, double value, char* text, std::size_t size)
 {
-    const float normalised = PortOf(index).toNormalised(static_cast<float>(value));
-    std::string joined = Display(index, normalised);
-    const char* label = model->GetParameterLabel(index);
-    if (label[0] != '\0')
-        joined = joined + " " + label;
-    Base::CopyText(text, size, joined.c_str());
+    Base::CopyText(text, size,
+                   Display(index, PortOf(index).toNormalised(static_cast<float>(value))));
 }
 
 bool ParameterTexts::EntryFromText(int index, const char* text, double& value)

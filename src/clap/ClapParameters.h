@@ -40,10 +40,13 @@ public:
 
     // Fills info for the flat index (names, range, default, flags).
     void Describe(int index, clap_param_info_t& info);
-    // Display and label of the setting value names, e.g. "2500.00 Hz".
+    // The display of the setting value names, as the VST edition shows it ("2500.00", "-oo",
+    // "1/16"); the VST labels name no unit for most parameters ("Level", "Mode"), so none is
+    // added.
     void ValueToText(int index, double value, char* text, std::size_t size);
-    // The value whose display reads text: an entry's text or its port value for selections,
-    // the number (label optional) for continuous parameters. False when nothing matches.
+    // The value whose display reads text: an entry's text (the label may follow) or its port
+    // value for selections, the number (any text may follow) for continuous parameters. False
+    // when nothing matches.
     bool TextToValue(int index, const char* text, double& value);
 
 private:

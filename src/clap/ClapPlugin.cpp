@@ -169,14 +169,16 @@ clap_process_status ClapPlugin::Process(const clap_process_t& process)
         const clap_event_header_t* event = events->get(events, i);
         if (!IsCore(event))
             continue;
-        const std::uint32_t time = std::min(event->time, frames);
         if (event->type != CLAP_EVENT_PARAM_VALUE)
         {
-            Queue(*event, static_cast<std::int32_t>(
-                              std::min<std::uint32_t>(time - std::min(time, done), INT32_MAX)));
+            // A time beyond the block keeps the block processor's rule for it (due at once),
+            // as the VST edition's events beyond their block.
+            const std::uint32_t offset = event->time - std::min(event->time, done);
+            Queue(*event, static_cast<std::int32_t>(std::min<std::uint32_t>(offset, INT32_MAX)));
             queued = true;
             continue;
         }
+        const std::uint32_t time = std::min(event->time, frames);
         if (time > done)
         {
             ProcessSlice(inputs, outputs, done, time);
