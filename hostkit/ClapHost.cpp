@@ -21,6 +21,11 @@ clap_event_transport_t Transport(std::uint32_t frame, double tempo, double beats
     return transport;
 }
 
+ClapInstance& Self(const clap_host_t* host)
+{
+    return *static_cast<ClapInstance*>(host->host_data);
+}
+
 struct Reader
 {
     const std::vector<std::uint8_t>* bytes;
@@ -60,10 +65,26 @@ ClapInstance::ClapInstance(const ClapModule& module, const char* id)
            [](const clap_host_t*) {},
            [](const clap_host_t*) {},
            [](const clap_host_t*) {}},
-      hostParams{[](const clap_host_t* h, std::uint32_t)
-                 { ++static_cast<ClapInstance*>(h->host_data)->rescans; },
-                 [](const clap_host_t*, clap_id, std::uint32_t) {}, [](const clap_host_t*) {}},
-      outEvents{this, [](const clap_output_events_t*, const clap_event_header_t*) { return true; }}
+      hostParams{[](const clap_host_t* h, std::uint32_t) { ++Self(h).rescans; },
+                 [](const clap_host_t*, clap_id, std::uint32_t) {},
+                 [](const clap_host_t* h) { ++Self(h).flushRequests; }},
+      hostTimers{[](const clap_host_t* h, std::uint32_t, clap_id* timer)
+                 {
+                     auto& registered = Self(h).timers;
+                     *timer = static_cast<clap_id>(registered.size() + 100);
+                     registered.push_back(*timer);
+                     return true;
+                 },
+                 [](const clap_host_t* h, clap_id timer)
+                 { return std::erase(Self(h).timers, timer) == 1; }},
+      hostFds{[](const clap_host_t* h, int fd, std::uint32_t)
+              {
+                  Self(h).fds.push_back(fd);
+                  return true;
+              },
+              [](const clap_host_t*, int, std::uint32_t) { return true; },
+              [](const clap_host_t* h, int fd) { return std::erase(Self(h).fds, fd) == 1; }},
+      outEvents{this, &Sending}
 {
     plugin = module.Factory().create_plugin(&module.Factory(), &host, id);
     if (plugin == nullptr)
@@ -74,6 +95,7 @@ ClapInstance::ClapInstance(const ClapModule& module, const char* id)
         throw Error(std::string("plug-in ") + id + " refused init");
     }
     events.reserve(1024);
+    sent.reserve(1024);
 }
 
 ClapInstance::~ClapInstance()
@@ -84,8 +106,35 @@ ClapInstance::~ClapInstance()
 
 const void* ClapInstance::HostExtension(const clap_host_t* host, const char* id)
 {
-    auto* self = static_cast<ClapInstance*>(host->host_data);
-    return std::strcmp(id, CLAP_EXT_PARAMS) == 0 ? &self->hostParams : nullptr;
+    ClapInstance& self = Self(host);
+    if (std::strcmp(id, CLAP_EXT_PARAMS) == 0)
+        return &self.hostParams;
+    if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0)
+        return &self.hostTimers;
+    if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0)
+        return &self.hostFds;
+    return nullptr;
+}
+
+bool ClapInstance::Sending(const clap_output_events_t* list, const clap_event_header_t* event)
+{
+    auto& received = static_cast<ClapInstance*>(list->ctx)->sent;
+    if (event == nullptr || event->size > sizeof(Event) || received.size() == received.capacity())
+        return false;
+    Event copy;
+    std::memcpy(&copy, event, event->size);
+    received.push_back(copy);
+    return true;
+}
+
+void ClapInstance::Idle()
+{
+    const auto* timer = Extension<clap_plugin_timer_support_t>(CLAP_EXT_TIMER_SUPPORT);
+    const auto* fd = Extension<clap_plugin_posix_fd_support_t>(CLAP_EXT_POSIX_FD_SUPPORT);
+    for (const clap_id id : std::vector<clap_id>(timers))
+        timer->on_timer(plugin, id);
+    for (const int watched : std::vector<int>(fds))
+        fd->on_fd(plugin, watched, CLAP_POSIX_FD_READ);
 }
 
 bool ClapInstance::Activate(double sampleRate, std::uint32_t maxFrames)
@@ -174,6 +223,7 @@ clap_process_status ClapInstance::Process(const float* inL, const float* inR, fl
     const clap_process_t process = {steadyTime, frames,    hasTransport ? &blockTransport : nullptr,
                                     &input,     &output,   1,
                                     1,          &inEvents, &outEvents};
+    sent.clear();
     const clap_process_status status = plugin->process(plugin, &process);
     steadyTime += frames;
     events.clear();
@@ -183,6 +233,7 @@ clap_process_status ClapInstance::Process(const float* inL, const float* inR, fl
 void ClapInstance::Flush()
 {
     const auto* params = Extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
+    sent.clear();
     params->flush(plugin, &inEvents, &outEvents);
     events.clear();
 }

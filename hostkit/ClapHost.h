@@ -36,6 +36,18 @@ private:
 class ClapInstance
 {
 public:
+    struct Event
+    {
+        union
+        {
+            clap_event_header_t header;
+            clap_event_param_value_t param;
+            clap_event_param_gesture_t gesture;
+            clap_event_midi_t midi;
+            clap_event_transport_t transport;
+        };
+    };
+
     // Creates and initialises the plug-in with that id. Throws Error when either fails.
     ClapInstance(const ClapModule& module, const char* id);
     ~ClapInstance(); // stops, deactivates, destroys
@@ -73,24 +85,30 @@ public:
 
     int rescans = 0; // host params rescan calls
 
+    // What the plug-in sent in the last Process or Flush.
+    const std::vector<Event>& Sent() const { return sent; }
+
+    // The host's side of the editor: the timers and descriptors the plug-in registered, and
+    // one round of their calls.
+    const std::vector<clap_id>& Timers() const { return timers; }
+    const std::vector<int>& Fds() const { return fds; }
+    void Idle();
+    int flushRequests = 0;
+
 private:
-    struct Event
-    {
-        union
-        {
-            clap_event_header_t header;
-            clap_event_param_value_t param;
-            clap_event_midi_t midi;
-            clap_event_transport_t transport;
-        };
-    };
     void Add(const Event& event);
+    static bool Sending(const clap_output_events_t* list, const clap_event_header_t* event);
     static std::uint32_t EventCount(const clap_input_events_t* list);
     static const clap_event_header_t* EventAt(const clap_input_events_t* list, std::uint32_t index);
     static const void* HostExtension(const clap_host_t* host, const char* id);
 
     clap_host_t host;
     clap_host_params_t hostParams;
+    clap_host_timer_support_t hostTimers;
+    clap_host_posix_fd_support_t hostFds;
+    std::vector<clap_id> timers;
+    std::vector<int> fds;
+    std::vector<Event> sent;
     const clap_plugin_t* plugin = nullptr;
     bool active = false;
     std::vector<Event> events;

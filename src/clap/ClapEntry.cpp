@@ -161,9 +161,10 @@ bool TextToValue(const clap_plugin_t* plugin, clap_id id, const char* text, doub
     }
 }
 
-void Flush(const clap_plugin_t* plugin, const clap_input_events_t* in, const clap_output_events_t*)
+void Flush(const clap_plugin_t* plugin, const clap_input_events_t* in,
+           const clap_output_events_t* out)
 {
-    Of(plugin)->Flush(in);
+    Of(plugin)->Flush(in, out);
 }
 
 bool SaveState(const clap_plugin_t* plugin, const clap_ostream_t* stream)
@@ -208,7 +209,7 @@ const void* Extension(const clap_plugin_t*, const char* id)
         return &kParams;
     if (std::strcmp(id, CLAP_EXT_STATE) == 0)
         return &kState;
-    return nullptr;
+    return Kestrune::Clap::EditorExtension(id);
 }
 
 void OnMainThread(const clap_plugin_t*) {}

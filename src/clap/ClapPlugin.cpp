@@ -44,13 +44,21 @@ ClapPlugin::ClapPlugin(const clap_plugin_t& prototype, const clap_host_t* clapHo
       model(Product::CreateModel(dispatcher.get())), processor(*model, *dispatcher), chunk(4096)
 {
     record.plugin_data = this;
-    std::lock_guard<RecursiveLock> guard(model->GetLock());
-    dispatcher->SetSampleRate(44100.0f);
-    model->SetProgram(0);
-    dispatcher->Reset();
+    {
+        std::lock_guard<RecursiveLock> guard(model->GetLock());
+        dispatcher->SetSampleRate(44100.0f);
+        model->SetProgram(0);
+        dispatcher->Reset();
+    }
+    // Told outside the model's lock: it may call the host.
+    model->SetOutsideObserver(this);
 }
 
-ClapPlugin::~ClapPlugin() = default;
+ClapPlugin::~ClapPlugin()
+{
+    DestroyGui(); // the panel observes the model
+    model->SetOutsideObserver(nullptr);
+}
 
 ClapPlugin* ClapPlugin::Of(const clap_plugin_t* plugin)
 {
@@ -59,9 +67,13 @@ ClapPlugin* ClapPlugin::Of(const clap_plugin_t* plugin)
 
 bool ClapPlugin::Init()
 {
-    if (host != nullptr && host->get_extension != nullptr)
-        hostParams =
-            static_cast<const clap_host_params_t*>(host->get_extension(host, CLAP_EXT_PARAMS));
+    if (host == nullptr || host->get_extension == nullptr)
+        return true;
+    hostParams = static_cast<const clap_host_params_t*>(host->get_extension(host, CLAP_EXT_PARAMS));
+    hostTimer = static_cast<const clap_host_timer_support_t*>(
+        host->get_extension(host, CLAP_EXT_TIMER_SUPPORT));
+    hostFd = static_cast<const clap_host_posix_fd_support_t*>(
+        host->get_extension(host, CLAP_EXT_POSIX_FD_SUPPORT));
     return true;
 }
 
@@ -97,10 +109,15 @@ void ClapPlugin::TakeParameter(const clap_event_header_t& header)
     const auto value =
         static_cast<float>(std::clamp(event.value, static_cast<double>(Lv2::PortMinimum(port)),
                                       static_cast<double>(Lv2::PortMaximum(port))));
-    std::lock_guard<RecursiveLock> guard(model->GetLock());
-    // A value naming the current setting keeps the stored value exact (a restored chunk's).
-    if (port.toPort(model->GetParameterValue(index)) != value)
+    {
+        std::lock_guard<RecursiveLock> guard(model->GetLock());
+        // A value naming the current setting keeps the stored value exact (a restored chunk's).
+        if (port.toPort(model->GetParameterValue(index)) == value)
+            return;
         model->SetParameterValue(index, port.toNormalised(value));
+    }
+    // The panel follows; the host, the source, is not told back.
+    model->NotifyParameterChanged(index, this);
 }
 
 void ClapPlugin::Queue(const clap_event_header_t& event, std::int32_t offset)
@@ -146,6 +163,7 @@ clap_process_status ClapPlugin::Process(const clap_process_t& process)
         return CLAP_PROCESS_ERROR;
     float* inputs[2] = {input.data32[0], input.data32[1]};
     float* outputs[2] = {output.data32[0], output.data32[1]};
+    audioThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
 
     // As a VST host's time information: the transport at the start of every block.
     if (process.transport != nullptr)
@@ -189,20 +207,21 @@ clap_process_status ClapPlugin::Process(const clap_process_t& process)
     }
     if (done < frames || queued || frames == 0)
         ProcessSlice(inputs, outputs, done, frames);
+    SendChanges(process.out_events);
     return CLAP_PROCESS_CONTINUE;
 }
 
-void ClapPlugin::Flush(const clap_input_events_t* events)
+void ClapPlugin::Flush(const clap_input_events_t* events, const clap_output_events_t* out)
 {
-    if (events == nullptr || events->size == nullptr)
-        return;
-    const std::uint32_t count = events->size(events);
+    const std::uint32_t count =
+        events != nullptr && events->size != nullptr ? events->size(events) : 0;
     for (std::uint32_t i = 0; i < count; ++i)
     {
         const clap_event_header_t* event = events->get(events, i);
         if (IsCore(event) && event->type == CLAP_EVENT_PARAM_VALUE)
             TakeParameter(*event);
     }
+    SendChanges(out);
 }
 
 bool ClapPlugin::GetValue(clap_id id, double& value)

@@ -328,6 +328,87 @@ extern "C"
         bool(CLAP_ABI* load)(const clap_plugin_t* plugin, const clap_istream_t* stream);
     };
 
+    // gui
+    inline constexpr char CLAP_EXT_GUI[] = "clap.gui";
+    inline constexpr char CLAP_WINDOW_API_X11[] = "x11";
+    inline constexpr char CLAP_WINDOW_API_WIN32[] = "win32";
+
+    struct clap_window_t
+    {
+        const char* api;
+        union
+        {
+            unsigned long x11;
+            void* win32;
+            void* ptr;
+        };
+    };
+
+    struct clap_gui_resize_hints_t
+    {
+        bool can_resize_horizontally;
+        bool can_resize_vertically;
+        bool preserve_aspect_ratio;
+        std::uint32_t aspect_ratio_width;
+        std::uint32_t aspect_ratio_height;
+    };
+
+    struct clap_plugin_gui_t
+    {
+        bool(CLAP_ABI* is_api_supported)(const clap_plugin_t* plugin, const char* api,
+                                         bool is_floating);
+        bool(CLAP_ABI* get_preferred_api)(const clap_plugin_t* plugin, const char** api,
+                                          bool* is_floating);
+        bool(CLAP_ABI* create)(const clap_plugin_t* plugin, const char* api, bool is_floating);
+        void(CLAP_ABI* destroy)(const clap_plugin_t* plugin);
+        bool(CLAP_ABI* set_scale)(const clap_plugin_t* plugin, double scale);
+        bool(CLAP_ABI* get_size)(const clap_plugin_t* plugin, std::uint32_t* width,
+                                 std::uint32_t* height);
+        bool(CLAP_ABI* can_resize)(const clap_plugin_t* plugin);
+        bool(CLAP_ABI* get_resize_hints)(const clap_plugin_t* plugin,
+                                         clap_gui_resize_hints_t* hints);
+        bool(CLAP_ABI* adjust_size)(const clap_plugin_t* plugin, std::uint32_t* width,
+                                    std::uint32_t* height);
+        bool(CLAP_ABI* set_size)(const clap_plugin_t* plugin, std::uint32_t width,
+                                 std::uint32_t height);
+        bool(CLAP_ABI* set_parent)(const clap_plugin_t* plugin, const clap_window_t* window);
+        bool(CLAP_ABI* set_transient)(const clap_plugin_t* plugin, const clap_window_t* window);
+        void(CLAP_ABI* suggest_title)(const clap_plugin_t* plugin, const char* title);
+        bool(CLAP_ABI* show)(const clap_plugin_t* plugin);
+        bool(CLAP_ABI* hide)(const clap_plugin_t* plugin);
+    };
+
+    // timer-support
+    inline constexpr char CLAP_EXT_TIMER_SUPPORT[] = "clap.timer-support";
+
+    struct clap_plugin_timer_support_t
+    {
+        void(CLAP_ABI* on_timer)(const clap_plugin_t* plugin, clap_id timer_id);
+    };
+
+    struct clap_host_timer_support_t
+    {
+        bool(CLAP_ABI* register_timer)(const clap_host_t* host, std::uint32_t period_ms,
+                                       clap_id* timer_id);
+        bool(CLAP_ABI* unregister_timer)(const clap_host_t* host, clap_id timer_id);
+    };
+
+    // posix-fd-support
+    inline constexpr char CLAP_EXT_POSIX_FD_SUPPORT[] = "clap.posix-fd-support";
+    inline constexpr std::uint32_t CLAP_POSIX_FD_READ = 1 << 0;
+
+    struct clap_plugin_posix_fd_support_t
+    {
+        void(CLAP_ABI* on_fd)(const clap_plugin_t* plugin, int fd, std::uint32_t flags);
+    };
+
+    struct clap_host_posix_fd_support_t
+    {
+        bool(CLAP_ABI* register_fd)(const clap_host_t* host, int fd, std::uint32_t flags);
+        bool(CLAP_ABI* modify_fd)(const clap_host_t* host, int fd, std::uint32_t flags);
+        bool(CLAP_ABI* unregister_fd)(const clap_host_t* host, int fd);
+    };
+
 } // extern "C"
 
 // The layouts hosts are built against, checked where pointers are 64-bit.
@@ -344,6 +425,9 @@ static_assert(offsetof(clap_audio_port_info_t, flags) == 260);
 static_assert(offsetof(clap_note_port_info_t, name) == 12);
 static_assert(offsetof(clap_plugin_t, process) == 9 * sizeof(void*));
 static_assert(offsetof(clap_plugin_factory_t, create_plugin) == 2 * sizeof(void*));
+static_assert(offsetof(clap_plugin_gui_t, hide) == 14 * sizeof(void*));
+static_assert(offsetof(clap_window_t, x11) == sizeof(void*));
+static_assert(sizeof(clap_gui_resize_hints_t) == 12);
 #if UINTPTR_MAX > 0xFFFFFFFFu
 static_assert(offsetof(clap_event_param_value_t, cookie) == 24);
 static_assert(offsetof(clap_event_param_value_t, value) == 48);
