@@ -100,6 +100,7 @@ private:
     std::atomic<std::uint32_t> pendingBegin{0};
     std::atomic<std::uint32_t> pendingValue{0};
     std::atomic<std::uint32_t> pendingEnd{0};
+    std::atomic<std::uint32_t> fromMidi{0}; // values a mapped controller set: not recorded
     std::atomic<bool> dragging{false};
     std::atomic<int> dragIndex{-1}; // the parameter of the open gesture
     std::atomic<std::thread::id> audioThread{};

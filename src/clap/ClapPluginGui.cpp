@@ -39,6 +39,8 @@ void ClapPlugin::OnParameterChanged(int index)
     const std::uint32_t bit = Bit(index);
     if (std::this_thread::get_id() == audioThread.load(std::memory_order_relaxed))
     {
+        // A mapped controller: the host records the MIDI, not the value it led to.
+        fromMidi.fetch_or(bit);
         pendingValue.fetch_or(bit);
         return;
     }
@@ -92,6 +94,7 @@ void ClapPlugin::SendChanges(const clap_output_events_t* out)
     const std::uint32_t end = pendingEnd.exchange(0);
     const std::uint32_t value = pendingValue.exchange(0);
     const std::uint32_t begin = pendingBegin.exchange(0);
+    const std::uint32_t unrecorded = fromMidi.exchange(0);
     if ((begin | value | end) == 0)
         return;
     for (int i = 0; i < kParameterCount; ++i)
@@ -105,7 +108,8 @@ void ClapPlugin::SendChanges(const clap_output_events_t* out)
         if ((value & bit) != 0)
         {
             clap_event_param_value_t event = {};
-            event.header = {sizeof event, 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_PARAM_VALUE, 0};
+            event.header = {sizeof event, 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_PARAM_VALUE,
+                            (unrecorded & bit) != 0 ? CLAP_EVENT_DONT_RECORD : 0};
             event.param_id = id;
             event.note_id = -1;
             event.port_index = -1;

@@ -61,6 +61,7 @@ extern "C"
         std::uint32_t flags;
     };
     inline constexpr std::uint16_t CLAP_CORE_EVENT_SPACE_ID = 0;
+    inline constexpr std::uint32_t CLAP_EVENT_DONT_RECORD = 1 << 1; // header flags
 
     enum : std::uint16_t
     {
