@@ -14,7 +14,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 built=${1:-$root/build/release}
 cd "$root/src"
 
-layers=(base platform midi services dsp modulators parameters model host gui phaser lv2)
+layers=(base platform midi services dsp modulators parameters model host gui phaser lv2 clap)
 status=0
 for ((i = 0; i < ${#layers[@]}; i++)); do
     folder=${layers[i]}

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
-targets=(fuzz_chunks fuzz_dispatcher fuzz_events fuzz_preset_file fuzz_lv2_atoms)
+targets=(fuzz_chunks fuzz_dispatcher fuzz_events fuzz_preset_file fuzz_lv2_atoms fuzz_clap_events)
 
 bash scripts/setup.sh
 cmake --preset fuzz >/dev/null

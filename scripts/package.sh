@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Release packages into out/packages/: `bash scripts/package.sh`
 #   corvane-phaser_<version>_amd64.deb and corvane-phaser-<version>-Linux.tar.gz (cpack over the
-#     release build: both editions, corvane-render, the factory presets)
-#   corvane-phaser-<version>-windows.zip: x64/ and x86/CorvanePhaser.dll (presets windows and
-#     windows32), the factory bank and a README.txt for Windows users
+#     release build: the three editions, corvane-render, the factory presets)
+#   corvane-phaser-<version>-windows.zip: x64/ and x86/CorvanePhaser.dll and CorvanePhaser.clap
+#     (presets windows and windows32), the factory bank and a README.txt for Windows users
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The changelog's date: the last commit's, so the same sources give the same packages.
@@ -37,9 +37,10 @@ top="corvane-phaser-$version-windows"
 declare -A folder=([windows]=x64 [windows32]=x86)
 for preset in windows windows32; do
     cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" --target CorvanePhaser
+    cmake --build --preset "$preset" --target CorvanePhaser CorvanePhaserClap
     mkdir -p "$stage/$top/${folder[$preset]}"
-    cp "build/$preset/CorvanePhaser.dll" "$stage/$top/${folder[$preset]}/"
+    cp "build/$preset/CorvanePhaser.dll" "build/$preset/clap/CorvanePhaser.clap" \
+        "$stage/$top/${folder[$preset]}/"
 done
 if [ -f build/release/presets/factory/CorvanePhaser-Factory.fxb ]; then
     mkdir -p "$stage/$top/presets"

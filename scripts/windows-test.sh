@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds CorvanePhaser.dll with mingw-w64 for 64-bit Windows (preset windows) and for 32-bit
-# Windows (preset windows32) and tests both under Wine: for each, the unit tests, the Win32 test
-# host (tests/windows/WinHost.cpp), and a byte-for-byte comparison of the host's render with the
+# Builds CorvanePhaser.dll and CorvanePhaser.clap with mingw-w64 for 64-bit Windows (preset
+# windows) and for 32-bit Windows (preset windows32) and tests both under Wine: for each, the unit
+# tests, the Win32 test host (tests/windows/WinHost.cpp), the CLAP test host (WinClapHost.cpp:
+# the .clap renders the DLL's bits), and a byte-for-byte comparison of the host's render with the
 # Linux build's render of the same scenario. `bash scripts/windows-test.sh` from a fresh Debian 12
 # machine; exits non-zero when anything fails for either. One Wine prefix serves both; it lives in
 # build/windows/wineprefix only while the script runs.
@@ -73,6 +74,9 @@ if [ "${1:-}" = "--in-xvfb" ]; then
                 >"$dir/winhost.log" 2>&1 || status=1
         fi
         tr -d '\r' <"$dir/winhost.log"
+        step "CLAP host ($preset: WinClapHost.exe)"
+        (cd "$dir" && timeout 120 wine WinClapHost.exe CorvanePhaser.dll clap/CorvanePhaser.clap) \
+            2>&1 | tr -d '\r' || status=1
         timeout 60 wineserver -w
     done
     exit $status
@@ -122,6 +126,13 @@ for preset in "${presets[@]}"; do
     cmake --build --preset "$preset"
     step "Exports and imports of $preset CorvanePhaser.dll"
     check_module "$preset"
+    step "Exports of $preset CorvanePhaser.clap"
+    clap_exports=$("${objdump[$preset]}" -p "$root/build/$preset/clap/CorvanePhaser.clap" |
+        sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/\]/ && NR > 1 {print $NF}')
+    [ "$clap_exports" = clap_entry ] || {
+        echo "windows-test: $preset CorvanePhaser.clap must export clap_entry only" >&2
+        exit 1
+    }
 done
 
 step "Build (release: the Linux reference)"

@@ -98,6 +98,9 @@ public:
     virtual int ModalIdleLimitMs() const = 0;
     // The native window showing a surface (X11: its Window id), or 0 where there is none.
     virtual unsigned long NativeWindow(HWND) const { return 0; }
+    // The file descriptor input arrives on while connected (X11: the display connection's), or
+    // -1: a host can watch it and call the idle work when it becomes readable.
+    virtual int ConnectionFd() const { return -1; }
 };
 
 // The backend for roots that are neither embedded in a native window nor owned: the headless one.

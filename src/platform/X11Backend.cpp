@@ -311,6 +311,11 @@ unsigned long X11Backend::NativeWindow(HWND window) const
     return found != surfaces.end() && !found->second.gone ? found->second.window : 0;
 }
 
+int X11Backend::ConnectionFd() const
+{
+    return display != nullptr ? ConnectionNumber(display) : -1;
+}
+
 HWND X11Backend::SurfaceOf(unsigned long window) const
 {
     const auto found = byWindow.find(window);

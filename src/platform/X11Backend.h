@@ -42,6 +42,7 @@ public:
     bool WaitForEvents(int timeoutMs) override;
     int ModalIdleLimitMs() const override { return -1; }
     unsigned long NativeWindow(HWND window) const override;
+    int ConnectionFd() const override;
 
 private:
     struct Surface

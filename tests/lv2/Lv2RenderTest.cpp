@@ -12,22 +12,8 @@ namespace
 {
 using namespace TestSupport;
 
-// Settings, glides, every stage count change, the sweep sources (wheel, pressure, expression)
-// and bypass, with tempo sync locked to the song position.
-const std::vector<TimedChange> kChanges = {
-    {0, 0, 0.35f},         {0, 6, 0.6f},          {0, 7, 0.7f},    {0, 10, 0.5f},
-    {0, 11, 0.9f},         {20, 2, 1.0f},         {20, 3, 0.4f},   {40, 8, 0.3f},
-    {50, 9, 0.55f},        {60, 12, 2.0f / 3.0f}, {90, 10, 1.0f},  {100, 12, 1.0f / 3.0f},
-    {100, 1, 1.0f / 3.0f}, {110, 2, 0.0f},        {112, 4, 0.0f},  {120, 5, 0.0f},
-    {125, 5, 1.0f},        {125, 11, 0.25f},      {140, 1, 1.0f},  {180, 12, 1.0f},
-    {200, 10, 0.0f},       {210, 6, 0.95f},       {230, 8, 0.05f},
-};
-const std::vector<TimedMidi> kMidi = {
-    {60, 100, 0xB0, 1, 0},    {70, 7, 0xB0, 1, 64},    {80, 511, 0xB0, 1, 127},
-    {85, 3, 0xB3, 1, 20},     {85, 300, 0xB0, 1, 90},  {115, 0, 0xD0, 80, 0},
-    {140, 256, 0xB0, 11, 40}, {185, 10, 0xD0, 100, 0}, {190, 200, 0xD0, 5, 0},
-    {240, 300, 0xB0, 1, 10},
-};
+const std::vector<TimedChange>& kChanges = kLockstepChanges;
+const std::vector<TimedMidi>& kMidi = kLockstepMidi;
 
 // The run through a fresh instance of each edition, the VST one started for the run's blocks.
 void RunFresh(LockstepRun& run)

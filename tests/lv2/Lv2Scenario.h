@@ -22,6 +22,11 @@ float PortValue(int index, float normalised);
 
 using TimedChange = TimedParameter;
 
+// The lockstep scenario: settings, glides, every stage count change, the sweep sources and
+// bypass, with tempo sync; MIDI controllers and pressure at their offsets.
+extern const std::vector<TimedChange> kLockstepChanges;
+extern const std::vector<TimedMidi> kLockstepMidi;
+
 struct Rendered
 {
     std::vector<float> left;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The release packages of this build: cpack makes the Debian package and the .tar.gz; the
-# Debian package holds both editions and corvane-render where Linux hosts look (and the factory
+# Debian package holds the three editions and corvane-render where Linux hosts look (and the factory
 # bank and its 32 programs when the build made them), nothing outside /usr; unpacked into a scratch root, lilv
 # finds the bundle there. The .tar.gz carries its README.txt at the top. With LINTIAN given,
 # lintian finds no error in the Debian package (its warnings are printed).
@@ -24,6 +24,7 @@ expected=(
     /usr/lib/lv2/CorvanePhaser.lv2/CorvanePhaser.so
     /usr/lib/lv2/CorvanePhaser.lv2/CorvanePhaserUI.ttl
     /usr/lib/lv2/CorvanePhaser.lv2/CorvanePhaserUI.so
+    /usr/lib/clap/CorvanePhaser.clap
 )
 factory=false
 if [ -f "$build/presets/factory/CorvanePhaser-Factory.fxb" ]; then

@@ -1,0 +1,104 @@
+#include "clap/ClapLockstep.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace TestSupport
+{
+
+HostKit::ClapModule& ClapModule()
+{
+    static HostKit::ClapModule module(CORVANE_CLAP_BINARY);
+    return module;
+}
+
+std::unique_ptr<HostKit::ClapInstance> NewClapInstance()
+{
+    return std::make_unique<HostKit::ClapInstance>(ClapModule(), "com.corvane.phaser");
+}
+
+std::vector<FramedChange> AtBlockStarts(const std::vector<TimedChange>& changes)
+{
+    std::vector<FramedChange> framed;
+    for (const TimedChange& c : changes)
+        framed.push_back({c.block, 0, c.index, c.value});
+    return framed;
+}
+
+void ClapLockstep::Run(PluginHost& vstHost, HostKit::ClapInstance& plugin)
+{
+    std::vector<float> inL;
+    std::vector<float> inR;
+    MakeScenarioInput(inL, inR);
+    const auto total = inL.size();
+    for (Rendered* r : {&vst, &clap})
+    {
+        r->left.assign(total, 0.0f);
+        r->right.assign(total, 0.0f);
+    }
+    vstHost.time.tempo = kLv2Tempo;
+    for (const FramedChange& c : changes)
+        if (c.block == 0 && c.frame == 0)
+        {
+            vstHost.Effect()->setParameter(vstHost.Effect(), c.index, c.value);
+            plugin.AddParameter(0, static_cast<clap_id>(c.index), PortValue(c.index, c.value));
+        }
+    plugin.Flush();
+    vstHost.Suspend();
+    vstHost.Resume();
+    plugin.Activate(44100.0, static_cast<std::uint32_t>(blockSize));
+    for (std::size_t start = 0, block = 0; start < total; start += blockSize, ++block)
+    {
+        const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(blockSize, total - start));
+        std::vector<std::uint32_t> cuts = {0, n};
+        for (const FramedChange& c : changes)
+            if (c.block == static_cast<int>(block) && (block > 0 || c.frame > 0))
+            {
+                plugin.AddParameter(c.frame, static_cast<clap_id>(c.index),
+                                    PortValue(c.index, c.value));
+                cuts.push_back(c.frame);
+            }
+        for (const TimedMidi& m : midi)
+            if (m.block == static_cast<int>(block))
+            {
+                vstHost.AddMidi(m.offset, m.status, m.data1, m.data2);
+                if (events)
+                    plugin.AddMidi(static_cast<std::uint32_t>(m.offset), m.status, m.data1,
+                                   m.data2);
+            }
+        // The position on CLAP's grid (2^-31 beats) for both editions: the same input.
+        vstHost.time.ppqPos =
+            std::round(vstHost.time.ppqPos * CLAP_BEATTIME_FACTOR) / CLAP_BEATTIME_FACTOR;
+        if (events)
+            plugin.SetTransport(vstHost.time.tempo, vstHost.time.ppqPos);
+        else
+            plugin.ClearTransport();
+
+        // The VST edition: its block split where changes fall, each set before its part.
+        std::sort(cuts.begin(), cuts.end());
+        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+        for (std::size_t part = 0; part + 1 < cuts.size(); ++part)
+        {
+            for (const FramedChange& c : changes)
+                if (c.block == static_cast<int>(block) && c.frame == cuts[part] &&
+                    (block > 0 || c.frame > 0))
+                    vstHost.Effect()->setParameter(vstHost.Effect(), c.index, c.value);
+            const std::size_t at = start + cuts[part];
+            vstHost.Process(&inL[at], &inR[at], &vst.left[at], &vst.right[at],
+                            static_cast<int>(cuts[part + 1] - cuts[part]));
+        }
+
+        float* outL = &clap.left[start];
+        float* outR = &clap.right[start];
+        if (inPlace)
+        {
+            std::copy_n(&inL[start], n, outL);
+            std::copy_n(&inR[start], n, outR);
+            plugin.Process(outL, outR, outL, outR, n);
+        }
+        else
+            plugin.Process(&inL[start], &inR[start], outL, outR, n);
+    }
+}
+
+} // namespace TestSupport
