@@ -3,8 +3,8 @@
 #include "model/Model.h"
 #include "phaser/PhaserEngine.h"
 
-// The plug-in's model: three parameter groups (LFO, Phaser, Phaser source) giving the 13
-// parameters in flat-index order, and the processing chain they drive.
+// The plug-in's model: three parameter groups (LFO, Phaser, Phaser source) giving the
+// parameter table's rows in flat-index order, and the processing chain they drive.
 class CorvanePhaserModel : public Kestrune::Model
 {
 public:

@@ -1,5 +1,6 @@
 // What the built module does to audio: the sweep, bypass, MIDI at its exact sample, tempo
 // sync against the song position, unusable host time, excessive feedback and wild automation.
+#include "phaser/Product.h"
 #include "plugin/ModuleSupport.h"
 
 #include <gtest/gtest.h>
@@ -299,7 +300,9 @@ TEST(ModuleAudio, WildAutomationNeverProducesNonFiniteOutput)
                      {
                          for (int k = 0; k < 4; ++k)
                          {
-                             const int index = int(next() * 13) % 13;
+                             const int index =
+                                 int(next() * int{Kestrune::Product::kParameterCount}) %
+                                 Kestrune::Product::kParameterCount;
                              const double r = next();
                              const float value =
                                  r < 0.15 ? specials[int(r * 33) % 5] : float(next() * 20.0 - 10.0);
@@ -311,7 +314,7 @@ TEST(ModuleAudio, WildAutomationNeverProducesNonFiniteOutput)
                              host->AddMidi(5, 0xD0, std::uint8_t(b % 128), 0);
                      });
     EXPECT_TRUE(AllFinite(output));
-    for (int i = 0; i < 13; ++i)
+    for (int i = 0; i < Kestrune::Product::kParameterCount; ++i)
     {
         EXPECT_TRUE(std::isfinite(host->Effect()->getParameter(host->Effect(), i))) << i;
         const std::string text = host->GetString(effGetParamDisplay, i);

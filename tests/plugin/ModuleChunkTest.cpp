@@ -1,5 +1,6 @@
 // Program and bank chunks between two instances of the built module: what one saves, the other
 // loads and then sounds the same, sample for sample; what is malformed changes nothing.
+#include "phaser/Product.h"
 #include "plugin/ModuleSupport.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +69,7 @@ Stereo RenderFresh(PluginHost& host, const Stereo& input)
 std::vector<float> Values(PluginHost& host)
 {
     std::vector<float> values;
-    for (int i = 0; i < 13; ++i)
+    for (int i = 0; i < Kestrune::Product::kParameterCount; ++i)
         values.push_back(host.Effect()->getParameter(host.Effect(), i));
     return values;
 }

@@ -1,5 +1,6 @@
 // The built CorvanePhaser module as a host sees it: the entry points, the record, the exported
 // symbols, the identity opcodes and every parameter's name, display text and unit.
+#include "phaser/Product.h"
 #include "plugin/ModuleSupport.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ struct ParameterText
 };
 
 // Host name, default display text and unit of every parameter, in flat-index order.
-const ParameterText kDefaults[13] = {
+const ParameterText kDefaults[Kestrune::Product::kParameterCount] = {
     {"LFreq", "0.800", "Hz"},    {"LMS", "None", "Source"}, {"LSOn", "Off", "On/Off"},
     {"LSRes", "1/2", "Res"},     {"LQM", "On", "On/Off"},   {"POn", "On", "On/Off"},
     {"PFB", "-oo", "Level"},     {"PModD", "6", "Depth"},   {"PLFreq", "2500.00", "Hz"},
@@ -71,7 +72,7 @@ TEST(Module, TheRecordDescribesThePlugin)
         EXPECT_EQ(e->numInputs, 2);
         EXPECT_EQ(e->numOutputs, 2);
         EXPECT_EQ(e->numPrograms, 32);
-        EXPECT_EQ(e->numParams, 13);
+        EXPECT_EQ(e->numParams, Kestrune::Product::kParameterCount);
         // Has-editor, can-replace and program chunks; never the synth flag.
         EXPECT_EQ(e->flags, 49);
         EXPECT_EQ(e->version, 1);
@@ -180,7 +181,7 @@ TEST(Module, ParameterNamesTextsAndUnitsInEveryProgram)
         char indexed[64] = {};
         EXPECT_EQ(host->Dispatch(effGetProgramNameIndexed, program, 0, indexed), 1);
         EXPECT_STREQ(indexed, "Blank");
-        for (int i = 0; i < 13; ++i)
+        for (int i = 0; i < Kestrune::Product::kParameterCount; ++i)
         {
             EXPECT_EQ(host->GetString(effGetParamName, i), kDefaults[i].name) << i;
             EXPECT_EQ(Display(*host, i), kDefaults[i].display) << program << " " << i;
