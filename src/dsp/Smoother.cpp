@@ -1,6 +1,7 @@
 #include "dsp/Smoother.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace Kestrune::Parameters
@@ -40,8 +41,8 @@ Smoother::~Smoother()
 
 void Smoother::SetTarget(float value)
 {
-    if (!std::isfinite(value))
-        return;
+    // Settings reach it only finite: an overflowing transform never applies.
+    assert(std::isfinite(value));
     requested.store(value, std::memory_order_relaxed);
     pending.store(true, std::memory_order_release);
 }

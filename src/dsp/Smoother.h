@@ -34,7 +34,7 @@ public:
     Smoother(const Smoother&) = delete;
     Smoother& operator=(const Smoother&) = delete;
 
-    // [any] Non-finite targets are ignored.
+    // [any] value is finite.
     void SetTarget(float value);
     // Constant for the object's life.
     const float* GetBuffer() const { return output; }

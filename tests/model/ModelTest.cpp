@@ -110,13 +110,6 @@ TEST_F(ModelTest, RefusesParameterIndicesOutsideTheModel)
         EXPECT_EQ(model.GetParameterValue(i), TestModel::DefaultOf(i));
 }
 
-TEST_F(ModelTest, NonFiniteParameterValuesAreIgnored)
-{
-    model.SetParameterValue(3, std::numeric_limits<float>::quiet_NaN());
-    model.SetParameterValue(3, std::numeric_limits<float>::infinity());
-    EXPECT_EQ(model.GetParameterValue(3), TestModel::DefaultOf(3));
-}
-
 TEST_F(ModelTest, SetProgramMovesEveryGroupWithoutNotifying)
 {
     Observer a{log, "a"};
