@@ -12,16 +12,34 @@
 namespace
 {
 using namespace TestSupport;
+using namespace Kestrune::Product;
 
 // Settings, glides, every stage count change, the sweep sources (wheel, pressure, expression)
 // and bypass, with tempo sync locked to the song position.
 const std::vector<TimedChange> kChanges = {
-    {0, 0, 0.35f},         {0, 6, 0.6f},          {0, 7, 0.7f},    {0, 10, 0.5f},
-    {0, 11, 0.9f},         {20, 2, 1.0f},         {20, 3, 0.4f},   {40, 8, 0.3f},
-    {50, 9, 0.55f},        {60, 12, 2.0f / 3.0f}, {90, 10, 1.0f},  {100, 12, 1.0f / 3.0f},
-    {100, 1, 1.0f / 3.0f}, {110, 2, 0.0f},        {112, 4, 0.0f},  {120, 5, 0.0f},
-    {125, 5, 1.0f},        {125, 11, 0.25f},      {140, 1, 1.0f},  {180, 12, 1.0f},
-    {200, 10, 0.0f},       {210, 6, 0.95f},       {230, 8, 0.05f},
+    {0, kLfoFrequency, 0.35f},
+    {0, kFeedback, 0.6f},
+    {0, kDepth, 0.7f},
+    {0, kStageMode, 0.5f},
+    {0, kMix, 0.9f},
+    {20, kLfoSync, 1.0f},
+    {20, kLfoSyncResolution, 0.4f},
+    {40, kLeftFrequency, 0.3f},
+    {50, kRightFrequency, 0.55f},
+    {60, kSweepSource, 2.0f / 3.0f},
+    {90, kStageMode, 1.0f},
+    {100, kSweepSource, 1.0f / 3.0f},
+    {100, kLfoMidiSource, 1.0f / 3.0f},
+    {110, kLfoSync, 0.0f},
+    {112, kLfoQuadMode, 0.0f},
+    {120, kEnabled, 0.0f},
+    {125, kEnabled, 1.0f},
+    {125, kMix, 0.25f},
+    {140, kLfoMidiSource, 1.0f},
+    {180, kSweepSource, 1.0f},
+    {200, kStageMode, 0.0f},
+    {210, kFeedback, 0.95f},
+    {230, kLeftFrequency, 0.05f},
 };
 const std::vector<TimedMidi> kMidi = {
     {60, 100, 0xB0, 1, 0},    {70, 7, 0xB0, 1, 64},    {80, 511, 0xB0, 1, 127},
@@ -75,7 +93,6 @@ TEST(Lv2Render, InPlaceBuffersGiveTheSameBits)
 // port reader): the settings stay, and both editions still give the same bits as without them.
 TEST(Lv2Render, NonFiniteValuesAreRefusedWhereTheyEnter)
 {
-    using namespace Kestrune::Product;
     std::vector<TimedChange> changes = kChanges;
     int block = 141; // between the scenario's own changes of these parameters
     for (float bad : {NAN, INFINITY, -INFINITY})

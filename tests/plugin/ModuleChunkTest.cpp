@@ -14,6 +14,8 @@
 using namespace ModuleTest;
 using TestSupport::PluginHost;
 
+namespace Product = Kestrune::Product;
+
 namespace
 {
 
@@ -109,7 +111,7 @@ TEST(ModuleChunks, ABankChunkReproducesEveryProgram)
     SetName(*source, "First");
     source->Dispatch(effSetProgram, 0, 9);
     Customise(*source, 0.05f);
-    source->Effect()->setParameter(source->Effect(), 12, 0.0f);
+    source->Effect()->setParameter(source->Effect(), Product::kSweepSource, 0.0f);
     SetName(*source, "Nine");
     const Bytes bank = GetChunk(*source, false);
     ASSERT_EQ(bank.size(), kBankChunk);
@@ -201,8 +203,8 @@ TEST(ModuleChunks, FiniteValuesOutsideTheRangeAreTakenOver)
     PutFloat(chunk, kHeader + 24 + 4 * 11, 1.5f);
     PutFloat(chunk, kHeader + 24 + 4 * 6, 3.0f);
     EXPECT_EQ(SetChunk(*target, chunk, true), 1);
-    EXPECT_EQ(target->Effect()->getParameter(target->Effect(), 11), 1.5f);
-    EXPECT_EQ(target->Effect()->getParameter(target->Effect(), 6), 3.0f);
+    EXPECT_EQ(target->Effect()->getParameter(target->Effect(), Product::kMix), 1.5f);
+    EXPECT_EQ(target->Effect()->getParameter(target->Effect(), Product::kFeedback), 3.0f);
     // The feedback setting still stops at its maximum.
     EXPECT_EQ(target->GetString(effGetParamDisplay, 6), "-0.45");
 }

@@ -15,6 +15,8 @@
 using namespace ModuleTest;
 using TestSupport::PluginHost;
 
+namespace Product = Kestrune::Product;
+
 namespace
 {
 
@@ -115,8 +117,8 @@ TEST(Module, MainAndVSTPluginMainGiveRecordsThatBehaveAlike)
     for (PluginHost* host : {modern.get(), legacy.get()})
     {
         host->Start();
-        host->Effect()->setParameter(host->Effect(), 6, 0.7f);
-        host->Effect()->setParameter(host->Effect(), 10, 0.5f);
+        host->Effect()->setParameter(host->Effect(), Product::kFeedback, 0.7f);
+        host->Effect()->setParameter(host->Effect(), Product::kStageMode, 0.5f);
         host->AddMidi(40, 0xB0, 1, 100);
     }
     const Stereo a = RenderBlocks(*modern, input, 512);
@@ -203,14 +205,34 @@ TEST(Module, DisplayTextsAtTheEdges)
         float value;
         const char* text;
     };
-    const Case cases[] = {
-        {8, 1.0f, "10000.0"}, {9, 0.25f, "625.000"}, {9, 0.0f, "0.000"},     {0, 1.0f, "20.000"},
-        {6, 1.0f, "-0.45"},   {6, 0.5f, "-6.47"},    {6, 5.0f, "-0.45"},     {6, -1.0f, "-oo"},
-        {11, 0.0f, "-100"},   {11, 0.25f, "-50"},    {11, 1.0f, "100"},      {7, 1.0f, "100"},
-        {7, 0.0f, "0"},       {3, 0.4f, "1/4"},      {3, 1.0f, "16/1"},      {3, 7.0f, "16/1"},
-        {3, 0.0f, "1/32"},    {1, 1.0f, "ExpPd"},    {1, 1.0f / 3, "ModWh"}, {12, 2.0f / 3, "MW"},
-        {12, 1.0f, "CP"},     {12, 0.0f, "None"},    {10, 1.0f, "16"},       {10, -3.0f, "4"},
-        {10, 0.25f, "8"},     {2, 0.5f, "On"},       {2, 0.49f, "Off"},      {5, 0.0f, "Off"}};
+    const Case cases[] = {{Product::kLeftFrequency, 1.0f, "10000.0"},
+                          {Product::kRightFrequency, 0.25f, "625.000"},
+                          {Product::kRightFrequency, 0.0f, "0.000"},
+                          {Product::kLfoFrequency, 1.0f, "20.000"},
+                          {Product::kFeedback, 1.0f, "-0.45"},
+                          {Product::kFeedback, 0.5f, "-6.47"},
+                          {Product::kFeedback, 5.0f, "-0.45"},
+                          {Product::kFeedback, -1.0f, "-oo"},
+                          {Product::kMix, 0.0f, "-100"},
+                          {Product::kMix, 0.25f, "-50"},
+                          {Product::kMix, 1.0f, "100"},
+                          {Product::kDepth, 1.0f, "100"},
+                          {Product::kDepth, 0.0f, "0"},
+                          {Product::kLfoSyncResolution, 0.4f, "1/4"},
+                          {Product::kLfoSyncResolution, 1.0f, "16/1"},
+                          {Product::kLfoSyncResolution, 7.0f, "16/1"},
+                          {Product::kLfoSyncResolution, 0.0f, "1/32"},
+                          {Product::kLfoMidiSource, 1.0f, "ExpPd"},
+                          {Product::kLfoMidiSource, 1.0f / 3, "ModWh"},
+                          {Product::kSweepSource, 2.0f / 3, "MW"},
+                          {Product::kSweepSource, 1.0f, "CP"},
+                          {Product::kSweepSource, 0.0f, "None"},
+                          {Product::kStageMode, 1.0f, "16"},
+                          {Product::kStageMode, -3.0f, "4"},
+                          {Product::kStageMode, 0.25f, "8"},
+                          {Product::kLfoSync, 0.5f, "On"},
+                          {Product::kLfoSync, 0.49f, "Off"},
+                          {Product::kEnabled, 0.0f, "Off"}};
     for (const Case& c : cases)
     {
         host->Effect()->setParameter(host->Effect(), c.index, c.value);
@@ -251,9 +273,9 @@ TEST(Module, NumberTextsIgnoreACommaLocale)
         ASSERT_TRUE(host);
         EXPECT_EQ(Display(*host, 8), "2500.00");
         EXPECT_EQ(Display(*host, 0), "0.800");
-        host->Effect()->setParameter(host->Effect(), 6, 0.5f);
+        host->Effect()->setParameter(host->Effect(), Product::kFeedback, 0.5f);
         EXPECT_EQ(Display(*host, 6), "-6.47");
-        host->Effect()->setParameter(host->Effect(), 9, 0.3f);
+        host->Effect()->setParameter(host->Effect(), Product::kRightFrequency, 0.3f);
         EXPECT_EQ(Display(*host, 9), "900.000");
     }
     std::locale::global(globalBefore);
@@ -265,10 +287,10 @@ TEST(Module, InstancesAreIndependent)
     auto first = StartedHost();
     auto second = StartedHost();
     ASSERT_TRUE(first && second);
-    first->Effect()->setParameter(first->Effect(), 6, 0.8f);
+    first->Effect()->setParameter(first->Effect(), Product::kFeedback, 0.8f);
     char name[] = "Mine";
     first->Dispatch(effSetProgramName, 0, 0, name);
-    EXPECT_EQ(second->Effect()->getParameter(second->Effect(), 6), 0.0f);
+    EXPECT_EQ(second->Effect()->getParameter(second->Effect(), Product::kFeedback), 0.0f);
     EXPECT_EQ(second->GetString(effGetProgramName, 0), "Blank");
     EXPECT_EQ(first->GetString(effGetProgramName, 0), "Mine");
 }
