@@ -9,6 +9,7 @@
 #include "gui/resource.h"
 #include "hostkit/Error.h"
 #include "hostkit/Module.h"
+#include "phaser/Product.h"
 #include "support/EditorHost.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,7 @@ namespace
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kStallLimit = std::chrono::seconds(8);
-constexpr int kParameterCount = 13;
+constexpr int kParameterCount = Kestrune::Product::kParameterCount;
 constexpr int kProgramCount = 32;
 constexpr int kMaxFrames = 20000;
 constexpr int kMaxEvents = 48;

@@ -66,7 +66,7 @@ void CheckRecord(const AEffect* effect, CheckLog& log)
     log.Check(effect->uniqueID == kScenarioUniqueId, "uniqueID is 'CPhr'");
     log.Check(effect->numInputs == 2 && effect->numOutputs == 2, "2 inputs, 2 outputs");
     log.Check(effect->numPrograms == 32, "32 programs");
-    log.Check(effect->numParams == 13, "13 parameters");
+    log.Check(effect->numParams == kParameterCount, "every parameter");
     log.Check(effect->version == 1, "record version 1");
     log.Check(effect->processReplacing != nullptr && effect->dispatcher != nullptr,
               "dispatcher and processReplacing set");

@@ -1,6 +1,7 @@
 // Drives the control panel as a user would: key presses on a slider, clicks on a check box and
 // on About, and reads back the model, the host's automation and the status bar's text.
 #include "WinEditorChecks.h"
+#include "phaser/Product.h"
 
 #include "gui/resource.h"
 
@@ -203,8 +204,8 @@ void CheckHostChange(ScenarioHost& host, HWND panel, CheckLog& log)
 // About opens a modal box; the host's timer presses its OK button.
 void CheckAboutBox(ScenarioHost& host, HWND hostWindow, HWND panel, CheckLog& log)
 {
-    float before[13];
-    for (VstInt32 index = 0; index < 13; ++index)
+    float before[Kestrune::Product::kParameterCount];
+    for (VstInt32 index = 0; index < Kestrune::Product::kParameterCount; ++index)
         before[index] = Parameter(host, index);
     aboutSeen = AboutBoxSeen{};
     SetTimer(hostWindow, kAboutTimer, 100, nullptr);
@@ -216,7 +217,7 @@ void CheckAboutBox(ScenarioHost& host, HWND hostWindow, HWND panel, CheckLog& lo
               "About opens a box titled \"About Corvane Phaser\"");
     log.Check(FindWindowA(nullptr, kAboutTitle) == nullptr, "OK closes the About box");
     bool unchanged = true;
-    for (VstInt32 index = 0; index < 13; ++index)
+    for (VstInt32 index = 0; index < Kestrune::Product::kParameterCount; ++index)
         unchanged = unchanged && Parameter(host, index) == before[index];
     log.Check(unchanged, "About leaves every parameter unchanged");
 }
