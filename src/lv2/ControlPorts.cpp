@@ -88,11 +88,9 @@ template <ParameterIndex I> constexpr ControlPort MakePort()
 {
     using Transform = Product::Policies<I>::TransformPolicy;
     constexpr const ParameterInfo& row = kParameters[I];
-    ControlPort port{row.symbol,     PortKind::kContinuous,
-                     row.unit,       row.choices,
-                     row.firstEntry, row.entryStep,
-                     nullptr,        nullptr,
-                     nullptr,        row.comment};
+    ControlPort port{row.symbol,  row.comment,    PortKind::kContinuous, row.unit,
+                     row.choices, row.firstEntry, row.entryStep,         nullptr,
+                     nullptr,     nullptr};
     if constexpr (row.transform == Product::Transform::kToggle)
     {
         port.kind = PortKind::kToggle;

@@ -24,7 +24,8 @@ enum class PortKind
 
 struct ControlPort
 {
-    const char* symbol; // stable: sessions and presets refer to ports by it
+    const char* symbol;  // stable: sessions and presets refer to ports by it
+    const char* comment; // what hosts show as the port's help: what it does, its unit
     PortKind kind;
     const char* unit; // LV2 units local name ("hz"), or null
     int entries;      // selections: how many
@@ -36,7 +37,6 @@ struct ControlPort
     float (*toNormalised)(float portValue);
     // Entry texts of selections; index clamped into the table.
     void (*entryText)(int index, char* text, std::size_t size);
-    const char* comment; // one line for a musician: what it does, its unit
 };
 
 inline constexpr int kControlPortCount = Product::kParameterCount;

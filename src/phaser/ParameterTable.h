@@ -87,64 +87,49 @@ struct ParameterInfo
 inline constexpr ParameterInfo kParameters[] = {
     {Group::kLfo, "Freq", "Frequency", "Hz", 0.2f, Transform::kLfoFrequency, Display::kHertz, 0,
      IDC_LFO_FREQUENCY, Control::kSlider, "lfo_frequency", "hz", 0.0f, 0.0f,
-     "Speed of the sweep oscillator when it runs free, in hertz (0 to 20)."},
+     "Speed of the sweep oscillator when it runs freely, in hertz."},
     {Group::kLfo, "MS", "MIDI Source", "Source", 0.0f, Transform::kSelection, Display::kMidiSource,
      4, IDC_MIDI_SOURCE, Control::kComboBox, "lfo_midi_source", nullptr, 0.0f, 1.0f,
-     "MIDI control that scales the oscillator's sweep: none, mod wheel, pressure or pedal."},
+     "MIDI control that scales the oscillator's sweep: none, modulation wheel, channel pressure or "
+     "expression pedal."},
     {Group::kLfo, "SOn", "Sync Enabled", "On/Off", 0.0f, Transform::kToggle, Display::kOnOff, 2,
      IDC_SYNC_ENABLED, Control::kCheckBox, "lfo_sync", nullptr, 0.0f, 1.0f,
-     "Locks the oscillator's cycle to the host's tempo."},
+     "Locks the oscillator to the host's tempo and song position."},
     {Group::kLfo, "SRes", "Sync Resolution", "Res", 0.5f, Transform::kSelection,
      Display::kSyncResolution, 11, IDC_SYNC_RESOLUTION, Control::kComboBox, "lfo_sync_resolution",
-     nullptr, 0.0f, 1.0f,
-     "Length of one oscillator cycle when locked to the tempo, as a note value (1/32 to 16/1)."},
+     nullptr, 0.0f, 1.0f, "Length of one sweep cycle when locked to the tempo, in notes."},
     {Group::kLfo, "QM", "Quad Mode", "On/Off", 1.0f, Transform::kToggle, Display::kOnOff, 2,
      IDC_QUAD_ENABLED, Control::kCheckBox, "lfo_quad_mode", nullptr, 0.0f, 1.0f,
-     "Sweeps the right channel a quarter cycle ahead of the left for a wide stereo image."},
+     "Sweeps the right channel a quarter cycle ahead of the left."},
     {Group::kPhaser, "On", "Enabled", "On/Off", 1.0f, Transform::kToggle, Display::kOnOff, 2,
      IDC_ENABLED, Control::kCheckBox, "enabled", nullptr, 0.0f, 1.0f,
-     "Switches the effect on; off passes the input through unchanged."},
+     "Turns the phaser on; off passes the input through unchanged."},
     {Group::kPhaser, "FB", "Feedback Level", "Level", 0.0f, Transform::kFeedback,
      Display::kDecibels, 0, IDC_FEEDBACK_LEVEL, Control::kSlider, "feedback", "coef", 0.0f, 0.0f,
-     "Output fed back to the input, for sharper, ringing notches (gain 0 to 0.95)."},
+     "Feedback around the stages, as a gain from 0 to 0.95: more is sharper, more resonant "
+     "notches."},
     {Group::kPhaser, "ModD", "Modulation Depth", "Depth", 0.25f, Transform::kSquare,
      Display::kPercent, 0, IDC_MODULATION_DEPTH, Control::kSlider, "depth", "oct", 0.0f, 0.0f,
-     "How far the oscillator sweeps the notches, in octaves (0 to 1)."},
+     "How far the sweep moves the notches either side of the centre, in octaves."},
     {Group::kPhaser, "LFreq", "Left Frequency", "Hz", 0.5f, Transform::kPhaserFrequency,
      Display::kHertz, 0, IDC_LEFT_FREQUENCY, Control::kSlider, "left_frequency", "hz", 0.0f, 0.0f,
-     "Centre of the left channel's sweep, in hertz (0 to 10000)."},
+     "Centre frequency of the left channel's sweep, in hertz."},
     {Group::kPhaser, "RFreq", "Right Frequency", "Hz", 0.5f, Transform::kPhaserFrequency,
      Display::kHertz, 0, IDC_RIGHT_FREQUENCY, Control::kSlider, "right_frequency", "hz", 0.0f, 0.0f,
-     "Centre of the right channel's sweep, in hertz (0 to 10000)."},
+     "Centre frequency of the right channel's sweep, in hertz."},
     {Group::kPhaser, "SM", "Stage Mode", "Mode", 0.0f, Transform::kSelection, Display::kStageCount,
      7, IDC_STAGE_MODE, Control::kComboBox, "stages", nullptr, 4.0f, 2.0f,
-     "Number of all-pass stages (4 to 16): more stages, more notches."},
+     "Number of all-pass stages per channel, 4 to 16: more stages, more notches."},
     {Group::kPhaser, "Mix", "Wet/Dry Mix", "Dry/Wet", 0.5f, Transform::kLinear, Display::kWetDry, 0,
      IDC_WET_DRY_MIX, Control::kSlider, "mix", "coef", 0.0f, 0.0f,
-     "Share of the phased signal in the output, from 0 (dry) to 1 (wet)."},
+     "Proportion of the phased signal in the output: 0 dry, 0.5 the classic phaser, 1 fully wet."},
     {Group::kSources, "MS", "Modulation Source", "Source", 0.25f, Transform::kSelection,
      Display::kSweepSource, 4, IDC_MOD_SOURCE, Control::kComboBox, "sweep_source", nullptr, 0.0f,
-     1.0f, "What moves the sweep: nothing, the oscillator, the mod wheel or channel pressure."},
+     1.0f,
+     "What moves the sweep: nothing, the oscillator, the modulation wheel or channel pressure."},
 };
 
 static_assert(std::size(kParameters) == kParameterCount, "one row per parameter index");
-
-// The first flat index of a group and how many parameters it has.
-constexpr int GroupStart(Group group)
-{
-    int index = 0;
-    while (index < kParameterCount && kParameters[index].group != group)
-        ++index;
-    return index;
-}
-
-constexpr int GroupSize(Group group)
-{
-    int size = 0;
-    for (const ParameterInfo& parameter : kParameters)
-        size += parameter.group == group ? 1 : 0;
-    return size;
-}
 
 // Rows run through the groups in order, so a group's flat indices are contiguous.
 constexpr bool GroupsInOrder()
