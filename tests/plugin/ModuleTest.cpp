@@ -205,34 +205,24 @@ TEST(Module, DisplayTextsAtTheEdges)
         float value;
         const char* text;
     };
-    const Case cases[] = {{Product::kLeftFrequency, 1.0f, "10000.0"},
-                          {Product::kRightFrequency, 0.25f, "625.000"},
-                          {Product::kRightFrequency, 0.0f, "0.000"},
-                          {Product::kLfoFrequency, 1.0f, "20.000"},
-                          {Product::kFeedback, 1.0f, "-0.45"},
-                          {Product::kFeedback, 0.5f, "-6.47"},
-                          {Product::kFeedback, 5.0f, "-0.45"},
-                          {Product::kFeedback, -1.0f, "-oo"},
-                          {Product::kMix, 0.0f, "-100"},
-                          {Product::kMix, 0.25f, "-50"},
-                          {Product::kMix, 1.0f, "100"},
-                          {Product::kDepth, 1.0f, "100"},
-                          {Product::kDepth, 0.0f, "0"},
-                          {Product::kLfoSyncResolution, 0.4f, "1/4"},
-                          {Product::kLfoSyncResolution, 1.0f, "16/1"},
-                          {Product::kLfoSyncResolution, 7.0f, "16/1"},
-                          {Product::kLfoSyncResolution, 0.0f, "1/32"},
-                          {Product::kLfoMidiSource, 1.0f, "ExpPd"},
-                          {Product::kLfoMidiSource, 1.0f / 3, "ModWh"},
-                          {Product::kSweepSource, 2.0f / 3, "MW"},
-                          {Product::kSweepSource, 1.0f, "CP"},
-                          {Product::kSweepSource, 0.0f, "None"},
-                          {Product::kStageMode, 1.0f, "16"},
-                          {Product::kStageMode, -3.0f, "4"},
-                          {Product::kStageMode, 0.25f, "8"},
-                          {Product::kLfoSync, 0.5f, "On"},
-                          {Product::kLfoSync, 0.49f, "Off"},
-                          {Product::kEnabled, 0.0f, "Off"}};
+    using namespace Kestrune::Product;
+    // One line per parameter.
+    // clang-format off
+    const Case cases[] = {
+        {kLeftFrequency, 1.0f, "10000.0"},
+        {kRightFrequency, 0.25f, "625.000"}, {kRightFrequency, 0.0f, "0.000"},
+        {kLfoFrequency, 1.0f, "20.000"},
+        {kFeedback, 1.0f, "-0.45"}, {kFeedback, 0.5f, "-6.47"},
+        {kFeedback, 5.0f, "-0.45"}, {kFeedback, -1.0f, "-oo"},
+        {kMix, 0.0f, "-100"}, {kMix, 0.25f, "-50"}, {kMix, 1.0f, "100"},
+        {kDepth, 1.0f, "100"}, {kDepth, 0.0f, "0"},
+        {kLfoSyncResolution, 0.4f, "1/4"}, {kLfoSyncResolution, 1.0f, "16/1"},
+        {kLfoSyncResolution, 7.0f, "16/1"}, {kLfoSyncResolution, 0.0f, "1/32"},
+        {kLfoMidiSource, 1.0f, "ExpPd"}, {kLfoMidiSource, 1.0f / 3, "ModWh"},
+        {kSweepSource, 2.0f / 3, "MW"}, {kSweepSource, 1.0f, "CP"}, {kSweepSource, 0.0f, "None"},
+        {kStageMode, 1.0f, "16"}, {kStageMode, -3.0f, "4"}, {kStageMode, 0.25f, "8"},
+        {kLfoSync, 0.5f, "On"}, {kLfoSync, 0.49f, "Off"}, {kEnabled, 0.0f, "Off"}};
+    // clang-format on
     for (const Case& c : cases)
     {
         host->Effect()->setParameter(host->Effect(), c.index, c.value);
