@@ -20,6 +20,9 @@ using Calls = std::vector<std::string>;
 namespace
 {
 
+using LevelLabel = UnitLabel<"Level">;
+using EnabledLabel = UnitLabel<"On/Off">;
+using WetDryLabel = UnitLabel<"Dry/Wet">;
 using Level = Parameter<RecordingOwner, 32, LinearTransform, FloatDisplay, LevelLabel>;
 using Flag = Parameter<RecordingOwner, 32, BooleanTransform, EnabledDisplay, EnabledLabel>;
 using Smooth = SmoothParameter<RecordingOwner, 32, LinearTransform, WetDryDisplay, WetDryLabel>;

@@ -40,6 +40,10 @@ struct CountingEnabledDisplay
     }
 };
 
+using LevelLabel = UnitLabel<"Level">;
+using EnabledLabel = UnitLabel<"On/Off">;
+using ModeLabel = UnitLabel<"Mode">;
+using DepthLabel = UnitLabel<"Depth">;
 using Level = Parameter<RecordingOwner, 32, LinearTransform, CountingDisplay, LevelLabel>;
 using Flag = Parameter<RecordingOwner, 32, BooleanTransform, CountingEnabledDisplay, EnabledLabel>;
 using Gain = Parameter<RecordingOwner, 32, LinearTransform, DecibelDisplay, LevelLabel>;
