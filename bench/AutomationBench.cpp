@@ -3,7 +3,8 @@
 //
 // PluginAutomation: "Modulation Depth", both frequencies and "Wet/Dry Mix" moved by the host
 // before every block, so their four smoothers glide all the time ("ns/frame"), against the same
-// settings left alone ("settled ns"), against the bare all-pass chain ("bound ns"). The three are
+// settings left alone ("settled ns"), against the bare all-pass chain ("bound ns"). With jumps,
+// the four jump between 0.2 and 0.8 every block, as a stepped automation lane does. The three are
 // timed in turn in one run (Bench::FastestOf), so "auto/settled" and "settled/bound" are ratios
 // of figures measured side by side.
 //
@@ -55,6 +56,16 @@ public:
         plugin.ProcessBlock();
     }
 
+    // The four parameters between 0.2 and 0.8 in turn: every glide turns far from its target.
+    void Jumped()
+    {
+        high = !high;
+        const float value = high ? 0.8f : 0.2f;
+        for (ParameterIndex index : {kDepth, kLeftFrequency, kRightFrequency, kMix})
+            plugin.SetParameter(index, value);
+        plugin.ProcessBlock();
+    }
+
     // Automated, with the modulation wheel moved every 64 frames of the block.
     void AutomatedWithWheel()
     {
@@ -81,18 +92,19 @@ std::string Label(int stages, int blockSize, const char* what = "")
     return std::to_string(stages) + " stages, block " + std::to_string(blockSize) + what;
 }
 
-// range(0) frames per block, range(1) stages.
+// range(0) frames per block, range(1) stages, range(2) 1 for jumps instead of ramps.
 void PluginAutomation(benchmark::State& state)
 {
     const int blockSize = static_cast<int>(state.range(0));
     const int stages = static_cast<int>(state.range(1));
+    const bool jumps = state.range(2) != 0;
     Track automated(blockSize, stages, 1), settled(blockSize, stages, 1);
+    auto automate = [&] { jumps ? automated.Jumped() : automated.Automated(); };
     for (auto _ : state)
-        automated.Automated();
+        automate();
 
     Bench::BareChain chain(stages);
-    const auto ns = Bench::FastestOf(101, 16 * Bench::kSlice,
-                                     Bench::Workload{[&] { automated.Automated(); }, blockSize},
+    const auto ns = Bench::FastestOf(101, 16 * Bench::kSlice, Bench::Workload{automate, blockSize},
                                      Bench::Workload{[&] { settled.Settled(); }, blockSize},
                                      Bench::Workload{[&] { chain.RunSlice(); }, Bench::kSlice});
     state.counters["ns/frame"] = ns[0];
@@ -100,7 +112,8 @@ void PluginAutomation(benchmark::State& state)
     state.counters["bound ns"] = ns[2];
     state.counters["auto/settled"] = ns[0] / ns[1];
     state.counters["settled/bound"] = ns[1] / ns[2];
-    state.SetLabel(Label(stages, blockSize, ", four parameters automated"));
+    state.SetLabel(Label(stages, blockSize,
+                         jumps ? ", four parameters jumping" : ", four parameters automated"));
 }
 
 // range(0) stages.
@@ -145,7 +158,9 @@ void PluginSession(benchmark::State& state)
 } // namespace
 
 BENCHMARK(PluginAutomation)
-    ->ArgNames({"block", "stages"})
-    ->ArgsProduct({{64, 512, 4096}, {4, 16}})
+    ->ArgNames({"block", "stages", "jumps"})
+    ->ArgsProduct({{64, 512, 4096}, {4, 16}, {0}})
+    ->Args({512, 4, 1})
+    ->Args({512, 16, 1})
     ->MinTime(0.1);
 BENCHMARK(PluginSession)->ArgName("stages")->Arg(4)->Arg(16)->MinTime(0.1);

@@ -6,6 +6,7 @@
 // smoothing, slicing).
 #include "BenchSupport.h"
 #include "PluginInstance.h"
+#include "phaser/Product.h"
 
 #include "dsp/Phaser.h"
 #include "dsp/Smoother.h"
@@ -20,6 +21,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+namespace Product = Kestrune::Product;
 
 namespace
 {
@@ -93,10 +96,10 @@ private:
 std::unique_ptr<Bench::PluginInstance> SettledPlugin(int block, int stages)
 {
     auto plugin = std::make_unique<Bench::PluginInstance>(block);
-    plugin->SetParameter(0, std::sqrt(1.0f / 20.0f)); // "Frequency" 1 Hz
-    plugin->SetParameter(6, 0.75f);                   // "Feedback Level"
-    plugin->SetParameter(11, 0.5f);                   // "Wet/Dry Mix"
-    plugin->SetParameter(10, stages == 16 ? 1.0f : 0.0f);
+    plugin->SetParameter(Product::kLfoFrequency, std::sqrt(1.0f / 20.0f)); // "Frequency" 1 Hz
+    plugin->SetParameter(Product::kFeedback, 0.75f);                       // "Feedback Level"
+    plugin->SetParameter(Product::kMix, 0.5f);                             // "Wet/Dry Mix"
+    plugin->SetParameter(Product::kStageMode, stages == 16 ? 1.0f : 0.0f);
     plugin->Restart();
     return plugin;
 }
@@ -133,10 +136,10 @@ void AutomationCall(benchmark::State& state)
     {
         high = !high;
         const float step = high ? 0.1f : 0.05f;
-        plugin->SetParameter(7, 0.25f + step);
-        plugin->SetParameter(8, 0.5f + step);
-        plugin->SetParameter(9, 0.4f + step);
-        plugin->SetParameter(11, 0.5f + step);
+        plugin->SetParameter(Product::kDepth, 0.25f + step);
+        plugin->SetParameter(Product::kLeftFrequency, 0.5f + step);
+        plugin->SetParameter(Product::kRightFrequency, 0.4f + step);
+        plugin->SetParameter(Product::kMix, 0.5f + step);
     };
     for (auto _ : state)
         automate();

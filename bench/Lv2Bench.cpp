@@ -4,6 +4,7 @@
 // instance gets no features and an unconnected events port (audio and control ports only).
 #include "BenchSupport.h"
 #include "PluginInstance.h"
+#include "phaser/Product.h"
 
 #include <benchmark/benchmark.h>
 #include <lilv/lilv.h>
@@ -11,6 +12,8 @@
 #include <cstdlib>
 #include <random>
 #include <vector>
+
+namespace Product = Kestrune::Product;
 
 namespace
 {
@@ -80,10 +83,10 @@ void Lv2AgainstVst(benchmark::State& state)
     const int stages = static_cast<int>(state.range(1));
     Lv2Instance lv2(blockSize, stages);
     Bench::PluginInstance vst(blockSize);
-    vst.SetParameter(0, std::sqrt(1.0f / 20.0f));
-    vst.SetParameter(6, 0.75f);
-    vst.SetParameter(11, 0.5f);
-    vst.SetParameter(10, stages == 16 ? 1.0f : 0.0f);
+    vst.SetParameter(Product::kLfoFrequency, std::sqrt(1.0f / 20.0f));
+    vst.SetParameter(Product::kFeedback, 0.75f);
+    vst.SetParameter(Product::kMix, 0.5f);
+    vst.SetParameter(Product::kStageMode, stages == 16 ? 1.0f : 0.0f);
     vst.Restart();
     for (auto _ : state)
         lv2.ProcessBlock();

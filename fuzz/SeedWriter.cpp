@@ -3,6 +3,7 @@
 // parameter-list preset files ('FxCk', 'FxBk') for fuzz_preset_file. The chunk preset files
 // come from corvane-render itself (see README.md).
 #include "FuzzHost.h"
+#include "phaser/Product.h"
 
 #include "hostkit/PresetFile.h"
 
@@ -13,6 +14,8 @@
 #include <fstream>
 #include <limits>
 #include <string>
+
+namespace Product = Kestrune::Product;
 
 namespace
 {
@@ -127,9 +130,9 @@ void DispatcherSeeds(const fs::path& out)
         Dispatch(w, effGetProgramName);
         Dispatch(w, effGetProgram);
         Process(w, 512);
-        SetParameter(w, 11, 1.0f);
-        SetParameter(w, 6, 0.9f);
-        SetParameter(w, 10, 1.0f);
+        SetParameter(w, Product::kMix, 1.0f);
+        SetParameter(w, Product::kFeedback, 0.9f);
+        SetParameter(w, Product::kStageMode, 1.0f);
         Process(w, 4096);
         w.Write<std::uint8_t>(5); // getParameter
         w.Write<std::int8_t>(11);
@@ -180,10 +183,10 @@ void DispatcherSeeds(const fs::path& out)
         Dispatch(w, effGetSpeakerArrangement, 0, 1);
         Dispatch(w, effEditKeyDown, 65, 0, 1e30f);
         Dispatch(w, effVendorSpecific, 0, 0, 0.0f, {}, false);
-        SetParameter(w, 11, 1e30f);
-        SetParameter(w, 7, -3.0f);
-        SetParameter(w, 8, std::numeric_limits<float>::infinity());
-        SetParameter(w, 13, 0.5f);
+        SetParameter(w, Product::kMix, 1e30f);
+        SetParameter(w, Product::kDepth, -3.0f);
+        SetParameter(w, Product::kLeftFrequency, std::numeric_limits<float>::infinity());
+        SetParameter(w, Product::kParameterCount, 0.5f);
         Process(w, 20000);
         Process(w, -5);
         Process(w, 0);
@@ -241,7 +244,7 @@ void EventSeeds(const fs::path& out)
     {
         // Controllers, pressure, notes and pitch bend inside blocks, with the wheel as source.
         ByteWriter w;
-        Parameter(w, 12, 0.67f);
+        Parameter(w, Product::kSweepSource, 0.67f);
         Time(w, 0.0, 44100.0, 0.0, 120.0, kFlags);
         Events(w, {{0, 0xB0, 1, 100},
                    {64, 0xB0, 11, 90},
@@ -264,8 +267,8 @@ void EventSeeds(const fs::path& out)
     {
         // Tempo sync with tempo 0, NaN and infinite tempo, huge and negative positions.
         ByteWriter w;
-        Parameter(w, 2, 1.0f);
-        Parameter(w, 3, 0.3f);
+        Parameter(w, Product::kLfoSync, 1.0f);
+        Parameter(w, Product::kLfoSyncResolution, 0.3f);
         Time(w, 0.0, 44100.0, 0.0, 0.0, kFlags);
         ProcessEvents(w, 1024);
         Time(w, 1e300, 44100.0, nan, inf, kFlags);

@@ -30,7 +30,8 @@ print("| case | stages | block | automated ns/frame | settled ns/frame | bound n
 print("|---|---:|---:|---:|---:|---:|---:|---:|")
 for r in runs:
     if r["name"].startswith("PluginAutomation/"):
-        print(f"| one instance | {arg(r, 'stages')} | {arg(r, 'block')} | {r['ns/frame']:.2f} "
+        case = "four jumping 0.2/0.8" if arg(r, "jumps") else "one instance"
+        print(f"| {case} | {arg(r, 'stages')} | {arg(r, 'block')} | {r['ns/frame']:.2f} "
               f"| {r['settled ns']:.2f} | {r['bound ns']:.2f} | {r['settled/bound']:.3f} "
               f"| {r['auto/settled']:.3f} |")
 print()

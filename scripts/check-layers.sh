@@ -43,12 +43,13 @@ forbidden=(
     "corvane_core: corvane_parameters corvane_engine corvane_ui corvane_vst corvane_lv2 display"
     "corvane_parameters: corvane_engine corvane_ui corvane_vst corvane_lv2 display"
     "corvane_engine: corvane_ui corvane_vst corvane_lv2 display"
-    "corvane_ui: corvane_parameters corvane_engine corvane_vst corvane_lv2"
+    "corvane_ui: corvane_engine corvane_vst corvane_lv2"
     "corvane_vst: corvane_lv2"
     "corvane_lv2_ports: corvane_engine corvane_ui corvane_vst corvane_lv2 display"
     "corvane_lv2: corvane_ui corvane_vst display"
     "CorvanePhaserLv2: corvane_ui corvane_vst display"
     "CorvanePhaserLv2UI: corvane_engine corvane_lv2 corvane_vst"
+    "CorvanePhaserClap: corvane_lv2 corvane_vst"
 )
 work=$root/build/check-layers
 echo "== targets (configured in ${work#"$root"/})"

@@ -1,54 +1,10 @@
 #include "dsp/GlideSet.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <cstdint>
 
 namespace Kestrune::Parameters
 {
-
-namespace
-{
-
-using Simd::Float4;
-
-// Lanes from glides[0..count-1] (1 to 4); the other lanes repeat lane 0.
-GlideLanes Pack(const Smoother::Glide* glides, int count)
-{
-    const Smoother::Glide& g0 = glides[0];
-    const Smoother::Glide& g1 = glides[count > 1 ? 1 : 0];
-    const Smoother::Glide& g2 = glides[count > 2 ? 2 : 0];
-    const Smoother::Glide& g3 = glides[count > 3 ? 3 : 0];
-    auto lanes = [&](auto field)
-    { return Float4::FromLanes(field(g0), field(g1), field(g2), field(g3)); };
-    auto sign = [](const Smoother::Glide& g) { return g.falling ? -0.0f : 0.0f; };
-    GlideLanes packed;
-    packed.value = lanes([](const Smoother::Glide& g) { return g.current; });
-    packed.target = lanes([](const Smoother::Glide& g) { return g.target; });
-    packed.aim = lanes([](const Smoother::Glide& g) { return g.aim; });
-    packed.coefficient = lanes([](const Smoother::Glide& g) { return g.coefficient; });
-    packed.sign = lanes(sign);
-    packed.signedTarget = Xor(packed.target, packed.sign);
-    packed.moving = Float4::Broadcast(0.0f);
-    packed.output[0] = g0.output;
-    packed.output[1] = g1.output;
-    packed.output[2] = g2.output;
-    packed.output[3] = g3.output;
-    return packed;
-}
-
-template <int Vectors> void Step(GlideSet::Slice& slice)
-{
-    GlideLanes lanes[Vectors];
-    std::copy_n(slice.lanes, Vectors, lanes);
-    for (int i = 0; i < slice.count; ++i)
-        for (GlideLanes& l : lanes)
-            l.Step(i);
-    std::copy_n(lanes, Vectors, slice.lanes);
-}
-
-} // namespace
 
 bool GlideSet::Add(Smoother& smoother)
 {
@@ -85,30 +41,27 @@ GlideSet::Slice GlideSet::Start()
     }
     slice.vectors = (steppedCount + 3) / 4;
     for (int v = 0; v < slice.vectors; ++v)
-        slice.lanes[v] = Pack(glides + 4 * v, std::min(4, steppedCount - 4 * v));
+        slice.lanes[v] = GlideLanes::Pack(glides + 4 * v, std::min(4, steppedCount - 4 * v));
     return slice;
 }
 
-void GlideSet::Run(Slice& slice)
+void GlideSet::StepAlone()
 {
-    if (slice.vectors == 1)
-        Step<1>(slice);
-    else if (slice.vectors == 2)
-        Step<2>(slice);
+    for (int k = 0; k < steppedCount; ++k)
+        stepped[static_cast<std::size_t>(k)]->StepPending();
+    steppedCount = 0;
 }
 
 void GlideSet::Finish(const Slice& slice)
 {
     for (int v = 0; v < slice.vectors; ++v)
     {
-        alignas(16) float value[4], moving[4];
-        slice.lanes[v].value.Store(value);
-        slice.lanes[v].moving.Store(moving);
         for (int k = 0; k < 4 && 4 * v + k < steppedCount; ++k)
         {
-            // A lane that did not step its last sample stopped within the slice.
-            const bool stopped = std::bit_cast<std::uint32_t>(moving[k]) == 0;
-            stepped[static_cast<std::size_t>(4 * v + k)]->FinishGlide(value[k], stopped);
+            float reached = 0.0f;
+            bool stopped = false;
+            slice.lanes[v].Result(k, reached, stopped);
+            stepped[static_cast<std::size_t>(4 * v + k)]->FinishGlide(reached, stopped);
         }
     }
     steppedCount = 0;

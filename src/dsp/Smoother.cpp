@@ -1,6 +1,7 @@
 #include "dsp/Smoother.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace Kestrune::Parameters
@@ -9,17 +10,6 @@ namespace Kestrune::Parameters
 namespace
 {
 constexpr float kOvershoot = 0.0001f;
-
-// (aim - value) x coefficient; in double when the float difference would overflow (a glide
-// across most of the float range), so the glide never turns infinite and then NaN.
-inline float Step(float aim, float value, float coefficient)
-{
-    const float step = (aim - value) * coefficient;
-    if (std::isfinite(step))
-        return step;
-    return static_cast<float>((static_cast<double>(aim) - static_cast<double>(value)) *
-                              static_cast<double>(coefficient));
-}
 } // namespace
 
 Smoother::Smoother(IServiceProvider* serviceProvider) : provider(serviceProvider)
@@ -40,8 +30,8 @@ Smoother::~Smoother()
 
 void Smoother::SetTarget(float value)
 {
-    if (!std::isfinite(value))
-        return;
+    // Settings reach it only finite: an overflowing transform never applies.
+    assert(std::isfinite(value));
     requested.store(value, std::memory_order_relaxed);
     pending.store(true, std::memory_order_release);
 }
@@ -106,18 +96,26 @@ void Smoother::Smooth(std::int32_t sampleCount)
         Reset();
         return;
     }
-    if (deferred)
-        owed = n;
-    else
-        RunGlide(n);
+    owed = n;
+    if (!deferred)
+        StepPending();
 }
 
 void Smoother::StepPending()
 {
     const int n = owed;
     owed = 0;
-    if (n > 0)
-        RunGlide(n);
+    const int wide = StepWide(n);
+    if (wide == n)
+        return;
+    Glide glide{current, target, aim, coefficient, falling != 0, output + wide, n - wide};
+    GlideLanes lanes = GlideLanes::Pack(&glide, 1);
+    for (int i = 0; i < glide.count; ++i)
+        lanes.Step(i);
+    float reached = 0.0f;
+    bool stopped = false;
+    lanes.Result(0, reached, stopped);
+    FinishGlide(reached, stopped);
 }
 
 void Smoother::FinishGlide(float value, bool stopped)
@@ -128,32 +126,20 @@ void Smoother::FinishGlide(float value, bool stopped)
         state = Arrived;
 }
 
-void Smoother::RunGlide(int n)
+// While the float difference to the aim overflows, a step in float would turn the glide
+// infinite and then NaN: those steps are taken in double. Answers the samples written.
+int Smoother::StepWide(int n)
 {
+    const bool down = falling != 0;
     int i = 0;
-    float value = current;
-    if (falling == 0)
+    for (; i < n && !std::isfinite(aim - current) && (down ? current > target : current < target);
+         ++i)
     {
-        for (; i < n && value < target; ++i)
-        {
-            value += Step(aim, value, coefficient);
-            output[i] = std::min(value, target);
-        }
+        current += static_cast<float>((static_cast<double>(aim) - static_cast<double>(current)) *
+                                      static_cast<double>(coefficient));
+        output[i] = down ? std::max(current, target) : std::min(current, target);
     }
-    else
-    {
-        for (; i < n && value > target; ++i)
-        {
-            value += Step(aim, value, coefficient);
-            output[i] = std::max(value, target);
-        }
-    }
-    current = value;
-    if (i < n)
-    {
-        Fill(i, n, target);
-        state = Arrived;
-    }
+    return i;
 }
 
 } // namespace Kestrune::Parameters

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/Buffers.h"
+#include "dsp/GlideLanes.h"
 #include "services/ServiceInterfaces.h"
 
 #include <atomic>
@@ -15,10 +16,10 @@ namespace Kestrune::Parameters
 // SetTarget [any, under the model's lock] only posts the new target; Smooth [audio] takes it
 // over at its start, so the glide state is only ever changed by one thread and never tears.
 //
-// A smoother whose steps are deferred (DeferSteps) leaves the samples of a moving slice to the
-// loop that processes the slice, which steps several glides together (GlideSet): Smooth then
-// takes the target over and changes the state, PendingGlide tells the processing loop what to
-// compute, FinishGlide takes the result back. The outputs are the same bits either way.
+// Smooth leaves a moving slice's samples pending; GlideLanes computes them, in the smoother's
+// own loop (StepPending) or, for a smoother whose steps are deferred (DeferSteps), in the loop
+// that processes the slice, which steps several glides together (GlideSet): PendingGlide tells
+// it what to compute, FinishGlide takes the result back.
 class Smoother : public IResettable, public ISampleRateObserver, public ISmoothable
 {
 public:
@@ -34,7 +35,7 @@ public:
     Smoother(const Smoother&) = delete;
     Smoother& operator=(const Smoother&) = delete;
 
-    // [any] Non-finite targets are ignored.
+    // [any] value is finite.
     void SetTarget(float value);
     // Constant for the object's life.
     const float* GetBuffer() const { return output; }
@@ -45,26 +46,17 @@ public:
     // [audio] Fills output[0..sampleCount-1]; sampleCount is clamped to 0..16384.
     void Smooth(std::int32_t sampleCount) override;
 
-    // A moving slice's glide as Smooth computes it: from current towards aim, output[i] for i in
-    // 0..count-1 bounded by target. count 0: nothing to compute.
-    struct Glide
-    {
-        float current;
-        float target;
-        float aim;
-        float coefficient;
-        bool falling;
-        float* output;
-        int count;
-    };
+    // A moving slice's glide; count 0: nothing to compute.
+    using Glide = Parameters::Glide;
 
-    // [construction] From now on Smooth leaves a moving slice's samples pending.
+    // [construction] From now on Smooth leaves a moving slice's samples to another loop.
     void DeferSteps() { deferred = true; }
     // [audio] The samples the last Smooth left pending (count 0 when none).
     Glide PendingGlide() { return {current, target, aim, coefficient, falling != 0, output, owed}; }
     // [audio] Computes the pending samples in this smoother's own loop. Smooth and a rate change
     // do it first themselves, so a glide never loses a sample; Reset drops them, as it overwrites
-    // all they would change.
+    // all they would change. A glide whose float distance to its aim overflows (targets across
+    // most of the float range) takes its first steps in double until the distance fits.
     void StepPending();
     // [audio] After the pending samples were computed elsewhere: the value they reached, and
     // whether the glide stopped before the last of them (the smoother has then arrived).
@@ -79,7 +71,7 @@ private:
     void TakePendingTarget();
     void ComputeCoefficient();
     void Fill(int from, int to, float value);
-    void RunGlide(int count);
+    int StepWide(int count);
 
     std::atomic<float> requested{0.0f};
     std::atomic<bool> pending{false};

@@ -1,7 +1,7 @@
 #include "gui/View.h"
 
-#include "model/Model.h"
 #include "base/Text.h"
+#include "model/Model.h"
 
 #include <algorithm>
 #include <cmath>
@@ -140,8 +140,7 @@ void View::Change(int controlId, float value)
 {
     const int index = controlParameters.at(controlId);
     // Written even when equal: every slider step is a change for the host and the status bar.
-    model->SetParameterValue(index, value);
-    model->NotifyParameterChanged(index, this);
+    model->ChangeParameterValue(index, value, this, true);
 }
 
 int View::OnCommand(int controlId, HWND control, int code)

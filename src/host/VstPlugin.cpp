@@ -6,6 +6,7 @@
 #include "model/Model.h"
 #include "services/ServiceDispatcher.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -112,22 +113,17 @@ bool VstPlugin::IsParameter(VstInt32 index)
     return index >= 0 && index < model->GetParameterCount();
 }
 
+// The trampolines checked index and value; the host is not told of its own change.
 void VstPlugin::setParameter(VstInt32 index, float value)
 {
-    if (!IsParameter(index) || !std::isfinite(value))
-        return;
-    {
-        std::lock_guard<RecursiveLock> guard(model->GetLock());
-        if (value == model->GetParameterValue(index))
-            return;
-        model->SetParameterValue(index, value);
-    }
-    model->NotifyParameterChanged(index, this);
+    assert(IsParameter(index) && std::isfinite(value));
+    model->ChangeParameterValue(index, value, this);
 }
 
 float VstPlugin::getParameter(VstInt32 index)
 {
-    return IsParameter(index) ? model->GetParameterValue(index) : 0.0f;
+    assert(IsParameter(index));
+    return model->GetParameterValue(index);
 }
 
 void VstPlugin::setParameterAutomated(VstInt32 index, float value)
@@ -137,14 +133,17 @@ void VstPlugin::setParameterAutomated(VstInt32 index, float value)
         audioMaster(&cEffect, audioMasterAutomate, index, 0, nullptr, value);
 }
 
+// The dispatcher checked the index of the text queries.
 void VstPlugin::getParameterLabel(VstInt32 index, char* label)
 {
-    CopyText(label, kVstMaxParamStrLen, IsParameter(index) ? model->GetParameterLabel(index) : "");
+    assert(IsParameter(index));
+    CopyText(label, kVstMaxParamStrLen, model->GetParameterLabel(index));
 }
 
 void VstPlugin::getParameterDisplay(VstInt32 index, char* text)
 {
-    CopyText(text, kVstMaxParamStrLen, IsParameter(index) ? model->GetParameterDisplay(index) : "");
+    assert(IsParameter(index));
+    CopyText(text, kVstMaxParamStrLen, model->GetParameterDisplay(index));
 }
 
 void VstPlugin::getParameterName(VstInt32 index, char* text)
@@ -153,12 +152,10 @@ void VstPlugin::getParameterName(VstInt32 index, char* text)
         return;
     // Group and parameter short names joined, each at most 8 characters; the interface only
     // promises kVstMaxParamStrLen bytes, so the whole name is bounded to that.
+    assert(IsParameter(index));
     char joined[17] = {};
-    if (IsParameter(index))
-    {
-        std::strncat(joined, model->GetGroupShortName(index), 8);
-        std::strncat(joined, model->GetParameterShortName(index), 8);
-    }
+    std::strncat(joined, model->GetGroupShortName(index), 8);
+    std::strncat(joined, model->GetParameterShortName(index), 8);
     CopyText(text, kVstMaxParamStrLen, joined);
 }
 

@@ -1,30 +1,26 @@
 #include "lv2/ControlPorts.h"
 
-#include "dsp/Phaser.h"
-#include "modulators/LfoBase.h"
-#include "modulators/PhaserSources.h"
-#include "modulators/SynchableLfo.h"
 #include "parameters/Transforms.h"
+#include "phaser/ParameterPolicies.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace Kestrune::Lv2
 {
 
 namespace
 {
-using Effects::Phaser;
-using Effects::PhaserSources;
-using Modulators::LfoBase;
-using Modulators::SynchableLfo;
 using Parameters::BooleanTransform;
-using Parameters::ExponentialTransform;
-using Parameters::LinearTransform;
-using Parameters::SelectionTransform;
+using Product::kParameters;
+using Product::ParameterIndex;
+using Product::ParameterInfo;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
@@ -52,23 +48,23 @@ template <typename Transform> float NearestNormalised(float target)
     return std::bit_cast<float>(above <= below ? high : low);
 }
 
-template <typename Transform> float ContinuousToPort(float normalised)
+template <ParameterIndex I> float SelectionToPort(float normalised)
 {
-    return Transform::Convert(normalised);
+    using Transform = Product::Policies<I>::TransformPolicy;
+    const ParameterInfo& row = kParameters[I];
+    return row.firstEntry + row.entryStep * static_cast<float>(Transform::Convert(normalised));
 }
 
-template <int N, int First, int Step> float SelectionToPort(float normalised)
-{
-    return static_cast<float>(First + Step * SelectionTransform<N>::Convert(normalised));
-}
-
-template <int N, int First, int Step> float SelectionToNormalised(float port)
+template <ParameterIndex I> float SelectionToNormalised(float port)
 {
     if (!std::isfinite(port))
         return kNaN;
-    const double entry = (static_cast<double>(port) - First) / Step;
-    const long index = Base::RoundHalfAway(std::clamp(entry, 0.0, static_cast<double>(N - 1)));
-    return static_cast<float>(index) / static_cast<float>(N - 1);
+    const ParameterInfo& row = kParameters[I];
+    const double last = static_cast<double>(row.choices - 1);
+    const double entry = (static_cast<double>(port) - static_cast<double>(row.firstEntry)) /
+                         static_cast<double>(row.entryStep);
+    const long index = Base::RoundHalfAway(std::clamp(entry, 0.0, last));
+    return static_cast<float>(index) / static_cast<float>(row.choices - 1);
 }
 
 float ToggleToPort(float normalised)
@@ -83,79 +79,52 @@ float ToggleToNormalised(float port)
     return port > 0.0f ? 1.0f : 0.0f;
 }
 
-template <typename Transform>
-constexpr ControlPort Continuous(const char* symbol, const char* unit, const char* comment)
+template <ParameterIndex I> void EntryText(int entry, char* text, std::size_t size)
 {
-    return {symbol,
-            comment,
-            PortKind::kContinuous,
-            unit,
-            0,
-            0.0f,
-            0.0f,
-            &ContinuousToPort<Transform>,
-            &NearestNormalised<Transform>,
-            nullptr};
+    Product::FormatChoice(I, entry, text, size);
 }
 
-template <int N, typename Display, int First = 0, int Step = 1>
-constexpr ControlPort Selection(const char* symbol, const char* comment)
+template <ParameterIndex I> constexpr ControlPort MakePort()
 {
-    return {symbol,
-            comment,
-            PortKind::kSelection,
-            nullptr,
-            N,
-            static_cast<float>(First),
-            static_cast<float>(Step),
-            &SelectionToPort<N, First, Step>,
-            &SelectionToNormalised<N, First, Step>,
-            &Display::Format};
+    using Transform = Product::Policies<I>::TransformPolicy;
+    constexpr const ParameterInfo& row = kParameters[I];
+    ControlPort port{row.symbol,  row.comment,    PortKind::kContinuous, row.unit,
+                     row.choices, row.firstEntry, row.entryStep,         nullptr,
+                     nullptr,     nullptr};
+    if constexpr (row.transform == Product::Transform::kToggle)
+    {
+        port.kind = PortKind::kToggle;
+        port.toPort = &ToggleToPort;
+        port.toNormalised = &ToggleToNormalised;
+    }
+    else if constexpr (row.transform == Product::Transform::kSelection)
+    {
+        port.kind = PortKind::kSelection;
+        port.toPort = &SelectionToPort<I>;
+        port.toNormalised = &SelectionToNormalised<I>;
+        port.entryText = &EntryText<I>;
+    }
+    else
+    {
+        port.kind = PortKind::kContinuous;
+        port.toPort = &Transform::Convert;
+        port.toNormalised = &NearestNormalised<Transform>;
+    }
+    return port;
 }
 
-constexpr ControlPort Toggle(const char* symbol, const char* comment)
+template <std::size_t... I> constexpr auto MakePorts(std::index_sequence<I...>)
 {
-    return {symbol, comment,       PortKind::kToggle,   nullptr, 2, 0.0f,
-            1.0f,   &ToggleToPort, &ToggleToNormalised, nullptr};
+    return std::array<ControlPort, sizeof...(I)>{MakePort<static_cast<ParameterIndex>(I)>()...};
 }
 
-const ControlPort kPorts[kControlPortCount] = {
-    Continuous<LfoBase::FrequencyTransform>(
-        "lfo_frequency", "hz", "Speed of the sweep oscillator when it runs freely, in hertz."),
-    Selection<4, LfoBase::MidiSourceDisplay>(
-        "lfo_midi_source", "MIDI control that scales the oscillator's sweep: none, modulation "
-                           "wheel, channel pressure or expression pedal."),
-    Toggle("lfo_sync", "Locks the oscillator to the host's tempo and song position."),
-    Selection<SynchableLfo::kSyncResolutionCount, SynchableLfo::SyncResolutionDisplay>(
-        "lfo_sync_resolution", "Length of one sweep cycle when locked to the tempo, in notes."),
-    Toggle("lfo_quad_mode", "Sweeps the right channel a quarter cycle ahead of the left."),
-    Toggle("enabled", "Turns the phaser on; off passes the input through unchanged."),
-    Continuous<Phaser::FeedbackTransform>(
-        "feedback", "coef",
-        "Feedback around the stages, as a gain from 0 to 0.95: more is "
-        "sharper, more resonant notches."),
-    Continuous<ExponentialTransform>(
-        "depth", "oct",
-        "How far the sweep moves the notches either side of the centre, in octaves."),
-    Continuous<Phaser::FrequencyTransform>(
-        "left_frequency", "hz", "Centre frequency of the left channel's sweep, in hertz."),
-    Continuous<Phaser::FrequencyTransform>(
-        "right_frequency", "hz", "Centre frequency of the right channel's sweep, in hertz."),
-    Selection<7, Phaser::StageModeDisplay, 4, 2>(
-        "stages", "Number of all-pass stages per channel, 4 to 16: more stages, more notches."),
-    Continuous<LinearTransform>(
-        "mix", "coef",
-        "Proportion of the phased signal in the output: 0 dry, 0.5 the classic "
-        "phaser, 1 fully wet."),
-    Selection<4, PhaserSources::SourceDisplay>(
-        "sweep_source", "What moves the sweep: nothing, the oscillator, the modulation wheel or "
-                        "channel pressure."),
-};
+constexpr auto kPorts = MakePorts(std::make_index_sequence<kControlPortCount>());
 } // namespace
 
 const ControlPort& GetControlPort(int index)
 {
-    return kPorts[std::clamp(index, 0, kControlPortCount - 1)];
+    assert(index >= 0 && index < kControlPortCount);
+    return kPorts[static_cast<std::size_t>(std::clamp(index, 0, kControlPortCount - 1))];
 }
 
 float PortMinimum(const ControlPort& port)

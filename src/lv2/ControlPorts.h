@@ -1,5 +1,7 @@
 #pragma once
 
+#include "phaser/Product.h"
+
 #include <cstddef>
 
 namespace Kestrune::Lv2
@@ -37,17 +39,19 @@ struct ControlPort
     void (*entryText)(int index, char* text, std::size_t size);
 };
 
-inline constexpr int kControlPortCount = 13;
+inline constexpr int kControlPortCount = Product::kParameterCount;
 // Indices after the control ports.
-inline constexpr int kAudioInLeft = 13;
-inline constexpr int kAudioInRight = 14;
-inline constexpr int kAudioOutLeft = 15;
-inline constexpr int kAudioOutRight = 16;
-inline constexpr int kEventsIn = 17;
-inline constexpr int kPortCount = 18;
-inline constexpr int kEnabledPort = 5; // the lv2:enabled designation: hosts bypass through it
+inline constexpr int kAudioInLeft = kControlPortCount;
+inline constexpr int kAudioInRight = kAudioInLeft + 1;
+inline constexpr int kAudioOutLeft = kAudioInLeft + 2;
+inline constexpr int kAudioOutRight = kAudioInLeft + 3;
+inline constexpr int kEventsIn = kAudioInLeft + 4;
+inline constexpr int kPortCount = kEventsIn + 1;
+// The lv2:enabled designation: hosts bypass through it.
+inline constexpr int kEnabledPort = Product::kEnabled;
 
-const ControlPort& GetControlPort(int index); // 0..12
+// Made from the product's parameter table. index: 0..kControlPortCount-1.
+const ControlPort& GetControlPort(int index);
 float PortMinimum(const ControlPort& port);
 float PortMaximum(const ControlPort& port);
 

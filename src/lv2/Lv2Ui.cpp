@@ -62,9 +62,8 @@ void Lv2Ui::PortEvent(std::uint32_t port, std::uint32_t size, std::uint32_t form
     const ControlPort& control = GetControlPort(index);
     if (!std::isfinite(value) || control.toPort(model->GetParameterValue(index)) == value)
         return;
-    model->SetParameterValue(index, control.toNormalised(value));
     // Every observer but this one: the host already has the value.
-    model->NotifyParameterChanged(index, this);
+    model->ChangeParameterValue(index, control.toNormalised(value), this, true);
 }
 
 void Lv2Ui::OnParameterChanged(int index)

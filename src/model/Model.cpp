@@ -3,6 +3,7 @@
 #include "base/Text.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -145,11 +146,42 @@ float Model::GetParameterValue(int index)
 
 void Model::SetParameterValue(int index, float value)
 {
+    assert(std::isfinite(value));
     Location location;
-    if (!std::isfinite(value) || !Locate(index, location))
+    if (!Locate(index, location))
         return;
     Guard guard(lock);
     location.group->SetParameterValue(location.index, value);
+}
+
+bool Model::ChangeParameterValue(int index, float value, IModelObserver* source, bool evenIfEqual)
+{
+    assert(std::isfinite(value));
+    Location location;
+    if (!Locate(index, location))
+        return false;
+    IModelObserver* outside = nullptr;
+    {
+        Guard guard(lock);
+        if (!evenIfEqual && location.group->GetParameterValue(location.index) == value)
+            return false;
+        location.group->SetParameterValue(location.index, value);
+        outside = TellInsideObservers(index, source);
+    }
+    if (outside != nullptr && outside != source)
+        outside->OnParameterChanged(index);
+    return true;
+}
+
+IModelObserver* Model::TellInsideObservers(int index, IModelObserver* source)
+{
+    observers.ForEach(
+        [index, source](IModelObserver* observer)
+        {
+            if (observer != source)
+                observer->OnParameterChanged(index);
+        });
+    return outsideObserver;
 }
 
 const char* Model::GetParameterShortName(int index)
@@ -209,13 +241,7 @@ void Model::NotifyParameterChanged(int index, IModelObserver* source)
     IModelObserver* outside = nullptr;
     {
         Guard guard(lock);
-        observers.ForEach(
-            [index, source](IModelObserver* observer)
-            {
-                if (observer != source)
-                    observer->OnParameterChanged(index);
-            });
-        outside = outsideObserver;
+        outside = TellInsideObservers(index, source);
     }
     if (outside != nullptr && outside != source)
         outside->OnParameterChanged(index);
@@ -240,8 +266,7 @@ void Model::OnControlChange(std::uint8_t, std::uint8_t controller, std::uint8_t 
     const int index = GetMappedParameter(controller);
     if (index >= GetParameterCount())
         return;
-    SetParameterValue(index, static_cast<float>(value) * kControllerScale);
-    NotifyParameterChanged(index, nullptr);
+    ChangeParameterValue(index, static_cast<float>(value) * kControllerScale, nullptr, true);
 }
 
 void Model::WriteHeader(ChunkWriter& writer)

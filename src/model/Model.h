@@ -24,7 +24,8 @@ namespace Kestrune
 //
 // Threads: [audio] ProcessLocked, OnControlChange; [any] everything else. Flat indices outside
 // 0..GetParameterCount()-1 and programs outside 0..GetProgramCount()-1 are refused: getters
-// answer 0 or "", setters change nothing.
+// answer 0 or "", setters change nothing. Values are checked where they enter (the host's
+// calls, ports, chunks, window messages): setters take only finite ones.
 class Model : public Midi::ControllerMapper, public Midi::IControllerObserver
 {
 public:
@@ -74,9 +75,13 @@ public:
 
     int GetParameterCount();
     float GetParameterValue(int index);
-    // Stores and applies; neither compares with the old value nor notifies. Non-finite
-    // values are ignored.
+    // Stores and applies a finite value; neither compares with the old value nor notifies.
     void SetParameterValue(int index, float value);
+    // Stores and applies a finite value, then tells every observer but source, the inside ones
+    // under the same lock and the outside one after it. A value equal to the stored one
+    // changes nothing and tells nobody, unless evenIfEqual. True when it was stored.
+    bool ChangeParameterValue(int index, float value, IModelObserver* source,
+                              bool evenIfEqual = false);
     const char* GetParameterShortName(int index);
     const char* GetParameterName(int index);
     const char* GetParameterLabel(int index);
@@ -113,6 +118,8 @@ private:
     const char* ParameterText(int flatIndex,
                               const char* (Parameters::IParameterGroup::*query)(int index));
     bool IsProgram(int index) const { return index >= 0 && index < programCount; }
+    // Under the lock: every inside observer but source; answers the outside one to tell after.
+    IModelObserver* TellInsideObservers(int index, IModelObserver* source);
     void WriteHeader(ChunkWriter& writer);
     bool CheckHeader(ChunkReader& reader);
 

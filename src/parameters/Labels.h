@@ -19,13 +19,4 @@ template <LabelString Unit> struct UnitLabel
     static const char* Text() { return Unit.text; }
 };
 
-using FrequencyLabel = UnitLabel<"Hz">;
-using LevelLabel = UnitLabel<"Level">;
-using DepthLabel = UnitLabel<"Depth">;
-using ModeLabel = UnitLabel<"Mode">;
-using WetDryLabel = UnitLabel<"Dry/Wet">;
-using EnabledLabel = UnitLabel<"On/Off">;
-using SourceLabel = UnitLabel<"Source">;
-using ResolutionLabel = UnitLabel<"Res">;
-
 } // namespace Kestrune::Parameters

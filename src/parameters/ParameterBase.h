@@ -1,17 +1,18 @@
 #pragma once
 
-#include "parameters/IParameter.h"
 #include "base/Text.h"
+#include "parameters/IParameter.h"
 
 #include <atomic>
+#include <cassert>
 #include <cmath>
 
 namespace Kestrune::Parameters
 {
 
-// Names, the default and one normalised value per program. Values are never clamped; programs
-// outside 0..ProgramCount-1 and non-finite values are refused (setters do nothing, getters
-// answer 0).
+// Names, the default and one normalised value per program. Values are never clamped. Callers
+// pass programs within 0..ProgramCount-1 and finite values: they are checked where they enter
+// the plug-in (the model's lookups, the host's calls, chunks, ports).
 //
 // Threads: state changes are serialised by the caller (the model's lock). Values, the current
 // program, names and display texts may be read from [any] thread without that lock.
@@ -42,8 +43,7 @@ public:
     // Makes the program current, then applies its value.
     void SetProgram(int newProgram) override
     {
-        if (!IsProgram(newProgram))
-            return;
+        assert(IsProgram(newProgram));
         currentProgram.store(newProgram, std::memory_order_relaxed);
         Apply();
     }
@@ -53,7 +53,8 @@ public:
 
     float GetProgramValue(int index) override
     {
-        return IsProgram(index) ? programValues[index].load(std::memory_order_relaxed) : 0.0f;
+        assert(IsProgram(index));
+        return programValues[index].load(std::memory_order_relaxed);
     }
     float GetValue() override
     {
@@ -63,8 +64,7 @@ public:
     // Stores; applies only when index is the current program.
     void SetProgramValue(int index, float value) override
     {
-        if (!IsProgram(index) || !std::isfinite(value))
-            return;
+        assert(IsProgram(index) && std::isfinite(value));
         programValues[index].store(value, std::memory_order_relaxed);
         if (index == GetProgram())
             Apply();
@@ -72,8 +72,7 @@ public:
 
     void SetValue(float value) override
     {
-        if (!std::isfinite(value))
-            return;
+        assert(std::isfinite(value));
         programValues[GetProgram()].store(value, std::memory_order_relaxed);
         Apply();
     }

@@ -4,6 +4,7 @@
 #include "parameters/ParameterBase.h"
 
 #include <atomic>
+#include <cassert>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -14,8 +15,8 @@ namespace Kestrune::Parameters
 
 // The parameters of one owner class, owned by the group and addressed by their position in
 // creation order. A concrete group adds only a constructor that creates its parameters through
-// AddParameter. Indices outside the group and programs outside 0..ProgramCount-1 are refused:
-// getters answer 0 or "", setters do nothing.
+// AddParameter. Callers pass indices inside the group and programs within 0..ProgramCount-1
+// (the model's flat-index lookup and program check see to it).
 //
 // Threads: as ParameterBase; names, values and display texts may be read from [any] thread.
 template <typename Owner, int ProgramCount> class ParameterGroupBase : public IParameterGroup
@@ -41,11 +42,7 @@ public:
     ParameterGroupBase(const ParameterGroupBase&) = delete;
     ParameterGroupBase& operator=(const ParameterGroupBase&) = delete;
 
-    void ResetParameter(int index) override
-    {
-        if (auto* parameter = GetParameter(index))
-            parameter->Reset();
-    }
+    void ResetParameter(int index) override { GetParameter(index)->Reset(); }
 
     int GetProgramCount() override { return ProgramCount; }
     int GetProgram() override { return groupProgram.load(std::memory_order_relaxed); }
@@ -53,8 +50,7 @@ public:
     // Stores the program, then moves every parameter to it in creation order.
     void SetProgram(int newProgram) override
     {
-        if (newProgram < 0 || newProgram >= ProgramCount)
-            return;
+        assert(newProgram >= 0 && newProgram < ProgramCount);
         groupProgram.store(newProgram, std::memory_order_relaxed);
         for (ParameterType* parameter : parameters)
             parameter->SetProgram(newProgram);
@@ -66,39 +62,28 @@ public:
 
     const char* GetParameterShortName(int index) override
     {
-        return Query(index, &IParameter::GetShortName, "");
+        return GetParameter(index)->GetShortName();
     }
-    const char* GetParameterName(int index) override
-    {
-        return Query(index, &IParameter::GetName, "");
-    }
-    const char* GetParameterLabel(int index) override
-    {
-        return Query(index, &IParameter::GetLabel, "");
-    }
+    const char* GetParameterName(int index) override { return GetParameter(index)->GetName(); }
+    const char* GetParameterLabel(int index) override { return GetParameter(index)->GetLabel(); }
     const char* GetParameterDisplay(int index) override
     {
-        return Query(index, &IParameter::GetDisplay, "");
+        return GetParameter(index)->GetDisplay();
     }
     float GetParameterProgramValue(int programIndex, int index) override
     {
-        return Query(index, &IParameter::GetProgramValue, 0.0f, programIndex);
+        return GetParameter(index)->GetProgramValue(programIndex);
     }
-    float GetParameterValue(int index) override
-    {
-        return Query(index, &IParameter::GetValue, 0.0f);
-    }
+    float GetParameterValue(int index) override { return GetParameter(index)->GetValue(); }
 
     void SetParameterProgramValue(int programIndex, int index, float value) override
     {
-        if (auto* parameter = GetParameter(index))
-            parameter->SetProgramValue(programIndex, value);
+        GetParameter(index)->SetProgramValue(programIndex, value);
     }
 
     void SetParameterValue(int index, float value) override
     {
-        if (auto* parameter = GetParameter(index))
-            parameter->SetValue(value);
+        GetParameter(index)->SetValue(value);
     }
 
     // Attaches the owner to every parameter in creation order; each hands it its setting.
@@ -108,11 +93,9 @@ public:
             parameter->Attach(owner);
     }
 
-    // Null for an index outside the group.
     ParameterType* GetParameter(int index)
     {
-        if (index < 0 || index >= GetParameterCount())
-            return nullptr;
+        assert(index >= 0 && index < GetParameterCount());
         return parameters[static_cast<std::size_t>(index)];
     }
 
@@ -127,14 +110,6 @@ protected:
     }
 
 private:
-    // The parameter's answer, or `absent` for an index outside the group.
-    template <typename Result, typename... Args>
-    Result Query(int index, Result (IParameter::*query)(Args...), Result absent, Args... args)
-    {
-        auto* parameter = GetParameter(index);
-        return parameter != nullptr ? (parameter->*query)(args...) : absent;
-    }
-
     std::vector<ParameterType*> parameters;
     std::atomic<int> groupProgram{0};
     const char* groupShortName;

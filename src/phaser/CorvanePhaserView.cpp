@@ -1,41 +1,28 @@
 #include "phaser/CorvanePhaserView.h"
 
 #include "gui/resource.h"
-
-#include <initializer_list>
+#include "parameters/DisplayText.h"
+#include "phaser/ParameterTable.h"
 
 using Kestrune::Gui::ControlType;
 
 namespace
 {
-// Each control of the panel with the model's flat index of the parameter it shows.
-struct Binding
-{
-    int controlId;
-    ControlType type;
-    int parameterIndex;
-};
+using Kestrune::Product::Control;
+using Kestrune::Product::kParameters;
 
-using enum ControlType;
-constexpr Binding kBindings[] = {{IDC_ENABLED, CheckBox, 5},
-                                 {IDC_SYNC_ENABLED, CheckBox, 2},
-                                 {IDC_SYNC_RESOLUTION, ComboBox, 3},
-                                 {IDC_QUAD_ENABLED, CheckBox, 4},
-                                 {IDC_LFO_FREQUENCY, HorizontalSlider, 0},
-                                 {IDC_MIDI_SOURCE, ComboBox, 1},
-                                 {IDC_FEEDBACK_LEVEL, HorizontalSlider, 6},
-                                 {IDC_WET_DRY_MIX, HorizontalSlider, 11},
-                                 {IDC_MODULATION_DEPTH, HorizontalSlider, 7},
-                                 {IDC_LEFT_FREQUENCY, HorizontalSlider, 8},
-                                 {IDC_RIGHT_FREQUENCY, HorizontalSlider, 9},
-                                 {IDC_STAGE_MODE, ComboBox, 10},
-                                 {IDC_MOD_SOURCE, ComboBox, 12}};
-
-void AddStrings(HWND dialog, int controlId, std::initializer_list<const char*> entries)
+constexpr ControlType TypeOf(Control control)
 {
-    HWND list = GetDlgItem(dialog, controlId);
-    for (const char* entry : entries)
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    switch (control)
+    {
+    case Control::kCheckBox:
+        return ControlType::CheckBox;
+    case Control::kComboBox:
+        return ControlType::ComboBox;
+    case Control::kSlider:
+        break;
+    }
+    return ControlType::HorizontalSlider;
 }
 } // namespace
 
@@ -43,8 +30,8 @@ CorvanePhaserView::CorvanePhaserView(HINSTANCE instance, HWND parent, Kestrune::
     : View(instance, pluginModel)
 {
     AttachToModel(); // only now is this object complete for a notifying thread
-    for (const Binding& binding : kBindings)
-        AddControl(binding.controlId, binding.type, binding.parameterIndex);
+    for (int index = 0; index < Kestrune::Product::kParameterCount; ++index)
+        AddControl(kParameters[index].controlId, TypeOf(kParameters[index].control), index);
 
     // The trackbar and status window classes must be registered before the first dialog.
     INITCOMMONCONTROLSEX classes{};
@@ -70,13 +57,22 @@ CorvanePhaserView::~CorvanePhaserView()
         DestroyWindow(dialog);
 }
 
+// Each list shows its parameter's own display texts, entry by entry.
 void CorvanePhaserView::FillLists()
 {
-    AddStrings(dialog, IDC_SYNC_RESOLUTION,
-               {"1/32", "1/16", "1/12", "1/8", "1/4", "1/2", "1/1", "2/1", "4/1", "8/1", "16/1"});
-    AddStrings(dialog, IDC_MIDI_SOURCE, {"None", "ModWh", "ChPress", "ExpPd"});
-    AddStrings(dialog, IDC_STAGE_MODE, {"4", "6", "8", "10", "12", "14", "16"});
-    AddStrings(dialog, IDC_MOD_SOURCE, {"None", "LFO", "MW", "CP"});
+    for (int index = 0; index < Kestrune::Product::kParameterCount; ++index)
+    {
+        if (kParameters[index].control != Control::kComboBox)
+            continue;
+        HWND list = GetDlgItem(dialog, kParameters[index].controlId);
+        for (int entry = 0; entry < kParameters[index].choices; ++entry)
+        {
+            char text[Kestrune::Parameters::DisplayText::kSize] = {};
+            Kestrune::Product::FormatChoice(static_cast<Kestrune::Product::ParameterIndex>(index),
+                                            entry, text, sizeof text);
+            SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        }
+    }
 }
 
 int CorvanePhaserView::OnCommand(int controlId, HWND control, int code)

@@ -22,12 +22,11 @@ void PhaserEngine::Process(const float* inL, const float* inR, float* outL, floa
 {
     using Kestrune::Parameters::GlideSet;
     GlideSet::Slice slice = glides.Start();
-    // Glides no phaser loop steps (a slice smoothed for another length, or the effect off) run
-    // in a loop of their own first, as the smoothers once did.
+    // Glides no phaser loop steps (a slice smoothed for another length, or the effect off): each
+    // smoother steps its own first.
     if (!phaser.IsEnabled() || slice.count != count)
     {
-        GlideSet::Run(slice);
-        glides.Finish(slice);
+        glides.StepAlone();
         slice = {};
     }
     if (!phaser.IsEnabled())

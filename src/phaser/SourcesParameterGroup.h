@@ -1,10 +1,7 @@
 #pragma once
 
 #include "modulators/PhaserSources.h"
-#include "parameters/Labels.h"
-#include "parameters/Parameter.h"
-#include "parameters/ParameterGroupBase.h"
-#include "parameters/Transforms.h"
+#include "phaser/ParameterPolicies.h"
 
 namespace Kestrune::Effects
 {
@@ -12,16 +9,14 @@ namespace Kestrune::Effects
 // "Modulation Source": none, the oscillator, the modulation wheel or channel pressure.
 template <int ProgramCount>
 class PhaserSources::ParameterGroup
-    : public Parameters::ParameterGroupBase<PhaserSources, ProgramCount>
+    : public Product::TableGroup<PhaserSources, ProgramCount, Product::Group::kSources>
 {
 public:
     ParameterGroup(const char* shortName, const char* name)
-        : Parameters::ParameterGroupBase<PhaserSources, ProgramCount>(shortName, name)
+        : Product::TableGroup<PhaserSources, ProgramCount, Product::Group::kSources>(shortName,
+                                                                                     name)
     {
-        using namespace Parameters;
-        this->template AddParameter<Parameter<PhaserSources, ProgramCount, SelectionTransform<4>,
-                                              PhaserSources::SourceDisplay, SourceLabel>>(
-            "MS", "Modulation Source", 0.25f, &PhaserSources::SetSource);
+        this->template Add<Product::kSweepSource>(&PhaserSources::SetSource);
     }
 };
 

@@ -213,17 +213,6 @@ TEST(SmootherGlide, SampleRateChangeAltersOnlyTheSpeed)
     EXPECT_EQ(rig.smoother->GetState(), Smoother::Moving);
 }
 
-TEST(SmootherTarget, NonFiniteTargetsAreIgnored)
-{
-    Rig rig;
-    rig.smoother->SetTarget(0.3f);
-    rig.smoother->SetTarget(std::nanf(""));
-    rig.smoother->SetTarget(INFINITY);
-    EXPECT_EQ(rig.smoother->GetTarget(), 0.3f);
-    rig.smoother->Reset();
-    EXPECT_EQ(rig.smoother->GetCurrent(), 0.3f);
-}
-
 // Targets posted from another thread while the audio thread smooths: every output lies
 // between the smallest and largest target, never torn or non-finite.
 TEST(SmootherTarget, TargetsFromAnotherThreadStayConsistent)

@@ -1,11 +1,12 @@
 // Changes notified on threads other than the user-interface thread: they only queue and post, so
 // the notifying thread never waits for the user-interface thread, and every window message is
 // handled on the user-interface thread after its next idle call.
-#include "phaser/CorvanePhaserEditor.h"
 #include "gui/resource.h"
-#include "phaser/Assembly.h"
 #include "host/VstPlugin.h"
 #include "model/Model.h"
+#include "phaser/Assembly.h"
+#include "phaser/CorvanePhaserEditor.h"
+#include "phaser/Product.h"
 #include "platform/CurrentThread.h"
 #include "platform/Headless.h"
 #include "platform/MessagePump.h"
@@ -258,7 +259,7 @@ TEST(CrossThread, MappedControllerOnTheAudioThreadNeverWaitsForTheUserInterface)
     ASSERT_NE(effect, nullptr);
     AEffect* record = effect->getAeffect();
     Kestrune::Model* model = static_cast<Kestrune::Vst::VstPlugin*>(effect)->GetModel();
-    model->MapController(20, 6);
+    model->MapController(20, Kestrune::Product::kFeedback);
     Gate gate;
     model->AddObserver(&gate);
 
@@ -311,7 +312,7 @@ TEST(CrossThread, MappedControllerOnTheAudioThreadNeverWaitsForTheUserInterface)
     audio.join();
     EXPECT_TRUE(returned.load());
 
-    EXPECT_FLOAT_EQ(model->GetParameterValue(6), 1.0f);
+    EXPECT_FLOAT_EQ(model->GetParameterValue(Kestrune::Product::kFeedback), 1.0f);
     EXPECT_STREQ(view->GetStatusBar()->GetText(), "Ready");
     EXPECT_TRUE(MessageSpy::Messages().empty());
     {

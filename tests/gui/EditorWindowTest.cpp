@@ -1,6 +1,7 @@
 // The editor as a host sees it: rectangle, open, idle, close, reopen, close of the effect, all
 // through the dispatcher of the test module.
 #include "gui/resource.h"
+#include "phaser/Product.h"
 #include "support/EditorHost.h"
 
 #include <gtest/gtest.h>
@@ -112,10 +113,10 @@ TEST_F(EditorWindow, OpenTwiceLeavesOneView)
     host.Idle();
     const auto updates = host.ParameterUpdates();
     ASSERT_EQ(updates.size(), 14u);
-    for (int i = 0; i < 13; ++i)
+    for (int i = 0; i < Kestrune::Product::kParameterCount; ++i)
         EXPECT_EQ(updates[static_cast<std::size_t>(i)].first, i);
     EXPECT_EQ(updates[9].second, 0.5f); // the refresh read the value at open
-    EXPECT_EQ(updates[13], (std::pair<int, float>{9, 0.25f}));
+    EXPECT_EQ(updates[Kestrune::Product::kParameterCount], (std::pair<int, float>{9, 0.25f}));
     EXPECT_EQ(host.SliderPosition(IDC_RIGHT_FREQUENCY), 25);
 }
 

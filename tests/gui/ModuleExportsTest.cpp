@@ -1,3 +1,4 @@
+#include "phaser/Product.h"
 #include "support/EditorHost.h"
 #include "support/ElfExports.h"
 
@@ -25,6 +26,6 @@ TEST(ModuleExports, HeadlessTestModuleIsThePlugInWithItsEditor)
     ASSERT_TRUE(host.Ready());
     EXPECT_EQ(host.plugin.Effect()->magic, kEffectMagic);
     EXPECT_EQ(host.plugin.Effect()->flags, 49); // editor, replacing, program chunks
-    EXPECT_EQ(host.plugin.Effect()->numParams, 13);
+    EXPECT_EQ(host.plugin.Effect()->numParams, Kestrune::Product::kParameterCount);
     EXPECT_EQ(host.plugin.GetString(effGetEffectName, 0), "Corvane Phaser");
 }

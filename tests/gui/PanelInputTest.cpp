@@ -1,6 +1,7 @@
 // The user's side of the panel: simulated mouse and keyboard input on the editor the test module
 // opens, observed through the VST interface (getParameter, audioMasterAutomate) and the controls.
 #include "gui/resource.h"
+#include "phaser/Product.h"
 #include "support/EditorHost.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@ protected:
         ASSERT_NE(panel, nullptr);
         host.WatchPanel();
         host.plugin.automation.clear();
-        for (int i = 0; i < 13; ++i)
+        for (int i = 0; i < Kestrune::Product::kParameterCount; ++i)
             before.push_back(host.Get(i));
     }
 
@@ -67,7 +68,7 @@ protected:
 
     void ExpectNothingChanged()
     {
-        for (int i = 0; i < 13; ++i)
+        for (int i = 0; i < Kestrune::Product::kParameterCount; ++i)
             EXPECT_EQ(host.Get(i), before[static_cast<std::size_t>(i)]) << "parameter " << i;
         EXPECT_TRUE(host.plugin.automation.empty());
         EXPECT_EQ(host.StatusText(), "Ready");

@@ -1,6 +1,7 @@
 // The host's side of the panel: changes made through setParameter, programs and chunks reach the
 // controls on the next idle call, batched and coalesced, and never come back as automation.
 #include "gui/resource.h"
+#include "phaser/Product.h"
 #include "support/EditorHost.h"
 
 #include <gtest/gtest.h>
@@ -65,12 +66,12 @@ TEST_F(PanelUpdate, ProgramChangeThenOneParameterRefreshesAllOnceAndThatOneAgain
     host.Idle();
     const Updates updates = host.ParameterUpdates();
     ASSERT_EQ(updates.size(), 14u);
-    for (int i = 0; i < 13; ++i)
+    for (int i = 0; i < Kestrune::Product::kParameterCount; ++i)
     {
         EXPECT_EQ(updates[static_cast<std::size_t>(i)].first, i);
         EXPECT_EQ(updates[static_cast<std::size_t>(i)].second, host.Get(i)) << i;
     }
-    EXPECT_EQ(updates[13], (std::pair<int, float>{0, 0.9f}));
+    EXPECT_EQ(updates[Kestrune::Product::kParameterCount], (std::pair<int, float>{0, 0.9f}));
     EXPECT_EQ(host.SliderPosition(IDC_FEEDBACK_LEVEL), 80);
     EXPECT_EQ(host.Selection(IDC_STAGE_MODE), 3);
     EXPECT_EQ(host.SliderPosition(IDC_LFO_FREQUENCY), 90);

@@ -149,10 +149,10 @@ TEST_F(ViewQueue, AllParametersThenOneRefreshesAllInIndexOrderThenThatOne)
     Change(0, 0.9f);
     const Updates updates = Idle();
     ASSERT_EQ(updates.size(), 14u);
-    for (int i = 0; i < 13; ++i)
+    for (int i = 0; i < TestModel::kParameterCount; ++i)
         EXPECT_EQ(updates[static_cast<std::size_t>(i)],
                   (std::pair<int, float>{i, model.GetParameterValue(i)}));
-    EXPECT_EQ(updates[13], (std::pair<int, float>{0, 0.9f}));
+    EXPECT_EQ(updates[TestModel::kParameterCount], (std::pair<int, float>{0, 0.9f}));
 }
 
 TEST_F(ViewQueue, AFullQueueKeepsEveryParameter)
@@ -163,8 +163,9 @@ TEST_F(ViewQueue, AFullQueueKeepsEveryParameter)
         Change(i, 0.5f);
     const Updates updates = Idle();
     ASSERT_EQ(updates.size(), 26u);
-    for (int i = 0; i < 13; ++i)
-        EXPECT_EQ(updates[13 + static_cast<std::size_t>(i)].first, 12 - i);
+    for (int i = 0; i < TestModel::kParameterCount; ++i)
+        EXPECT_EQ(updates[TestModel::kParameterCount + static_cast<std::size_t>(i)].first,
+                  TestModel::kParameterCount - 1 - i);
 }
 
 TEST_F(ViewQueue, ParametersWithoutAControlAreSkipped)
@@ -277,7 +278,7 @@ TEST_F(ViewQueue, UpdatesThatCannotBePostedWaitForTheNextIdle)
     EXPECT_TRUE(view->updates.empty());
     const Updates updates = Idle();
     ASSERT_EQ(updates.size(), 14u);
-    EXPECT_EQ(updates[13], (std::pair<int, float>{6, 0.25f}));
+    EXPECT_EQ(updates[TestModel::kParameterCount], (std::pair<int, float>{6, 0.25f}));
     EXPECT_EQ(SendMessageA(view->Item(IDC_RIGHT_FREQUENCY), TBM_GETPOS, 0, 0), 30);
 }
 

@@ -1,6 +1,7 @@
 // The LV2 edition through lilv against the VST edition through the test host, driven the same
 // way: the same bits, block for block.
 #include "lv2/Lv2Scenario.h"
+#include "phaser/Product.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 namespace
 {
 using namespace TestSupport;
+using namespace Kestrune::Product;
 
 const std::vector<TimedChange>& kChanges = kLockstepChanges;
 const std::vector<TimedMidi>& kMidi = kLockstepMidi;
@@ -65,6 +67,23 @@ TEST(Lv2Render, PortsConnectedAfterActivatingStartAtTheirValues)
     RunFresh(run);
     EXPECT_TRUE(SameBits(run.lv2, run.vst));
     EXPECT_EQ(LargestDifference(run.lv2, run.vst), 0.0f);
+}
+
+// NaN and infinities are refused where each edition reads them (the record's trampoline, the
+// port reader): the settings stay, and both editions still give the same bits as without them.
+TEST(Lv2Render, NonFiniteValuesAreRefusedWhereTheyEnter)
+{
+    std::vector<TimedChange> changes = kChanges;
+    int block = 141; // between the scenario's own changes of these parameters
+    for (float bad : {NAN, INFINITY, -INFINITY})
+        for (int index : {kLfoFrequency, kDepth, kLeftFrequency, kMix})
+            changes.push_back({block++, index, bad});
+    LockstepRun run{changes, kMidi};
+    RunFresh(run);
+    LockstepRun clean{kChanges, kMidi};
+    RunFresh(clean);
+    EXPECT_TRUE(SameBits(run.lv2, run.vst));
+    EXPECT_TRUE(SameBits(run.vst, clean.vst));
 }
 
 // A host that sends the position only when the transport starts: the plug-in moves on at the

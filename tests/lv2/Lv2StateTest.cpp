@@ -1,11 +1,14 @@
 // State through lilv's own save and restore: the bank and the current program as the plug-in's
 // chunks, exchangeable with the VST edition's.
 #include "lv2/Lv2Scenario.h"
+#include "phaser/Product.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+
+namespace Product = Kestrune::Product;
 
 namespace
 {
@@ -124,7 +127,8 @@ TEST(Lv2State, AVstProgramChunkLoadsUnchangedAndSoundsTheSame)
     const std::vector<std::uint8_t> after = lv2.ChunkProperty(moved, kProgramChunk);
     lilv_state_free(moved);
     ASSERT_EQ(after.size(), program.size());
-    EXPECT_FLOAT_EQ(ChunkPortValue(after, 8), 900.0f); // the setting nearest to it
+    EXPECT_FLOAT_EQ(ChunkPortValue(after, Product::kLeftFrequency),
+                    900.0f); // the setting nearest to it
 }
 
 // A session saved, written out as Turtle, read back and restored into a new instance: its

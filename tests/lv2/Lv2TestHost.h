@@ -3,6 +3,8 @@
 // and saves and restores state through lilv's own state code.
 #pragma once
 
+#include "phaser/Product.h"
+
 #include <lilv/lilv.h>
 #include <lv2/urid/urid.h>
 
@@ -37,7 +39,7 @@ public:
     std::uint32_t PortIndex(const char* symbol);
 
     // Control ports start at the bundle's defaults, as a host sets them.
-    float controls[13] = {};
+    float controls[Kestrune::Product::kParameterCount] = {};
 
     // Events for the next Run, in the order added.
     void AddMidi(std::int64_t frame, std::vector<std::uint8_t> bytes);

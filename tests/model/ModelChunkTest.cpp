@@ -18,9 +18,10 @@ using Bytes = std::vector<std::uint8_t>;
 namespace
 {
 
-constexpr std::size_t kProgramChunkSize = 240; // 188 + 4 * 13
+constexpr std::size_t kProgramChunkSize = 240; // 188 + 4 * 13 parameters
 constexpr std::size_t kBankChunkSize = 2596;   // 164 + 32 * (24 + 4 * 13)
-constexpr std::size_t kProgramStride = 24 + 4 * 13;
+constexpr std::size_t kProgramStride = 24 + 4 * TestModel::kParameterCount;
+static_assert(kProgramChunkSize == 188 + 4 * TestModel::kParameterCount);
 
 // Independent builders of the expected bytes: fields zero-padded, integers little-endian.
 void PutField(Bytes& out, const char* text, std::size_t width)
@@ -147,7 +148,7 @@ TEST_F(ModelChunkTest, ProgramChunkOfAnUntouchedModelByteForByte)
 {
     Bytes expected = ExpectedHeader();
     PutField(expected, "Blank", 24);
-    for (int i = 0; i < 13; ++i)
+    for (int i = 0; i < TestModel::kParameterCount; ++i)
         PutFloat(expected, TestModel::DefaultOf(i));
     ASSERT_EQ(expected.size(), kProgramChunkSize);
 
@@ -167,7 +168,7 @@ TEST_F(ModelChunkTest, BankChunkByteForByte)
     {
         const char* name = p == 0 ? "First" : p == 3 ? "Third" : p == 31 ? "Last one" : "Blank";
         PutField(expected, name, 24);
-        for (int i = 0; i < 13; ++i)
+        for (int i = 0; i < TestModel::kParameterCount; ++i)
         {
             float value = TestModel::DefaultOf(i);
             if (p == 3 && i == 0)

@@ -20,6 +20,9 @@ using Calls = std::vector<std::string>;
 namespace
 {
 
+using LevelLabel = UnitLabel<"Level">;
+using EnabledLabel = UnitLabel<"On/Off">;
+using WetDryLabel = UnitLabel<"Dry/Wet">;
 using Level = Parameter<RecordingOwner, 32, LinearTransform, FloatDisplay, LevelLabel>;
 using Flag = Parameter<RecordingOwner, 32, BooleanTransform, EnabledDisplay, EnabledLabel>;
 using Smooth = SmoothParameter<RecordingOwner, 32, LinearTransform, WetDryDisplay, WetDryLabel>;
@@ -72,26 +75,6 @@ TEST_F(ParameterGroupTest, AnswersForEachParameterByItsIndex)
     EXPECT_EQ(group.GetParameterValue(2), 0.5f);
     group.ResetParameter(0);
     EXPECT_EQ(group.GetParameterValue(0), 0.5f);
-}
-
-TEST_F(ParameterGroupTest, RefusesIndicesOutsideTheGroup)
-{
-    for (int bad : {-1, 3, 1000})
-    {
-        EXPECT_STREQ(group.GetParameterShortName(bad), "");
-        EXPECT_STREQ(group.GetParameterName(bad), "");
-        EXPECT_STREQ(group.GetParameterLabel(bad), "");
-        EXPECT_STREQ(group.GetParameterDisplay(bad), "");
-        EXPECT_EQ(group.GetParameterValue(bad), 0.0f);
-        EXPECT_EQ(group.GetParameterProgramValue(0, bad), 0.0f);
-        group.SetParameterValue(bad, 0.1f);
-        group.SetParameterProgramValue(0, bad, 0.1f);
-        group.ResetParameter(bad);
-        EXPECT_EQ(group.GetParameter(bad), nullptr);
-    }
-    group.SetProgram(32);
-    group.SetProgram(-1);
-    EXPECT_EQ(group.GetProgram(), 0);
 }
 
 TEST_F(ParameterGroupTest, AttachAllHandsEverySettingInOrder)

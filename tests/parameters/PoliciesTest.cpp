@@ -1,5 +1,4 @@
 #include "parameters/Displays.h"
-#include "parameters/Labels.h"
 #include "parameters/Transforms.h"
 
 #include <gtest/gtest.h>
@@ -145,18 +144,6 @@ TEST(Transforms, SelectionIndexStaysInsideItsTable)
     EXPECT_EQ(SelectionTransform<4>::Convert(1.2f), 3);
     EXPECT_EQ(SelectionTransform<11>::Convert(2.0f), 10);
     EXPECT_EQ(SelectionTransform<7>::Convert(1e30f), 6);
-}
-
-TEST(Labels, UnitTexts)
-{
-    EXPECT_STREQ(FrequencyLabel::Text(), "Hz");
-    EXPECT_STREQ(LevelLabel::Text(), "Level");
-    EXPECT_STREQ(DepthLabel::Text(), "Depth");
-    EXPECT_STREQ(ModeLabel::Text(), "Mode");
-    EXPECT_STREQ(WetDryLabel::Text(), "Dry/Wet");
-    EXPECT_STREQ(EnabledLabel::Text(), "On/Off");
-    EXPECT_STREQ(SourceLabel::Text(), "Source");
-    EXPECT_STREQ(ResolutionLabel::Text(), "Res");
 }
 
 namespace

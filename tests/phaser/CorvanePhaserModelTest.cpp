@@ -1,6 +1,7 @@
-// The plug-in's concrete model: its 13 parameters as the host and the editor see them, and
+// The plug-in's concrete model: its parameters as the host and the editor see them, and
 // the wiring between parameters, owners and the processing chain.
 #include "phaser/CorvanePhaserModel.h"
+#include "phaser/ParameterTable.h"
 #include "phaser/Product.h"
 #include "services/ServiceDispatcher.h"
 
@@ -12,6 +13,7 @@
 
 namespace
 {
+using namespace Kestrune::Product;
 
 struct Expected
 {
@@ -23,7 +25,7 @@ struct Expected
 };
 
 // Host name (group short name + parameter short name), full name, default text, unit.
-const Expected kTable[13] = {
+const Expected kTable[kParameterCount] = {
     {"LFreq", "Frequency", "0.800", "Hz", 0.2f},
     {"LMS", "MIDI Source", "None", "Source", 0.0f},
     {"LSOn", "Sync Enabled", "Off", "On/Off", 0.0f},
@@ -52,17 +54,17 @@ protected:
     }
 };
 
-TEST_F(CorvanePhaserModelTest, ThirteenParametersWithTheirNamesTextsAndUnitsInEveryProgram)
+TEST_F(CorvanePhaserModelTest, EveryParameterWithItsNameTextAndUnitInEveryProgram)
 {
     // The parameters without the engine (the LV2 editor's) answer as the plug-in's model does.
     std::unique_ptr<Kestrune::Model> mirror = Kestrune::Product::CreateParameters(&services);
     for (Kestrune::Model* each : {static_cast<Kestrune::Model*>(model.get()), mirror.get()})
     {
-        ASSERT_EQ(each->GetParameterCount(), 13);
+        ASSERT_EQ(each->GetParameterCount(), kParameterCount);
         for (int program = 0; program < 32; ++program)
         {
             each->SetProgram(program);
-            for (int i = 0; i < 13; ++i)
+            for (int i = 0; i < kParameterCount; ++i)
             {
                 SCOPED_TRACE("program " + std::to_string(program) + " parameter " +
                              std::to_string(i));
@@ -76,15 +78,15 @@ TEST_F(CorvanePhaserModelTest, ThirteenParametersWithTheirNamesTextsAndUnitsInEv
                 EXPECT_LE(hostName.size(), 6u);
             }
         }
-        EXPECT_STREQ(each->GetGroupName(0), "LFO");
-        EXPECT_STREQ(each->GetGroupName(5), "Phaser");
-        EXPECT_STREQ(each->GetGroupName(12), "Phaser");
+        EXPECT_STREQ(each->GetGroupName(kLfoFrequency), "LFO");
+        EXPECT_STREQ(each->GetGroupName(kEnabled), "Phaser");
+        EXPECT_STREQ(each->GetGroupName(kSweepSource), "Phaser");
     }
 }
 
 TEST_F(CorvanePhaserModelTest, OscillatorFrequencyHostNameEqualsLeftFrequencyShortName)
 {
-    EXPECT_EQ(HostName(0), std::string(model->GetParameterShortName(8)));
+    EXPECT_EQ(HostName(kLfoFrequency), std::string(model->GetParameterShortName(kLeftFrequency)));
 }
 
 TEST_F(CorvanePhaserModelTest, DefaultsReachTheOwners)
@@ -102,13 +104,13 @@ TEST_F(CorvanePhaserModelTest, DefaultsReachTheOwners)
 TEST_F(CorvanePhaserModelTest, TheTwoSourceParametersDriveDifferentOwners)
 {
     auto& engine = model->GetEngine();
-    model->SetParameterValue(1, 1.0f); // MIDI Source: ExpPd
-    EXPECT_STREQ(model->GetParameterDisplay(1), "ExpPd");
+    model->SetParameterValue(kLfoMidiSource, 1.0f); // MIDI Source: ExpPd
+    EXPECT_STREQ(model->GetParameterDisplay(kLfoMidiSource), "ExpPd");
     EXPECT_EQ(engine.GetLfo().GetMidiSource(), 3);
     EXPECT_EQ(engine.GetPhaser().GetLeftModulationSource(), engine.GetLfo().GetInPhaseOutput());
 
-    model->SetParameterValue(12, 0.0f); // Modulation Source: None
-    EXPECT_STREQ(model->GetParameterDisplay(12), "None");
+    model->SetParameterValue(kSweepSource, 0.0f); // Modulation Source: None
+    EXPECT_STREQ(model->GetParameterDisplay(kSweepSource), "None");
     EXPECT_EQ(engine.GetLfo().GetMidiSource(), 3);
     const float* left = engine.GetPhaser().GetLeftModulationSource();
     for (int i = 0; i < 16384; ++i)
@@ -117,12 +119,12 @@ TEST_F(CorvanePhaserModelTest, TheTwoSourceParametersDriveDifferentOwners)
 
 TEST_F(CorvanePhaserModelTest, SelectionAndFeedbackStayInRangeWhateverTheValue)
 {
-    model->SetParameterValue(10, 7.0f);
+    model->SetParameterValue(kStageMode, 7.0f);
     EXPECT_EQ(model->GetEngine().GetPhaser().GetStageMode(), 6);
-    EXPECT_STREQ(model->GetParameterDisplay(10), "16");
-    model->SetParameterValue(6, 3.0f);
+    EXPECT_STREQ(model->GetParameterDisplay(kStageMode), "16");
+    model->SetParameterValue(kFeedback, 3.0f);
     EXPECT_LE(model->GetEngine().GetPhaser().GetFeedback(), 0.95f);
-    model->SetParameterValue(3, -2.0f);
+    model->SetParameterValue(kLfoSyncResolution, -2.0f);
     EXPECT_EQ(model->GetEngine().GetLfo().GetSyncResolution(), 0);
 }
 
@@ -137,7 +139,7 @@ TEST_F(CorvanePhaserModelTest, DisabledPassesAudioThroughBitForBitAndFreezesTheO
     }
     float* in[2] = {inL.data(), inR.data()};
     float* out[2] = {outL.data(), outR.data()};
-    model->SetParameterValue(5, 0.0f);
+    model->SetParameterValue(kEnabled, 0.0f);
     const float sine = model->GetEngine().GetLfo().GetSine();
     services.Smooth(512);
     model->ProcessLocked(in, out, 512);
@@ -145,7 +147,7 @@ TEST_F(CorvanePhaserModelTest, DisabledPassesAudioThroughBitForBitAndFreezesTheO
     EXPECT_EQ(outR, inR);
     EXPECT_EQ(model->GetEngine().GetLfo().GetSine(), sine);
 
-    model->SetParameterValue(5, 1.0f);
+    model->SetParameterValue(kEnabled, 1.0f);
     services.Smooth(512);
     model->ProcessLocked(in, out, 512);
     EXPECT_NE(model->GetEngine().GetLfo().GetSine(), sine);

@@ -1,5 +1,6 @@
 // What the built module does to audio: the sweep, bypass, MIDI at its exact sample, tempo
 // sync against the song position, unusable host time, excessive feedback and wild automation.
+#include "phaser/Product.h"
 #include "plugin/ModuleSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@
 
 using namespace ModuleTest;
 using TestSupport::PluginHost;
+
+namespace Product = Kestrune::Product;
 
 namespace
 {
@@ -134,16 +137,16 @@ TEST(ModuleAudio, DisabledPassesAudioAndFreezesTheOscillator)
 
     auto toggled = StartedHost();
     ASSERT_TRUE(toggled);
-    toggled->Effect()->setParameter(toggled->Effect(), 6, 0.5f);
-    const Stereo output =
-        RenderBlocks(*toggled, input, block,
-                     [&](int b)
-                     {
-                         if (b == 20)
-                             toggled->Effect()->setParameter(toggled->Effect(), 5, 0.0f);
-                         if (b == 40)
-                             toggled->Effect()->setParameter(toggled->Effect(), 5, 1.0f);
-                     });
+    toggled->Effect()->setParameter(toggled->Effect(), Product::kFeedback, 0.5f);
+    const Stereo output = RenderBlocks(
+        *toggled, input, block,
+        [&](int b)
+        {
+            if (b == 20)
+                toggled->Effect()->setParameter(toggled->Effect(), Product::kEnabled, 0.0f);
+            if (b == 40)
+                toggled->Effect()->setParameter(toggled->Effect(), Product::kEnabled, 1.0f);
+        });
     EXPECT_FALSE(SameBits(output, input, 0, 20 * block));
     EXPECT_TRUE(SameBits(output, input, 20 * block, 40 * block));
 
@@ -151,7 +154,7 @@ TEST(ModuleAudio, DisabledPassesAudioAndFreezesTheOscillator)
     // filters take up exactly where they stood.
     auto straight = StartedHost();
     ASSERT_TRUE(straight);
-    straight->Effect()->setParameter(straight->Effect(), 6, 0.5f);
+    straight->Effect()->setParameter(straight->Effect(), Product::kFeedback, 0.5f);
     const Stereo skipped =
         Join(Slice(input, 0, 20 * block), Slice(input, 40 * block, input.Frames()));
     const Stereo reference = RenderBlocks(*straight, skipped, block);
@@ -160,7 +163,7 @@ TEST(ModuleAudio, DisabledPassesAudioAndFreezesTheOscillator)
                          Slice(reference, 20 * block, reference.Frames())));
 
     // Disabled and in place: the host's buffers are left as they are.
-    toggled->Effect()->setParameter(toggled->Effect(), 5, 0.0f);
+    toggled->Effect()->setParameter(toggled->Effect(), Product::kEnabled, 0.0f);
     std::vector<float> left = input.left, right = input.right;
     toggled->Process(left.data(), right.data(), left.data(), right.data(), 4096);
     EXPECT_TRUE(SameBits(left, input.left));
@@ -178,8 +181,8 @@ TEST(ModuleAudio, AWheelEventMovesThePhaserFromItsSampleOn)
         if (!host)
             return silent;
         // "Modulation Source" MW, full depth; set before resuming so nothing glides.
-        host->Effect()->setParameter(host->Effect(), 12, 2.0f / 3.0f);
-        host->Effect()->setParameter(host->Effect(), 7, 1.0f);
+        host->Effect()->setParameter(host->Effect(), Product::kSweepSource, 2.0f / 3.0f);
+        host->Effect()->setParameter(host->Effect(), Product::kDepth, 1.0f);
         host->Start();
         return RenderBlocks(*host, input, block,
                             [&](int b)
@@ -265,9 +268,10 @@ TEST(ModuleAudio, FeedbackBeyondOneIsHeldAtTheMaximum)
         Stereo silent;
         if (!host)
             return silent;
-        host->Effect()->setParameter(host->Effect(), 6, feedback);
-        host->Effect()->setParameter(host->Effect(), 10, 1.0f); // 16 stages
-        host->Effect()->setParameter(host->Effect(), 7, 1.0f);  // a full octave of sweep
+        host->Effect()->setParameter(host->Effect(), Product::kFeedback, feedback);
+        host->Effect()->setParameter(host->Effect(), Product::kStageMode, 1.0f); // 16 stages
+        host->Effect()->setParameter(host->Effect(), Product::kDepth,
+                                     1.0f); // a full octave of sweep
         return RenderBlocks(*host, input, 512);
     };
     const Stereo beyond = render(5.0f);
@@ -299,7 +303,9 @@ TEST(ModuleAudio, WildAutomationNeverProducesNonFiniteOutput)
                      {
                          for (int k = 0; k < 4; ++k)
                          {
-                             const int index = int(next() * 13) % 13;
+                             const int index =
+                                 int(next() * int{Kestrune::Product::kParameterCount}) %
+                                 Kestrune::Product::kParameterCount;
                              const double r = next();
                              const float value =
                                  r < 0.15 ? specials[int(r * 33) % 5] : float(next() * 20.0 - 10.0);
@@ -311,7 +317,7 @@ TEST(ModuleAudio, WildAutomationNeverProducesNonFiniteOutput)
                              host->AddMidi(5, 0xD0, std::uint8_t(b % 128), 0);
                      });
     EXPECT_TRUE(AllFinite(output));
-    for (int i = 0; i < 13; ++i)
+    for (int i = 0; i < Kestrune::Product::kParameterCount; ++i)
     {
         EXPECT_TRUE(std::isfinite(host->Effect()->getParameter(host->Effect(), i))) << i;
         const std::string text = host->GetString(effGetParamDisplay, i);

@@ -1,5 +1,6 @@
 // Program and bank chunks between two instances of the built module: what one saves, the other
 // loads and then sounds the same, sample for sample; what is malformed changes nothing.
+#include "phaser/Product.h"
 #include "plugin/ModuleSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@
 
 using namespace ModuleTest;
 using TestSupport::PluginHost;
+
+namespace Product = Kestrune::Product;
 
 namespace
 {
@@ -68,7 +71,7 @@ Stereo RenderFresh(PluginHost& host, const Stereo& input)
 std::vector<float> Values(PluginHost& host)
 {
     std::vector<float> values;
-    for (int i = 0; i < 13; ++i)
+    for (int i = 0; i < Kestrune::Product::kParameterCount; ++i)
         values.push_back(host.Effect()->getParameter(host.Effect(), i));
     return values;
 }
@@ -108,7 +111,7 @@ TEST(ModuleChunks, ABankChunkReproducesEveryProgram)
     SetName(*source, "First");
     source->Dispatch(effSetProgram, 0, 9);
     Customise(*source, 0.05f);
-    source->Effect()->setParameter(source->Effect(), 12, 0.0f);
+    source->Effect()->setParameter(source->Effect(), Product::kSweepSource, 0.0f);
     SetName(*source, "Nine");
     const Bytes bank = GetChunk(*source, false);
     ASSERT_EQ(bank.size(), kBankChunk);
@@ -200,8 +203,8 @@ TEST(ModuleChunks, FiniteValuesOutsideTheRangeAreTakenOver)
     PutFloat(chunk, kHeader + 24 + 4 * 11, 1.5f);
     PutFloat(chunk, kHeader + 24 + 4 * 6, 3.0f);
     EXPECT_EQ(SetChunk(*target, chunk, true), 1);
-    EXPECT_EQ(target->Effect()->getParameter(target->Effect(), 11), 1.5f);
-    EXPECT_EQ(target->Effect()->getParameter(target->Effect(), 6), 3.0f);
+    EXPECT_EQ(target->Effect()->getParameter(target->Effect(), Product::kMix), 1.5f);
+    EXPECT_EQ(target->Effect()->getParameter(target->Effect(), Product::kFeedback), 3.0f);
     // The feedback setting still stops at its maximum.
     EXPECT_EQ(target->GetString(effGetParamDisplay, 6), "-0.45");
 }

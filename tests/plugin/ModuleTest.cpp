@@ -1,5 +1,6 @@
 // The built CorvanePhaser module as a host sees it: the entry points, the record, the exported
 // symbols, the identity opcodes and every parameter's name, display text and unit.
+#include "phaser/Product.h"
 #include "plugin/ModuleSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@
 using namespace ModuleTest;
 using TestSupport::PluginHost;
 
+namespace Product = Kestrune::Product;
+
 namespace
 {
 
@@ -25,7 +28,7 @@ struct ParameterText
 };
 
 // Host name, default display text and unit of every parameter, in flat-index order.
-const ParameterText kDefaults[13] = {
+const ParameterText kDefaults[Kestrune::Product::kParameterCount] = {
     {"LFreq", "0.800", "Hz"},    {"LMS", "None", "Source"}, {"LSOn", "Off", "On/Off"},
     {"LSRes", "1/2", "Res"},     {"LQM", "On", "On/Off"},   {"POn", "On", "On/Off"},
     {"PFB", "-oo", "Level"},     {"PModD", "6", "Depth"},   {"PLFreq", "2500.00", "Hz"},
@@ -71,7 +74,7 @@ TEST(Module, TheRecordDescribesThePlugin)
         EXPECT_EQ(e->numInputs, 2);
         EXPECT_EQ(e->numOutputs, 2);
         EXPECT_EQ(e->numPrograms, 32);
-        EXPECT_EQ(e->numParams, 13);
+        EXPECT_EQ(e->numParams, Kestrune::Product::kParameterCount);
         // Has-editor, can-replace and program chunks; never the synth flag.
         EXPECT_EQ(e->flags, 49);
         EXPECT_EQ(e->version, 1);
@@ -114,8 +117,8 @@ TEST(Module, MainAndVSTPluginMainGiveRecordsThatBehaveAlike)
     for (PluginHost* host : {modern.get(), legacy.get()})
     {
         host->Start();
-        host->Effect()->setParameter(host->Effect(), 6, 0.7f);
-        host->Effect()->setParameter(host->Effect(), 10, 0.5f);
+        host->Effect()->setParameter(host->Effect(), Product::kFeedback, 0.7f);
+        host->Effect()->setParameter(host->Effect(), Product::kStageMode, 0.5f);
         host->AddMidi(40, 0xB0, 1, 100);
     }
     const Stereo a = RenderBlocks(*modern, input, 512);
@@ -180,7 +183,7 @@ TEST(Module, ParameterNamesTextsAndUnitsInEveryProgram)
         char indexed[64] = {};
         EXPECT_EQ(host->Dispatch(effGetProgramNameIndexed, program, 0, indexed), 1);
         EXPECT_STREQ(indexed, "Blank");
-        for (int i = 0; i < 13; ++i)
+        for (int i = 0; i < Kestrune::Product::kParameterCount; ++i)
         {
             EXPECT_EQ(host->GetString(effGetParamName, i), kDefaults[i].name) << i;
             EXPECT_EQ(Display(*host, i), kDefaults[i].display) << program << " " << i;
@@ -202,14 +205,24 @@ TEST(Module, DisplayTextsAtTheEdges)
         float value;
         const char* text;
     };
+    using namespace Kestrune::Product;
+    // One line per parameter.
+    // clang-format off
     const Case cases[] = {
-        {8, 1.0f, "10000.0"}, {9, 0.25f, "625.000"}, {9, 0.0f, "0.000"},     {0, 1.0f, "20.000"},
-        {6, 1.0f, "-0.45"},   {6, 0.5f, "-6.47"},    {6, 5.0f, "-0.45"},     {6, -1.0f, "-oo"},
-        {11, 0.0f, "-100"},   {11, 0.25f, "-50"},    {11, 1.0f, "100"},      {7, 1.0f, "100"},
-        {7, 0.0f, "0"},       {3, 0.4f, "1/4"},      {3, 1.0f, "16/1"},      {3, 7.0f, "16/1"},
-        {3, 0.0f, "1/32"},    {1, 1.0f, "ExpPd"},    {1, 1.0f / 3, "ModWh"}, {12, 2.0f / 3, "MW"},
-        {12, 1.0f, "CP"},     {12, 0.0f, "None"},    {10, 1.0f, "16"},       {10, -3.0f, "4"},
-        {10, 0.25f, "8"},     {2, 0.5f, "On"},       {2, 0.49f, "Off"},      {5, 0.0f, "Off"}};
+        {kLeftFrequency, 1.0f, "10000.0"},
+        {kRightFrequency, 0.25f, "625.000"}, {kRightFrequency, 0.0f, "0.000"},
+        {kLfoFrequency, 1.0f, "20.000"},
+        {kFeedback, 1.0f, "-0.45"}, {kFeedback, 0.5f, "-6.47"},
+        {kFeedback, 5.0f, "-0.45"}, {kFeedback, -1.0f, "-oo"},
+        {kMix, 0.0f, "-100"}, {kMix, 0.25f, "-50"}, {kMix, 1.0f, "100"},
+        {kDepth, 1.0f, "100"}, {kDepth, 0.0f, "0"},
+        {kLfoSyncResolution, 0.4f, "1/4"}, {kLfoSyncResolution, 1.0f, "16/1"},
+        {kLfoSyncResolution, 7.0f, "16/1"}, {kLfoSyncResolution, 0.0f, "1/32"},
+        {kLfoMidiSource, 1.0f, "ExpPd"}, {kLfoMidiSource, 1.0f / 3, "ModWh"},
+        {kSweepSource, 2.0f / 3, "MW"}, {kSweepSource, 1.0f, "CP"}, {kSweepSource, 0.0f, "None"},
+        {kStageMode, 1.0f, "16"}, {kStageMode, -3.0f, "4"}, {kStageMode, 0.25f, "8"},
+        {kLfoSync, 0.5f, "On"}, {kLfoSync, 0.49f, "Off"}, {kEnabled, 0.0f, "Off"}};
+    // clang-format on
     for (const Case& c : cases)
     {
         host->Effect()->setParameter(host->Effect(), c.index, c.value);
@@ -250,9 +263,9 @@ TEST(Module, NumberTextsIgnoreACommaLocale)
         ASSERT_TRUE(host);
         EXPECT_EQ(Display(*host, 8), "2500.00");
         EXPECT_EQ(Display(*host, 0), "0.800");
-        host->Effect()->setParameter(host->Effect(), 6, 0.5f);
+        host->Effect()->setParameter(host->Effect(), Product::kFeedback, 0.5f);
         EXPECT_EQ(Display(*host, 6), "-6.47");
-        host->Effect()->setParameter(host->Effect(), 9, 0.3f);
+        host->Effect()->setParameter(host->Effect(), Product::kRightFrequency, 0.3f);
         EXPECT_EQ(Display(*host, 9), "900.000");
     }
     std::locale::global(globalBefore);
@@ -264,10 +277,10 @@ TEST(Module, InstancesAreIndependent)
     auto first = StartedHost();
     auto second = StartedHost();
     ASSERT_TRUE(first && second);
-    first->Effect()->setParameter(first->Effect(), 6, 0.8f);
+    first->Effect()->setParameter(first->Effect(), Product::kFeedback, 0.8f);
     char name[] = "Mine";
     first->Dispatch(effSetProgramName, 0, 0, name);
-    EXPECT_EQ(second->Effect()->getParameter(second->Effect(), 6), 0.0f);
+    EXPECT_EQ(second->Effect()->getParameter(second->Effect(), Product::kFeedback), 0.0f);
     EXPECT_EQ(second->GetString(effGetProgramName, 0), "Blank");
     EXPECT_EQ(first->GetString(effGetProgramName, 0), "Mine");
 }

@@ -6,6 +6,8 @@
 // then per block the host's tempo and position, the smoothing step and the processing.
 #pragma once
 
+#include "phaser/Product.h"
+
 #include <array>
 
 namespace Reference
@@ -33,7 +35,7 @@ private:
 class PhaserModel
 {
 public:
-    static constexpr int kParameterCount = 13;
+    static constexpr int kParameterCount = Kestrune::Product::kParameterCount;
     static constexpr int kMaxBlock = 16384;
 
     explicit PhaserModel(double sampleRate);

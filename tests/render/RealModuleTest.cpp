@@ -6,6 +6,7 @@
 #include "ParameterText.h"
 #include "RenderError.h"
 #include "hostkit/PresetFile.h"
+#include "phaser/Product.h"
 #include "render/RenderTestSupport.h"
 #include "support/PluginHost.h"
 #include "tools/render/PluginHost.h"
@@ -173,8 +174,8 @@ TEST(RealModule, SavedPresetReproducesTheRenderAndCarriesTheChunk)
     EXPECT_EQ(BigEndian(fxp, 8), HostKit::FourCC("FPCh"));
     EXPECT_EQ(BigEndian(fxp, 16), HostKit::FourCC("CPhr"));
     EXPECT_EQ(BigEndian(fxp, 16), 0x43506872);
-    EXPECT_EQ(BigEndian(fxp, 20), 1);  // the module's version
-    EXPECT_EQ(BigEndian(fxp, 24), 13); // parameters
+    EXPECT_EQ(BigEndian(fxp, 20), 1);                                  // the module's version
+    EXPECT_EQ(BigEndian(fxp, 24), Kestrune::Product::kParameterCount); // parameters
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(fxp.data() + 28)), "Blank");
     EXPECT_EQ(BigEndian(fxp, 56), 240);
 
@@ -227,11 +228,11 @@ std::string Shown(const std::string& listing, const std::string& name)
     return display;
 }
 
-// The 13 values of a saved program chunk (.fxp 'FPCh'), little-endian floats at its end.
+// The values of a saved program chunk (.fxp 'FPCh'), little-endian floats at its end.
 std::vector<float> SavedValues(const std::string& path)
 {
     const auto bytes = ReadBytes(path);
-    std::vector<float> values(13);
+    std::vector<float> values(Kestrune::Product::kParameterCount);
     std::memcpy(values.data(), bytes.data() + bytes.size() - 52, 52);
     return values;
 }

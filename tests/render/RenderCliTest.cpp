@@ -2,6 +2,7 @@
 // easy to predict (fixtures/TestPlugin.h). References come from driving the module directly.
 #include "fixtures/TestPlugin.h"
 #include "hostkit/PresetFile.h"
+#include "phaser/Product.h"
 #include "render/RenderTestSupport.h"
 
 #include <algorithm>
@@ -16,6 +17,8 @@
 #include <sstream>
 
 using namespace RenderTest;
+
+namespace Product = Kestrune::Product;
 
 namespace
 {
@@ -258,8 +261,8 @@ TEST(RenderCli, ProgramFileHeaderByteForByte)
     DirectHost direct(kPlugin);
     direct.Start(44100, 512);
     direct.Dispatch(effSetProgram, 0, 5);
-    direct.SetParameter(0, 0.8f);
-    direct.SetParameter(1, 0.25f);
+    direct.SetParameter(Product::kLfoFrequency, 0.8f);
+    direct.SetParameter(Product::kLfoMidiSource, 0.25f);
     const auto chunk = direct.Chunk(true);
     ASSERT_EQ(chunk.size(), std::size_t(TestPlugin::kProgramChunkBytes));
 
@@ -288,7 +291,7 @@ TEST(RenderCli, BankFileHeaderByteForByte)
     DirectHost direct(kPlugin);
     direct.Start(44100, 512);
     direct.Dispatch(effSetProgram, 0, 5);
-    direct.SetParameter(0, 0.8f);
+    direct.SetParameter(Product::kLfoFrequency, 0.8f);
     const auto chunk = direct.Chunk(false);
     ASSERT_EQ(chunk.size(), std::size_t(TestPlugin::kBankChunkBytes));
 

@@ -5,6 +5,7 @@
 // chunk changes from a control thread.
 #include "AllocationCounter.h"
 #include "ModuleHost.h"
+#include "phaser/Product.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ void Control(ModuleHost& host, const std::atomic<bool>& stop)
     char text[64];
     for (int step = 0; !stop.load(); ++step)
     {
-        const auto index = static_cast<VstInt32>(rng() % 13);
+        const auto index = static_cast<VstInt32>(rng() % Kestrune::Product::kParameterCount);
         host.SetParameter(index, step % 17 == 0 ? 1.5f : unit(rng));
         host.Dispatch(effGetParamDisplay, index, 0, text);
         if (step % 40 == 0)

@@ -3,6 +3,7 @@
 // (LV2 lets save run during run). The bundle is loaded through lilv, as LV2 hosts load it.
 #include "AllocationCounter.h"
 #include "lv2/Lv2TestHost.h"
+#include "phaser/Product.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,8 @@ TEST(Lv2AudioThreadAllocation, NoneInRun)
         const auto n = static_cast<std::uint32_t>(kBlockSizes[block % std::size(kBlockSizes)]);
         {
             std::lock_guard<std::mutex> guard(portsLock);
-            lv2.controls[rng() % 13] = static_cast<float>(rng() % 100) / 10.0f;
+            lv2.controls[rng() % Kestrune::Product::kParameterCount] =
+                static_cast<float>(rng() % 100) / 10.0f;
         }
         lv2.AddPosition(0, 90.0 + static_cast<double>(rng() % 90), beat);
         lv2.AddMidi(rng() % n, {0xB0, 1, static_cast<std::uint8_t>(rng() % 128)});

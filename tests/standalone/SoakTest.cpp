@@ -15,6 +15,7 @@
 //
 // The full hour by hand: build/release/tests/standalone/corvane_soak --audio-seconds 3600
 #include "ModuleHost.h"
+#include "phaser/Product.h"
 
 #include <algorithm>
 #include <chrono>
@@ -38,7 +39,7 @@ constexpr int kMaxFrames = 40000;
 constexpr long kSegmentFrames = 30 * 44100;
 constexpr float kBound = 100.0f;
 constexpr std::size_t kMemoryMargin = 2u << 20; // bytes
-constexpr int kParameters = 13;
+constexpr int kParameters = Kestrune::Product::kParameterCount;
 constexpr std::size_t kHeaderBytes = 164;
 constexpr std::size_t kNameBytes = 24;
 

@@ -9,6 +9,7 @@
 #include "gui/resource.h"
 #include "hostkit/Error.h"
 #include "hostkit/Module.h"
+#include "phaser/Product.h"
 #include "support/EditorHost.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,7 @@ namespace
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kStallLimit = std::chrono::seconds(8);
-constexpr int kParameterCount = 13;
+constexpr int kParameterCount = Kestrune::Product::kParameterCount;
 constexpr int kProgramCount = 32;
 constexpr int kMaxFrames = 20000;
 constexpr int kMaxEvents = 48;
@@ -176,7 +177,7 @@ bool Load(Instance& instance, int number)
     e->dispatcher(e, effSetBlockSize, 0, 2048, nullptr, 0.0f);
     e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
     // Sync on, so that tempo and position reach the oscillator.
-    e->setParameter(e, 2, 1.0f);
+    e->setParameter(e, Kestrune::Product::kLfoSync, 1.0f);
     instance.seed = 977u * static_cast<unsigned>(number + 1);
     instance.audioName = instance.label + "'s audio thread";
     instance.hostName = instance.label + "'s host thread";

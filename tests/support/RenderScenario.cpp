@@ -1,5 +1,7 @@
 #include "support/RenderScenario.h"
 
+#include "phaser/Product.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -12,23 +14,26 @@ namespace TestSupport
 namespace
 {
 
+using namespace Kestrune::Product;
+
 constexpr double kTempo = 132.0;
 
 // Host automation during the render: tempo sync with its phase taken from the song position,
 // glides, every stage count change, the sweep sources and bypass.
 const TimedParameter kParameterChanges[] = {
-    {40, 2, 1.0f},                            // LSOn: sync on
-    {40, 3, 0.4f},                            // LSRes: 1/4
-    {80, 8, 0.3f},                            // PLFreq: glides to 900 Hz
-    {100, 9, 0.55f},                          // PRFreq
-    {120, 12, 2.0f / 3.0f},                   // PMS: MW
-    {180, 10, 1.0f},                          // PSM: 16 stages
-    {200, 12, 1.0f / 3.0f},                   // PMS: LFO
-    {200, 1, 1.0f / 3.0f},                    // LMS: the wheel scales the LFO
-    {220, 2, 0.0f},                           // LSOn: free-running again
-    {225, 4, 0.0f},                           // LQM: quad mode off
-    {240, 5, 0.0f},                           // POn: passes audio through
-    {250, 5, 1.0f},         {250, 11, 0.25f}, // PMix
+    {40, kLfoSync, 1.0f},               // LSOn: sync on
+    {40, kLfoSyncResolution, 0.4f},     // LSRes: 1/4
+    {80, kLeftFrequency, 0.3f},         // PLFreq: glides to 900 Hz
+    {100, kRightFrequency, 0.55f},      // PRFreq
+    {120, kSweepSource, 2.0f / 3.0f},   // PMS: MW
+    {180, kStageMode, 1.0f},            // PSM: 16 stages
+    {200, kSweepSource, 1.0f / 3.0f},   // PMS: LFO
+    {200, kLfoMidiSource, 1.0f / 3.0f}, // LMS: the wheel scales the LFO
+    {220, kLfoSync, 0.0f},              // LSOn: free-running again
+    {225, kLfoQuadMode, 0.0f},          // LQM: quad mode off
+    {240, kEnabled, 0.0f},              // POn: passes audio through
+    {250, kEnabled, 1.0f},
+    {250, kMix, 0.25f}, // PMix
 };
 
 const TimedMidi kMidiEvents[] = {
@@ -61,7 +66,7 @@ void CheckRecord(const AEffect* effect, CheckLog& log)
     log.Check(effect->uniqueID == kScenarioUniqueId, "uniqueID is 'CPhr'");
     log.Check(effect->numInputs == 2 && effect->numOutputs == 2, "2 inputs, 2 outputs");
     log.Check(effect->numPrograms == 32, "32 programs");
-    log.Check(effect->numParams == 13, "13 parameters");
+    log.Check(effect->numParams == kParameterCount, "every parameter");
     log.Check(effect->version == 1, "record version 1");
     log.Check(effect->processReplacing != nullptr && effect->dispatcher != nullptr,
               "dispatcher and processReplacing set");

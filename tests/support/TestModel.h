@@ -19,7 +19,7 @@ namespace TestSupport
 using TestParameter =
     Kestrune::Parameters::Parameter<RecordingOwner, 32, Kestrune::Parameters::LinearTransform,
                                     Kestrune::Parameters::FloatDisplay,
-                                    Kestrune::Parameters::LevelLabel>;
+                                    Kestrune::Parameters::UnitLabel<"Level">>;
 
 // count parameters named "<prefix><i>" with defaults firstDefault + i / 64 (exact in binary).
 class TestGroup : public Kestrune::Parameters::ParameterGroupBase<RecordingOwner, 32>

@@ -1,6 +1,7 @@
 // Drives the control panel as a user would: key presses on a slider, clicks on a check box and
 // on About, and reads back the model, the host's automation and the status bar's text.
 #include "WinEditorChecks.h"
+#include "phaser/Product.h"
 
 #include "gui/resource.h"
 
@@ -15,6 +16,8 @@
 
 namespace TestSupport
 {
+namespace Product = Kestrune::Product;
+
 namespace
 {
 
@@ -154,7 +157,7 @@ void CheckSliderKeys(ScenarioHost& host, HWND panel, CheckLog& log)
     host.Dispatch(effEditIdle);
     Pump(50);
     const LRESULT after = SendMessageA(slider, TBM_GETPOS, 0, 0);
-    const float value = Parameter(host, 6);
+    const float value = Parameter(host, Product::kFeedback);
     log.Check(after == before + (key == VK_RIGHT ? 3 : -3), "three arrow keys move slider 1028");
     log.Check(maximum == 100 && std::fabs(value - static_cast<float>(after) / 100.0f) < 1e-6f,
               "parameter 6 equals the slider position / 100 (" + std::to_string(value) + ")");
@@ -171,18 +174,19 @@ void CheckSliderKeys(ScenarioHost& host, HWND panel, CheckLog& log)
 void CheckEnabledClicks(ScenarioHost& host, HWND panel, CheckLog& log)
 {
     HWND box = GetDlgItem(panel, IDC_ENABLED);
-    if (!log.Check(box != nullptr && Parameter(host, 5) == 1.0f, "check box 1027, phaser enabled"))
+    if (!log.Check(box != nullptr && Parameter(host, Product::kEnabled) == 1.0f,
+                   "check box 1027, phaser enabled"))
         return;
     SendMessageA(box, BM_CLICK, 0, 0);
     Pump(50);
-    log.Check(Parameter(host, 5) == 0.0f && !host.automation.empty() &&
+    log.Check(Parameter(host, Product::kEnabled) == 0.0f && !host.automation.empty() &&
                   host.automation.back() == std::make_pair(VstInt32{5}, 0.0f),
               "click on Enabled sets parameter 5 to 0 and automates it");
     std::string status = StatusText(panel);
     log.Check(status == "Phaser - Enabled: Off On/Off", "status bar after Off: \"" + status + "\"");
     SendMessageA(box, BM_CLICK, 0, 0);
     Pump(50);
-    log.Check(Parameter(host, 5) == 1.0f && !host.automation.empty() &&
+    log.Check(Parameter(host, Product::kEnabled) == 1.0f && !host.automation.empty() &&
                   host.automation.back().second == 1.0f,
               "second click sets parameter 5 to 1");
     status = StatusText(panel);
@@ -192,7 +196,7 @@ void CheckEnabledClicks(ScenarioHost& host, HWND panel, CheckLog& log)
 // A host change reaches list 1006 on the next idle call.
 void CheckHostChange(ScenarioHost& host, HWND panel, CheckLog& log)
 {
-    host.Effect()->setParameter(host.Effect(), 10, 1.0f);
+    host.Effect()->setParameter(host.Effect(), Product::kStageMode, 1.0f);
     host.Dispatch(effEditIdle);
     Pump(100);
     const LRESULT entry = SendDlgItemMessageA(panel, IDC_STAGE_MODE, CB_GETCURSEL, 0, 0);
@@ -203,8 +207,8 @@ void CheckHostChange(ScenarioHost& host, HWND panel, CheckLog& log)
 // About opens a modal box; the host's timer presses its OK button.
 void CheckAboutBox(ScenarioHost& host, HWND hostWindow, HWND panel, CheckLog& log)
 {
-    float before[13];
-    for (VstInt32 index = 0; index < 13; ++index)
+    float before[Kestrune::Product::kParameterCount];
+    for (VstInt32 index = 0; index < Kestrune::Product::kParameterCount; ++index)
         before[index] = Parameter(host, index);
     aboutSeen = AboutBoxSeen{};
     SetTimer(hostWindow, kAboutTimer, 100, nullptr);
@@ -216,7 +220,7 @@ void CheckAboutBox(ScenarioHost& host, HWND hostWindow, HWND panel, CheckLog& lo
               "About opens a box titled \"About Corvane Phaser\"");
     log.Check(FindWindowA(nullptr, kAboutTitle) == nullptr, "OK closes the About box");
     bool unchanged = true;
-    for (VstInt32 index = 0; index < 13; ++index)
+    for (VstInt32 index = 0; index < Kestrune::Product::kParameterCount; ++index)
         unchanged = unchanged && Parameter(host, index) == before[index];
     log.Check(unchanged, "About leaves every parameter unchanged");
 }

@@ -1,6 +1,7 @@
 // The About box as a transient top-level X window that the host's idle calls run: no idle call
 // waits for the user, the panel takes no input while the box is up, and only OK or Enter close it.
 #include "X11Fixture.h"
+#include "phaser/Product.h"
 
 #include <X11/keysym.h>
 
@@ -9,6 +10,8 @@
 
 namespace X11Test
 {
+namespace Product = Kestrune::Product;
+
 namespace
 {
 
@@ -70,7 +73,7 @@ protected:
 
 TEST_F(AboutBox, OpensWithoutHoldingTheHostsIdleAndClosesWithOk)
 {
-    const float enabled = editor.Parameter(5);
+    const float enabled = editor.Parameter(Product::kEnabled);
     const XWindow box = OpenBox();
     ASSERT_NE(box, 0u) << "no About box appeared";
     EXPECT_EQ(connection.Title(box), "About Corvane Phaser");
@@ -89,7 +92,7 @@ TEST_F(AboutBox, OpensWithoutHoldingTheHostsIdleAndClosesWithOk)
     RecordProperty("LongestIdleWithAboutOpenMs", std::to_string(longest * 1000.0));
     std::printf("longest effEditIdle with the About box open: %.2f ms\n", longest * 1000.0);
     EXPECT_TRUE(connection.Viewable(box));
-    EXPECT_EQ(editor.Parameter(5), enabled);
+    EXPECT_EQ(editor.Parameter(Product::kEnabled), enabled);
 
     // OK: 67, 55, 50, 14 dialog units in the box (its client area starts at its origin).
     connection.Click(x + UnitsToPixelsX(67) + UnitsToPixelsX(50) / 2,
@@ -97,7 +100,7 @@ TEST_F(AboutBox, OpensWithoutHoldingTheHostsIdleAndClosesWithOk)
     EXPECT_TRUE(IdleUntil(editor, [&] { return !connection.Exists(box); }))
         << "the box is gone after OK";
     ClickEnabled();
-    EXPECT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(5) != enabled; }))
+    EXPECT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(Product::kEnabled) != enabled; }))
         << "the panel takes input again";
 }
 

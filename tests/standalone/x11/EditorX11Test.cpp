@@ -1,6 +1,7 @@
 // The editor embedded in a real X11 window of a test host, driven with synthetic input.
 #include "HeadlessReference.h"
 #include "X11Fixture.h"
+#include "phaser/Product.h"
 #include "support/CaptionFit.h"
 
 #include <X11/keysym.h>
@@ -12,6 +13,8 @@
 
 namespace X11Test
 {
+namespace Product = Kestrune::Product;
+
 namespace
 {
 
@@ -90,21 +93,21 @@ TEST_F(EmbeddedEditor, CaptionsShowWholeWhateverTheFont)
 TEST_F(EmbeddedEditor, ClickingEnabledTogglesParameter5)
 {
     cairo_surface_t* before = CapturePanel();
-    const float initial = editor.Parameter(5);
+    const float initial = editor.Parameter(Product::kEnabled);
     int x = 0, y = 0;
     Centre(kHostX, kHostY, 10, 8, 42, 10, x, y);
     connection.Click(x, y);
-    ASSERT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(5) != initial; }));
-    EXPECT_EQ(editor.Parameter(5), initial >= 0.5f ? 0.0f : 1.0f);
+    ASSERT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(Product::kEnabled) != initial; }));
+    EXPECT_EQ(editor.Parameter(Product::kEnabled), initial >= 0.5f ? 0.0f : 1.0f);
     ASSERT_EQ(editor.AutomationCount(5), 1);
-    EXPECT_EQ(editor.plugin.automation.back().second, editor.Parameter(5));
+    EXPECT_EQ(editor.plugin.automation.back().second, editor.Parameter(Product::kEnabled));
     editor.Idle();
     cairo_surface_t* after = CapturePanel();
     EXPECT_GT(StatusBarChanges(before, after), 0) << "the status bar names the change";
     EXPECT_GT(DifferingPixels(before, after, 15, 13, 16, 16), 0) << "the box shows its tick";
 
     connection.Click(x, y);
-    ASSERT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(5) == initial; }));
+    ASSERT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(Product::kEnabled) == initial; }));
     EXPECT_EQ(editor.AutomationCount(5), 2);
     cairo_surface_destroy(after);
     cairo_surface_destroy(before);
@@ -113,7 +116,7 @@ TEST_F(EmbeddedEditor, ClickingEnabledTogglesParameter5)
 TEST_F(EmbeddedEditor, DraggingSlider1028SetsParameter6AndAutomatesEveryStep)
 {
     cairo_surface_t* before = CapturePanel();
-    const int start = SliderPosition(editor.Parameter(6));
+    const int start = SliderPosition(editor.Parameter(Product::kFeedback));
     const int goal = start == 50 ? 30 : 50; // both have pixels of their own
     connection.MoveTo(kHostX + ThumbX(start), kHostY + kSliderMiddle);
     connection.Press();
@@ -126,9 +129,10 @@ TEST_F(EmbeddedEditor, DraggingSlider1028SetsParameter6AndAutomatesEveryStep)
     }
     connection.Release();
     ASSERT_EQ(SliderPositionAt(ThumbX(goal)), goal);
-    ASSERT_TRUE(IdleUntil(editor, [&] { return SliderPosition(editor.Parameter(6)) == goal; }));
-    EXPECT_FLOAT_EQ(editor.Parameter(6), goal / 100.0f);
-    EXPECT_GE(editor.AutomationCount(6), 2) << "each step of the drag is a change";
+    ASSERT_TRUE(IdleUntil(
+        editor, [&] { return SliderPosition(editor.Parameter(Product::kFeedback)) == goal; }));
+    EXPECT_FLOAT_EQ(editor.Parameter(Product::kFeedback), goal / 100.0f);
+    EXPECT_GE(editor.AutomationCount(Product::kFeedback), 2) << "each step of the drag is a change";
     EXPECT_FLOAT_EQ(editor.plugin.automation.back().second, goal / 100.0f);
     editor.Idle();
     cairo_surface_t* after = CapturePanel();
@@ -139,23 +143,25 @@ TEST_F(EmbeddedEditor, DraggingSlider1028SetsParameter6AndAutomatesEveryStep)
 
 TEST_F(EmbeddedEditor, KeysReachTheControlWithTheFocus)
 {
-    const int start = SliderPosition(editor.Parameter(6));
+    const int start = SliderPosition(editor.Parameter(Product::kFeedback));
     // A click on the thumb gives the slider the focus without moving it.
     connection.Click(kHostX + ThumbX(start), kHostY + kSliderMiddle);
     editor.Idle(3);
-    ASSERT_EQ(SliderPosition(editor.Parameter(6)), start);
+    ASSERT_EQ(SliderPosition(editor.Parameter(Product::kFeedback)), start);
     const int next = start < 100 ? start + 1 : start - 1;
     connection.Key(start < 100 ? XK_Right : XK_Left);
-    ASSERT_TRUE(IdleUntil(editor, [&] { return SliderPosition(editor.Parameter(6)) == next; }));
+    ASSERT_TRUE(IdleUntil(
+        editor, [&] { return SliderPosition(editor.Parameter(Product::kFeedback)) == next; }));
     connection.Key(XK_Home);
-    ASSERT_TRUE(IdleUntil(editor, [&] { return SliderPosition(editor.Parameter(6)) == 0; }));
+    ASSERT_TRUE(IdleUntil(editor, [&]
+                          { return SliderPosition(editor.Parameter(Product::kFeedback)) == 0; }));
 }
 
 // As Windows' trackbar: the held button pages on after a pause until the thumb reaches the
 // pointer, one page at a time.
 TEST_F(EmbeddedEditor, HoldingTheButtonOnTheTrackPagesUntilTheThumbReachesThePointer)
 {
-    editor.SetParameter(6, 0.0f);
+    editor.SetParameter(Product::kFeedback, 0.0f);
     editor.Idle(3);
     connection.MoveTo(kHostX + ThumbX(60), kHostY + kSliderMiddle);
     connection.Press();
@@ -167,8 +173,9 @@ TEST_F(EmbeddedEditor, HoldingTheButtonOnTheTrackPagesUntilTheThumbReachesThePoi
     }
     connection.Release();
     editor.Idle(3);
-    EXPECT_EQ(SliderPosition(editor.Parameter(6)), 60) << "20, 40, 60, then under the pointer";
-    EXPECT_EQ(editor.AutomationCount(6), 3);
+    EXPECT_EQ(SliderPosition(editor.Parameter(Product::kFeedback)), 60)
+        << "20, 40, 60, then under the pointer";
+    EXPECT_EQ(editor.AutomationCount(Product::kFeedback), 3);
 }
 
 class DropDownList : public EmbeddedEditor
@@ -199,7 +206,8 @@ protected:
 TEST_F(DropDownList, ChoosingFromThePopUpOfList1006SetsParameter10)
 {
     const int entries = 7; // stage modes 4 to 16
-    const int current = static_cast<int>(std::lround(editor.Parameter(10) * (entries - 1)));
+    const int current =
+        static_cast<int>(std::lround(editor.Parameter(Product::kStageMode) * (entries - 1)));
     const int choice = current == 3 ? 5 : 3;
     OpenList1006();
     ASSERT_TRUE(IdleUntil(editor, [&] { return PopUps().size() == 1; }));
@@ -213,8 +221,9 @@ TEST_F(DropDownList, ChoosingFromThePopUpOfList1006SetsParameter10)
     editor.Idle();
 
     connection.Click(x + 20, y + 1 + choice * 13 + 6);
-    ASSERT_TRUE(
-        IdleUntil(editor, [&] { return editor.Parameter(10) == choice / float(entries - 1); }));
+    ASSERT_TRUE(IdleUntil(
+        editor,
+        [&] { return editor.Parameter(Product::kStageMode) == choice / float(entries - 1); }));
     EXPECT_EQ(editor.AutomationCount(10), 1);
     EXPECT_TRUE(IdleUntil(editor, [&] { return PopUps().empty(); }));
     EXPECT_FALSE(connection.Exists(popUp));
@@ -222,27 +231,27 @@ TEST_F(DropDownList, ChoosingFromThePopUpOfList1006SetsParameter10)
 
 TEST_F(DropDownList, AClickOnTheHostsWindowClosesThePopUpWithoutAChoice)
 {
-    const float initial = editor.Parameter(10);
+    const float initial = editor.Parameter(Product::kStageMode);
     OpenList1006();
     ASSERT_TRUE(IdleUntil(editor, [&] { return PopUps().size() == 1; }));
     connection.Click(kHostX + kHostWidth - 10, kHostY + kHostHeight - 10);
     ASSERT_TRUE(IdleUntil(editor, [&] { return PopUps().empty(); }));
-    EXPECT_EQ(editor.Parameter(10), initial);
+    EXPECT_EQ(editor.Parameter(Product::kStageMode), initial);
     EXPECT_EQ(editor.AutomationCount(10), 0);
 
     // The panel takes clicks again afterwards.
-    const float enabled = editor.Parameter(5);
+    const float enabled = editor.Parameter(Product::kEnabled);
     int cx = 0, cy = 0;
     Centre(kHostX, kHostY, 10, 8, 42, 10, cx, cy);
     connection.Click(cx, cy);
-    EXPECT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(5) != enabled; }));
+    EXPECT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(Product::kEnabled) != enabled; }));
 }
 
 // A wheel notch moves a slider one line and a closed list one entry, away from the user towards
 // the start (as the Up key): each a change for the host, the list staying closed.
 TEST_F(DropDownList, TheWheelMovesASliderALineAndAClosedListAnEntry)
 {
-    editor.SetParameter(6, 0.5f);
+    editor.SetParameter(Product::kFeedback, 0.5f);
     editor.SetParameter(10, 3.0f / 6);
     editor.Idle(3);
     const auto notches = [&](unsigned button, int count)
@@ -255,10 +264,12 @@ TEST_F(DropDownList, TheWheelMovesASliderALineAndAClosedListAnEntry)
     };
     connection.MoveTo(kHostX + ThumbX(80), kHostY + kSliderMiddle); // over the track
     notches(5, 2);
-    ASSERT_TRUE(IdleUntil(editor, [&] { return SliderPosition(editor.Parameter(6)) == 52; }));
+    ASSERT_TRUE(IdleUntil(editor, [&]
+                          { return SliderPosition(editor.Parameter(Product::kFeedback)) == 52; }));
     notches(4, 1);
-    ASSERT_TRUE(IdleUntil(editor, [&] { return SliderPosition(editor.Parameter(6)) == 51; }));
-    EXPECT_EQ(editor.AutomationCount(6), 3);
+    ASSERT_TRUE(IdleUntil(editor, [&]
+                          { return SliderPosition(editor.Parameter(Product::kFeedback)) == 51; }));
+    EXPECT_EQ(editor.AutomationCount(Product::kFeedback), 3);
 
     connection.MoveTo(kHostX + UnitsToPixelsX(100) + UnitsToPixelsX(69) / 2,
                       kHostY + UnitsToPixelsY(149) + 10);

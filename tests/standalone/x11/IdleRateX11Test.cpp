@@ -2,6 +2,7 @@
 // that moment, so the panel follows a drag one idle call behind at most. The figures printed are
 // the report's idle-rate measurement; nothing is asserted on time.
 #include "X11Fixture.h"
+#include "phaser/Product.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +12,8 @@
 
 namespace X11Test
 {
+namespace Product = Kestrune::Product;
+
 namespace
 {
 
@@ -26,7 +29,7 @@ TEST_F(IdleRate, At15IdleCallsPerSecondEveryStepOfADragLandsWithTheNextCall)
     const XWindow host = connection.CreateTopLevel(kHostX, kHostY, kPanelWidth, kPanelHeight);
     ASSERT_EQ(editor.Open(host), 1);
     editor.Idle();
-    editor.SetParameter(6, 0.0f);
+    editor.SetParameter(Product::kFeedback, 0.0f);
     editor.Idle();
 
     connection.MoveTo(kHostX + ThumbX(0), kHostY + kSliderMiddle);
@@ -47,13 +50,13 @@ TEST_F(IdleRate, At15IdleCallsPerSecondEveryStepOfADragLandsWithTheNextCall)
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         longest = std::max(longest, seconds);
         total += seconds;
-        late += SliderPosition(editor.Parameter(6)) == position ? 0 : 1;
+        late += SliderPosition(editor.Parameter(Product::kFeedback)) == position ? 0 : 1;
     }
     connection.Release();
     EXPECT_EQ(late, 0) << "steps not handled by the idle call after them";
 
     // A burst: many moves queued between two idle calls, all handled by the next one.
-    const int from = SliderPosition(editor.Parameter(6));
+    const int from = SliderPosition(editor.Parameter(Product::kFeedback));
     connection.MoveTo(kHostX + ThumbX(from), kHostY + kSliderMiddle);
     connection.Press();
     for (int move = 0; move < 200; ++move)
@@ -65,7 +68,7 @@ TEST_F(IdleRate, At15IdleCallsPerSecondEveryStepOfADragLandsWithTheNextCall)
     const auto burstStart = Clock::now();
     editor.Idle();
     const double burst = std::chrono::duration<double>(Clock::now() - burstStart).count();
-    EXPECT_EQ(SliderPosition(editor.Parameter(6)), 70);
+    EXPECT_EQ(SliderPosition(editor.Parameter(Product::kFeedback)), 70);
     connection.Release();
     editor.Idle();
 

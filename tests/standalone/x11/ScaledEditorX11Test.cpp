@@ -3,12 +3,15 @@
 // screen shows the headless panel at that factor, and clicks at scaled places work.
 #include "HeadlessReference.h"
 #include "X11Fixture.h"
+#include "phaser/Product.h"
 
 #include <cstdlib>
 #include <string>
 
 namespace X11Test
 {
+namespace Product = Kestrune::Product;
+
 namespace
 {
 
@@ -98,9 +101,9 @@ TEST_F(ScaledEditor, XftDpiOfTheServerChoosesTheFactorWithoutTheVariable)
     cairo_surface_destroy(shown);
 
     // "Enabled" lies at (15, 13), 63 by 16 pixels, at 1: a click at its centre at 1.5.
-    const float initial = editor.Parameter(5);
+    const float initial = editor.Parameter(Product::kEnabled);
     connection.Click(kHostX + 69, kHostY + 32);
-    ASSERT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(5) != initial; }));
+    ASSERT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(Product::kEnabled) != initial; }));
     EXPECT_EQ(editor.AutomationCount(5), 1);
 
     // Chosen again on the next open after a close.

@@ -2,6 +2,7 @@
 // no window, or run without a display: none of it may raise an X error in the host (the fixture
 // counts them in the test's handler) or end the process.
 #include "X11Fixture.h"
+#include "phaser/Product.h"
 
 #include <dirent.h>
 
@@ -10,6 +11,8 @@
 
 namespace X11Test
 {
+namespace Product = Kestrune::Product;
+
 namespace
 {
 
@@ -55,11 +58,11 @@ TEST_F(EditorTeardown, HostDestroysItsWindowThenClosesAtOnceAndTwice)
     const XWindow next = connection.CreateTopLevel(30, 30, kPanelWidth, kPanelHeight);
     ASSERT_EQ(editor.Open(next), 1);
     editor.Idle(); // the controls take the model's values
-    const float enabled = editor.Parameter(5);
+    const float enabled = editor.Parameter(Product::kEnabled);
     int x = 0, y = 0;
     Centre(30, 30, 10, 8, 42, 10, x, y);
     connection.Click(x, y);
-    EXPECT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(5) != enabled; }));
+    EXPECT_TRUE(IdleUntil(editor, [&] { return editor.Parameter(Product::kEnabled) != enabled; }));
     editor.Close();
     connection.Destroy(next);
 }
@@ -72,10 +75,10 @@ TEST_F(EditorTeardown, HostDestroysItsWindowAndKeepsIdlingAndChangingParameters)
     connection.Destroy(host);
     editor.Idle(5);
     // Repaints the panel (status bar, slider) that no longer has a window.
-    editor.SetParameter(6, 0.75f);
-    editor.SetParameter(5, 0.0f);
+    editor.SetParameter(Product::kFeedback, 0.75f);
+    editor.SetParameter(Product::kEnabled, 0.0f);
     editor.Idle(5);
-    EXPECT_FLOAT_EQ(editor.Parameter(6), 0.75f);
+    EXPECT_FLOAT_EQ(editor.Parameter(Product::kFeedback), 0.75f);
     editor.Close();
     editor.Idle();
     editor.Close();
