@@ -47,9 +47,7 @@ void Click(HWND handle)
 {
     Window* window = FindWindowState(handle);
     if (window == nullptr)
-    {
         return;
-    }
     ButtonExtra& extra = ExtraFor(*window);
     const DWORD type = TypeOf(*window);
     if (type == BS_GROUPBOX)
@@ -157,9 +155,7 @@ LRESULT ButtonProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 {
     Window* window = FindWindowState(handle);
     if (window == nullptr)
-    {
         return 0;
-    }
     ButtonExtra& extra = ExtraFor(*window);
     const DWORD type = TypeOf(*window);
     switch (message)
@@ -202,9 +198,7 @@ LRESULT ButtonProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
             ReleaseMouseCapture();
             InvalidateWindow(handle);
             if (clicked)
-            {
                 Click(handle);
-            }
         }
         return 0;
     case WM_CAPTURECHANGED:
@@ -234,9 +228,7 @@ LRESULT ButtonProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_KILLFOCUS:
         extra.spaceDown = false;
         if (!extra.tracking)
-        {
             extra.pushed = false;
-        }
         InvalidateWindow(handle);
         return 0;
     case BM_CLICK:

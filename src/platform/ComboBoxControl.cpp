@@ -41,9 +41,7 @@ int VisibleRows(const Window& window, const ComboExtra& extra)
 void Select(HWND handle, const Window& window, ComboExtra& extra, int index)
 {
     if (index < 0 || index >= Count(extra) || index == extra.selected)
-    {
         return;
-    }
     extra.selected = index;
     extra.hot = index;
     extra.top = std::clamp(extra.top, std::max(0, index - VisibleRows(window, extra) + 1), index);
@@ -79,9 +77,7 @@ void Draw(HWND handle, HDC, const Theme::Canvas& cr, Window& window)
     const int fieldWidth = buttonX - cr.Px(4);
     const bool focused = FocusWindow() == handle && !dropped;
     if (focused)
-    {
         Theme::Fill(cr, inset, inset, fieldWidth, height - 2 * inset, Theme::kSelection);
-    }
     if (extra.selected >= 0 && extra.selected < Count(extra))
     {
         Theme::DrawText(cr, extra.items[static_cast<std::size_t>(extra.selected)], cr.Px(5), inset,
@@ -90,9 +86,7 @@ void Draw(HWND handle, HDC, const Theme::Canvas& cr, Window& window)
                                 : (enabled ? Theme::kText : Theme::kGrayText));
     }
     if (focused)
-    {
         Theme::DrawFocusRect(cr, inset, inset, fieldWidth, height - 2 * inset);
-    }
 }
 
 } // namespace
@@ -106,9 +100,7 @@ void OpenComboList(HWND combo)
 {
     Window* window = FindWindowState(combo);
     if (window == nullptr || ExtraFor(*window).list != nullptr)
-    {
         return;
-    }
     ComboExtra& extra = ExtraFor(*window);
     extra.hot = extra.selected;
     const int rows = Count(extra) == 0 ? 1 : VisibleRows(*window, extra);
@@ -129,13 +121,9 @@ void OpenComboList(HWND combo)
     list.extra = std::move(listExtra);
     const HWND listWindow = CreateWindowInternal(std::move(list));
     if (listWindow == nullptr)
-    {
         return;
-    }
     if (Window* again = FindWindowState(combo))
-    {
         ExtraFor(*again).list = listWindow;
-    }
     ShowWindow(listWindow, SW_SHOWNA);
     SetMouseCapture(listWindow);
     InvalidateWindow(combo);
@@ -145,20 +133,14 @@ void CloseComboList(HWND combo, int choice)
 {
     Window* window = FindWindowState(combo);
     if (window == nullptr)
-    {
         return;
-    }
     ComboExtra& extra = ExtraFor(*window);
     if (extra.list == nullptr)
-    {
         return;
-    }
     const HWND list = extra.list;
     extra.list = nullptr;
     if (MouseCapture() == list)
-    {
         ReleaseMouseCapture();
-    }
     DestroyWindowInternal(list);
     InvalidateWindow(combo);
     if (choice >= 0 && choice < Count(extra))
@@ -173,9 +155,7 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
 {
     Window* window = FindWindowState(handle);
     if (window == nullptr)
-    {
         return 0;
-    }
     ComboExtra& extra = ExtraFor(*window);
     const int count = Count(extra);
     switch (message)
@@ -241,9 +221,7 @@ LRESULT ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
     {
         LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
         if (extra.list != nullptr && (wParam == VK_RETURN || wParam == VK_ESCAPE))
-        {
             code |= DLGC_WANTALLKEYS;
-        }
         return code;
     }
     case WM_LBUTTONDOWN:

@@ -24,16 +24,12 @@ int EntryAt(HWND list, LPARAM point)
     const Window* window = FindWindowState(list);
     const ComboExtra* combo = ComboOf(list);
     if (window == nullptr || combo == nullptr)
-    {
         return -1;
-    }
     const auto x = static_cast<short>(LOWORD(point));
     const auto y = static_cast<short>(HIWORD(point));
     const int border = window->Line();
     if (x < 0 || x >= window->Width() || y < border || y >= window->Height() - border)
-    {
         return -1;
-    }
     const int index = combo->top + (y - border) / ComboItemHeight(*window);
     return index < static_cast<int>(combo->items.size()) ? index : -1;
 }
@@ -50,9 +46,7 @@ void Draw(HWND list, HDC, const Theme::Canvas& cr, Window& window)
 {
     const ComboExtra* combo = ComboOf(list);
     if (combo == nullptr)
-    {
         return;
-    }
     const int width = window.Width();
     const int height = window.Height();
     const int border = cr.Line();
@@ -64,14 +58,10 @@ void Draw(HWND list, HDC, const Theme::Canvas& cr, Window& window)
     {
         const int y = border + (index - combo->top) * itemHeight;
         if (y >= height - border)
-        {
             break;
-        }
         const bool hot = index == combo->hot;
         if (hot)
-        {
             Theme::Fill(cr, border, y, width - 2 * border, itemHeight, Theme::kSelection);
-        }
         const int inset = cr.Px(3);
         Theme::DrawText(cr, combo->items[static_cast<std::size_t>(index)], inset, y,
                         width - 2 * inset, itemHeight, Theme::Align::Left,
@@ -85,9 +75,7 @@ LRESULT ComboListProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPar
 {
     ComboListExtra* extra = ExtraOf<ComboListExtra>(handle);
     if (extra == nullptr)
-    {
         return DefaultWindowProcedure(handle, message, wParam, lParam);
-    }
     switch (message)
     {
     case WM_MOUSEMOVE:
@@ -113,21 +101,15 @@ LRESULT ComboListProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPar
         // The release of the click that opened the list lands outside it and changes nothing.
         const int entry = EntryAt(handle, lParam);
         if (entry >= 0)
-        {
             CloseComboList(extra->combo, entry);
-        }
         else if (extra->pressedInside && !Inside(handle, lParam))
-        {
             CloseComboList(extra->combo, -1);
-        }
         return 0;
     }
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(lParam) != handle && ComboOf(handle) != nullptr &&
             ComboOf(handle)->list == handle)
-        {
             CloseComboList(extra->combo, -1);
-        }
         return 0;
     default:
         return ControlDefault(handle, message, wParam, lParam, &Draw);

@@ -60,9 +60,7 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
 {
     const DialogTemplate* dialogTemplate = FindTemplate(name);
     if (dialogTemplate == nullptr)
-    {
         return nullptr;
-    }
     const double scale = ScaleFor(parent);
     CreateParameters parameters;
     parameters.className = kDialogClass;
@@ -86,9 +84,7 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
     }
     const HWND dialog = CreateWindowInternal(std::move(parameters));
     if (dialog == nullptr)
-    {
         return nullptr;
-    }
 
     for (const DialogItem& item : dialogTemplate->items)
     {
@@ -130,17 +126,11 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
     const LRESULT focusDefault =
         Send(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstTabStop), initParam);
     if (FindWindowState(dialog) == nullptr)
-    {
         return nullptr;
-    }
     if (focusDefault != 0 && firstTabStop != nullptr && FindWindowState(firstTabStop) != nullptr)
-    {
         ChangeFocus(firstTabStop);
-    }
     if ((dialogTemplate->style & WS_VISIBLE) != 0)
-    {
         ShowWindow(dialog, SW_SHOWNORMAL);
-    }
     return dialog;
 }
 
@@ -156,17 +146,13 @@ LRESULT DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_NCDESTROY)
     {
         if (DialogExtra* extra = ExtraOf<DialogExtra>(window))
-        {
             StopPausing(*extra);
-        }
     }
     if (const DialogExtra* extra = ExtraOf<DialogExtra>(window); extra && extra->procedure)
     {
         const INT_PTR handled = extra->procedure(window, message, wParam, lParam);
         if (handled != 0)
-        {
             return handled;
-        }
     }
     switch (message)
     {
@@ -187,9 +173,7 @@ LRESULT DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
                 const Window* childState = FindWindowState(child);
                 if (childState != nullptr && childState->className == "BUTTON" &&
                     (childState->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
-                {
                     return MAKELRESULT(childState->id, DC_HASDEFID);
-                }
             }
         }
         return 0;
@@ -235,9 +219,7 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLG
     const HWND dialog =
         CreateFromTemplate(instance, templateName, ownerRoot, dialogProc, initParam);
     if (dialog == nullptr)
-    {
         return -1;
-    }
     if (DialogExtra* extra = ExtraOf<DialogExtra>(dialog))
     {
         extra->modal = true;
@@ -250,18 +232,14 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLG
     // The owner takes no input while the box is up.
     const bool ownerWasEnabled = ownerRoot != nullptr && IsWindowEnabled(ownerRoot) != FALSE;
     if (ownerWasEnabled)
-    {
         EnableWindow(ownerRoot, FALSE);
-    }
     const auto isOver = [dialog]
     {
         const DialogExtra* extra = ExtraOf<DialogExtra>(dialog);
         return extra == nullptr || extra->ended;
     };
     if (!isOver())
-    {
         ShowWindow(dialog, SW_SHOWNORMAL);
-    }
 
     Backend* shownBy = BackendOf(dialog);
     Backend& backend = shownBy != nullptr ? *shownBy : CurrentBackend();
@@ -269,40 +247,26 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLG
     while (!isOver())
     {
         if (PumpOnce() > 0)
-        {
             lastInput = Clock::now();
-        }
         if (isOver())
-        {
             break;
-        }
         const int limit = backend.ModalIdleLimitMs();
         if (limit >= 0 && Clock::now() - lastInput > std::chrono::milliseconds(limit))
-        {
             break; // nobody will ever answer: the box is abandoned
-        }
         backend.WaitForEvents(10);
     }
 
     DialogExtra* extra = ExtraOf<DialogExtra>(dialog);
     const INT_PTR result = extra != nullptr && extra->ended ? extra->result : -1;
     if (extra != nullptr)
-    {
         StopPausing(*extra);
-    }
     if (ownerWasEnabled)
-    {
         EnableWindow(ownerRoot, TRUE);
-    }
     DestroyWindowInternal(dialog);
     if (ownerRoot != nullptr)
-    {
         Activate(ownerRoot);
-    }
     if (FindWindowState(savedFocus) != nullptr)
-    {
         ChangeFocus(savedFocus);
-    }
     return result;
 }
 
@@ -310,9 +274,7 @@ BOOL EndDialog(HWND dialog, INT_PTR result)
 {
     DialogExtra* extra = ExtraOf<DialogExtra>(dialog);
     if (extra == nullptr)
-    {
         return FALSE;
-    }
     if (extra->modal && !extra->pausing)
     {
         extra->pausing = true;

@@ -20,9 +20,7 @@ HeadlessBackend* Backend()
 void Inject(HeadlessBackend::Event event)
 {
     if (HeadlessBackend* backend = Backend())
-    {
         backend->Inject(std::move(event));
-    }
 }
 
 // Where a point of a window lies on its surface, resolved when the event is handled.
@@ -44,9 +42,7 @@ struct Target
             base = control != nullptr ? control : FindDescendant(base, controlId);
         }
         if (base == nullptr)
-        {
             return nullptr;
-        }
         point = POINT{x, y};
         if (centre)
         {
@@ -65,9 +61,7 @@ void InjectButton(Target target, MouseButton button, bool pressed)
         {
             POINT point{};
             if (const HWND surface = target.Resolve(point))
-            {
                 sink.MouseButtonEvent(surface, button, pressed, point.x, point.y);
-            }
         });
 }
 
@@ -78,9 +72,7 @@ void InjectMove(Target target)
         {
             POINT point{};
             if (const HWND surface = target.Resolve(point))
-            {
                 sink.MouseMoveEvent(surface, point.x, point.y);
-            }
         });
 }
 
@@ -147,9 +139,7 @@ void ClickScreen(int x, int y)
             {
                 POINT point{};
                 if (const HWND surface = SurfaceAt(x, y, point))
-                {
                     sink.MouseButtonEvent(surface, MouseButton::Left, pressed, point.x, point.y);
-                }
             });
     }
 }
@@ -179,19 +169,13 @@ void KeyUp(UINT virtualKey)
 void PressKey(UINT virtualKey, bool shift)
 {
     if (shift)
-    {
         KeyDown(VK_SHIFT);
-    }
     KeyDown(virtualKey);
     if (const unsigned character = CharacterOf(virtualKey))
-    {
         Inject([character](InputSink& sink) { sink.CharEvent(nullptr, character); });
-    }
     KeyUp(virtualKey);
     if (shift)
-    {
         KeyUp(VK_SHIFT);
-    }
 }
 
 void TypeText(std::string_view text)
@@ -206,9 +190,7 @@ void TypeText(std::string_view text)
 void SetModalIdleLimit(int milliseconds)
 {
     if (HeadlessBackend* backend = Backend())
-    {
         backend->SetModalIdleLimit(milliseconds);
-    }
 }
 
 std::size_t PendingEvents()
@@ -220,9 +202,7 @@ std::size_t PendingEvents()
 void DiscardPendingEvents()
 {
     if (HeadlessBackend* backend = Backend())
-    {
         backend->DiscardPendingEvents();
-    }
 }
 
 HWND CreateHostWindow(int width, int height)
@@ -245,9 +225,7 @@ bool WriteScreenshot(HWND window, const std::string& path)
 {
     RECT client{};
     if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0)
-    {
         return false;
-    }
     cairo_surface_t* image =
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, client.right, client.bottom);
     cairo_t* cr = cairo_create(image);

@@ -11,9 +11,7 @@ namespace Kestrune::Platform
 HeadlessBackend::~HeadlessBackend()
 {
     for (auto& entry : surfaces)
-    {
         cairo_surface_destroy(entry.second.image);
-    }
 }
 
 bool HeadlessBackend::CreateSurface(const SurfaceDescription& description)
@@ -48,18 +46,14 @@ void HeadlessBackend::ShowSurface(HWND window, bool visible)
 {
     const auto found = surfaces.find(window);
     if (found != surfaces.end())
-    {
         found->second.visible = visible;
-    }
 }
 
 void HeadlessBackend::MoveSurface(HWND window, int x, int y, int width, int height)
 {
     const auto found = surfaces.find(window);
     if (found == surfaces.end())
-    {
         return;
-    }
     SurfaceDescription description = found->second.description;
     description.x = x;
     description.y = y;
@@ -83,9 +77,7 @@ void HeadlessBackend::Present(HWND window, cairo_t* context)
     cairo_destroy(context);
     const auto found = surfaces.find(window);
     if (found != surfaces.end())
-    {
         cairo_surface_flush(found->second.image);
-    }
 }
 
 int HeadlessBackend::PumpEvents(InputSink& sink)
@@ -98,9 +90,7 @@ int HeadlessBackend::PumpEvents(InputSink& sink)
         {
             std::lock_guard<std::mutex> lock(mutex);
             if (events.empty())
-            {
                 return handled;
-            }
             event = std::move(events.front());
             events.pop_front();
         }

@@ -27,22 +27,16 @@ HWND HitTest(HWND window, POINT point, POINT& local)
 {
     const Window* state = FindWindowState(window);
     if (state == nullptr)
-    {
         return nullptr;
-    }
     const std::vector<HWND> children = state->children;
     for (const HWND child : children)
     {
         const Window* childState = FindWindowState(child);
         if (childState == nullptr || (childState->style & WS_VISIBLE) == 0 ||
             !Contains(childState->rect, point))
-        {
             continue;
-        }
         if (Send(child, WM_NCHITTEST, 0, 0) == HTTRANSPARENT)
-        {
             continue;
-        }
         const POINT inner{point.x - childState->rect.left, point.y - childState->rect.top};
         return HitTest(child, inner, local);
     }
@@ -54,37 +48,25 @@ HWND NextTabStop(HWND dialog, HWND current, bool backwards)
 {
     const Window* state = FindWindowState(dialog);
     if (state == nullptr)
-    {
         return nullptr;
-    }
     const std::vector<HWND>& children = state->children;
     const auto count = static_cast<int>(children.size());
     int start = -1;
     for (int i = 0; i < count; ++i)
-    {
         if (IsSelfOrAncestor(children[static_cast<std::size_t>(i)], current))
-        {
             start = i;
-        }
-    }
     for (int step = 1; step <= count; ++step)
     {
         int index = 0;
         if (start < 0)
-        {
             index = backwards ? count - step : step - 1;
-        }
         else
-        {
             index = ((start + (backwards ? -step : step)) % count + count) % count;
-        }
         const HWND candidate = children[static_cast<std::size_t>(index)];
         const Window* candidateState = FindWindowState(candidate);
         if (candidateState != nullptr && (candidateState->style & WS_TABSTOP) != 0 &&
             (candidateState->style & WS_VISIBLE) != 0 && (candidateState->style & WS_DISABLED) == 0)
-        {
             return candidate;
-        }
     }
     return nullptr;
 }
@@ -130,22 +112,14 @@ public:
     void KeyEvent(HWND surface, UINT virtualKey, bool pressed) override
     {
         if (virtualKey == VK_SHIFT)
-        {
             shiftDown = pressed;
-        }
         const HWND target = KeyboardTarget(surface);
         if (target == nullptr)
-        {
             return;
-        }
         if (!pressed && swallowedKeys.erase(virtualKey) != 0)
-        {
             return;
-        }
         if (pressed && HandleDialogKey(target, virtualKey))
-        {
             return;
-        }
         suppressChar = false;
         const LPARAM flags = pressed ? 1 : static_cast<LPARAM>(0xC0000001u);
         Send(target, pressed ? WM_KEYDOWN : WM_KEYUP, virtualKey, flags);
@@ -159,9 +133,7 @@ public:
             return;
         }
         if (const HWND target = KeyboardTarget(surface))
-        {
             Send(target, WM_CHAR, character, 1);
-        }
     }
 
     void ExposeEvent(HWND surface) override { InvalidateWindow(surface); }
@@ -169,9 +141,7 @@ public:
     void CloseEvent(HWND surface) override
     {
         if (IsUsable(surface))
-        {
             Send(surface, WM_CLOSE, 0, 0);
-        }
     }
 
     // Like a Windows top-level being activated and deactivated: the surface's focused control
@@ -179,13 +149,9 @@ public:
     void FocusEvent(HWND surface, bool focused) override
     {
         if (FindWindowState(surface) == nullptr)
-        {
             return;
-        }
         for (auto it = savedFocus.begin(); it != savedFocus.end();)
-        {
             it = FindWindowState(it->first) == nullptr ? savedFocus.erase(it) : std::next(it);
-        }
         const HWND focus = FocusWindow();
         if (focused)
         {
@@ -196,9 +162,7 @@ public:
                 const HWND control = saved->second;
                 savedFocus.erase(saved);
                 if (focus == nullptr && RootOf(control) == surface && IsUsable(control))
-                {
                     ChangeFocus(control);
-                }
             }
             return;
         }
@@ -227,14 +191,10 @@ private:
         else
         {
             if (FindWindowState(surface) == nullptr)
-            {
                 return;
-            }
             target = HitTest(surface, POINT{x, y}, local);
             if (target == nullptr || !IsUsable(target))
-            {
                 return;
-            }
         }
         WPARAM keys = 0;
         keys |= leftDown ? MK_LBUTTON : 0;
@@ -258,14 +218,10 @@ private:
             const HWND focusRoot = RootOf(target);
             if (focusRoot == nullptr ||
                 (focusRoot != surface && (state->owner == nullptr || state->owner != focusRoot)))
-            {
                 target = surface;
-            }
         }
         if (target == nullptr || !IsUsable(target))
-        {
             target = surface == nullptr ? ActiveSurface() : nullptr;
-        }
         return target != nullptr && IsUsable(target) ? target : nullptr;
     }
 
@@ -273,19 +229,13 @@ private:
     bool HandleDialogKey(HWND target, UINT key)
     {
         if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE)
-        {
             return false;
-        }
         const HWND dialog = DialogOf(target);
         if (dialog == nullptr)
-        {
             return false;
-        }
         const LRESULT code = target != dialog ? Send(target, WM_GETDLGCODE, key, 0) : 0;
         if ((code & DLGC_WANTALLKEYS) != 0)
-        {
             return false;
-        }
         // Marked before acting: the action may run a modal loop that reads the rest of this
         // key press.
         swallowedKeys.insert(key);
@@ -293,9 +243,7 @@ private:
         if (key == VK_TAB)
         {
             if (const HWND next = NextTabStop(dialog, target, shiftDown))
-            {
                 ChangeFocus(next);
-            }
             return true;
         }
         if (key == VK_RETURN && (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0)
@@ -311,9 +259,7 @@ private:
         }
         const HWND control = GetDlgItem(dialog, id);
         if (control != nullptr && !IsUsable(control))
-        {
             return true;
-        }
         Send(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
         return true;
     }

@@ -16,9 +16,7 @@ void PaintTree(HWND handle, cairo_t* cr)
 {
     Window* window = FindWindowState(handle);
     if (window == nullptr)
-    {
         return;
-    }
     cairo_save(cr);
     cairo_rectangle(cr, 0, 0, window->Width(), window->Height());
     cairo_clip(cr);
@@ -44,9 +42,7 @@ void PaintTree(HWND handle, cairo_t* cr)
     {
         const Window* childState = FindWindowState(child);
         if (childState == nullptr || (childState->style & WS_VISIBLE) == 0)
-        {
             continue;
-        }
         cairo_save(cr);
         cairo_translate(cr, childState->rect.left, childState->rect.top);
         PaintTree(child, cr);
@@ -69,16 +65,12 @@ void PaintSurface(HWND root)
 {
     Window* window = FindWindowState(root);
     if (window == nullptr || !window->hasSurface)
-    {
         return;
-    }
     window->needsPaint = false;
     Backend* backend = window->backend;
     cairo_t* cr = backend != nullptr ? backend->BeginDraw(root) : nullptr;
     if (cr == nullptr)
-    {
         return;
-    }
     PaintTree(root, cr);
     // The tree may have destroyed the root while painting; the backend copes with that.
     backend->Present(root, cr);
@@ -87,9 +79,7 @@ void PaintSurface(HWND root)
 void RenderWindow(HWND window, cairo_t* context)
 {
     if (context != nullptr)
-    {
         PaintTree(window, context);
-    }
 }
 
 } // namespace Kestrune::Platform
@@ -99,9 +89,7 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint)
     using namespace Kestrune::Platform;
     Window* state = FindWindowState(window);
     if (state == nullptr || paint == nullptr)
-    {
         return nullptr;
-    }
     HDC context = state->paintContext != nullptr ? state->paintContext : &ScratchContext();
     *paint = PAINTSTRUCT{};
     paint->hdc = context;

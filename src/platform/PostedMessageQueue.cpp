@@ -20,9 +20,7 @@ PostedMessageQueue::Cell* PostedMessageQueue::Claim(std::atomic<std::size_t>& cu
         if (difference == 0)
         {
             if (cursor.compare_exchange_weak(position, position + 1, std::memory_order_relaxed))
-            {
                 return cell;
-            }
         }
         else if (difference < 0)
         {
@@ -40,9 +38,7 @@ bool PostedMessageQueue::Push(const PostedMessage& message) noexcept
     std::size_t position = 0;
     Cell* cell = Claim(enqueuePosition, 0, position);
     if (cell == nullptr)
-    {
         return false;
-    }
     cell->message = message;
     cell->sequence.store(position + 1 - (position & kMask), std::memory_order_release);
     return true;
@@ -53,9 +49,7 @@ bool PostedMessageQueue::Pop(PostedMessage& message) noexcept
     std::size_t position = 0;
     Cell* cell = Claim(dequeuePosition, 1, position);
     if (cell == nullptr)
-    {
         return false;
-    }
     message = cell->message;
     cell->sequence.store(position + kMask + 1 - (position & kMask), std::memory_order_release);
     return true;

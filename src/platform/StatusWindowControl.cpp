@@ -57,9 +57,7 @@ HWND CreateStatusWindowA(LONG style, LPCSTR text, HWND parent, UINT id)
 {
     const Window* parentState = FindWindowState(parent);
     if (parentState == nullptr)
-    {
         return nullptr;
-    }
     CreateParameters parameters;
     parameters.className = STATUSCLASSNAMEA;
     parameters.text = text != nullptr ? text : "";

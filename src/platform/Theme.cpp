@@ -21,9 +21,7 @@ void SetColour(cairo_t* cr, Colour colour)
 void Line(const Canvas& cr, int x, int y, int width, int height, Colour colour)
 {
     if (width > 0 && height > 0)
-    {
         Fill(cr, x, y, width, height, colour);
-    }
 }
 
 // Top and left lines in one colour, bottom and right in the other, `t` pixels wide.
@@ -50,9 +48,7 @@ void PixelCheckMark(const Canvas& cr, int x, int y, Colour colour)
 {
     static constexpr int kTop[7] = {2, 3, 4, 3, 2, 1, 0};
     for (int column = 0; column < 7; ++column)
-    {
         Fill(cr, x + column, y + kTop[column], 1, 3, colour);
-    }
 }
 
 // The templates were laid out for MS Sans Serif; whatever face fontconfig gives for the one asked
@@ -67,9 +63,7 @@ void FitText(cairo_t* cr, const char* text, int width, cairo_text_extents_t& ext
         cairo_text_extents(cr, text, &extents);
         const double needed = std::max(extents.x_advance, extents.x_bearing + extents.width);
         if (needed <= room)
-        {
             return;
-        }
         cairo_matrix_t size;
         cairo_get_font_matrix(cr, &size);
         cairo_set_font_size(cr, size.xx * room / needed * 0.995);
@@ -93,9 +87,7 @@ int Canvas::Line() const
 void Fill(const Canvas& cr, int x, int y, int width, int height, Colour colour)
 {
     if (!cr)
-    {
         return;
-    }
     cairo_save(cr.cairo);
     cairo_set_antialias(cr.cairo, CAIRO_ANTIALIAS_NONE);
     SetColour(cr.cairo, colour);
@@ -108,9 +100,7 @@ void DrawEdge(const Canvas& cr, int x, int y, int width, int height, Edge edge)
 {
     const int t = cr.Line();
     if (width < 2 * t || height < 2 * t)
-    {
         return;
-    }
     switch (edge)
     {
     case Edge::Raised:
@@ -153,9 +143,7 @@ void DrawText(const Canvas& cr, std::string_view text, int x, int y, int width, 
               Align align, Colour colour)
 {
     if (text.empty() || width <= 0 || height <= 0)
-    {
         return;
-    }
     const std::string copy(text);
     cairo_t* context = cr.cairo;
     cairo_save(context);
@@ -168,13 +156,9 @@ void DrawText(const Canvas& cr, std::string_view text, int x, int y, int width, 
     FitText(context, copy.c_str(), width, extents);
     double left = x;
     if (align == Align::Centre)
-    {
         left = x + (width - extents.x_advance) / 2.0;
-    }
     else if (align == Align::Right)
-    {
         left = x + width - extents.x_advance;
-    }
     const double baseline = y + (height - (font.ascent + font.descent)) / 2.0 + font.ascent;
     SetColour(context, colour);
     cairo_move_to(context, static_cast<int>(left + 0.5), static_cast<int>(baseline + 0.5));
@@ -186,9 +170,7 @@ void DrawFocusRect(const Canvas& cr, int x, int y, int width, int height)
 {
     const int t = cr.Line();
     if (width < 2 * t || height < 2 * t)
-    {
         return;
-    }
     cairo_t* context = cr.cairo;
     cairo_save(context);
     cairo_set_antialias(context, CAIRO_ANTIALIAS_NONE);
@@ -236,9 +218,7 @@ void DrawDownArrow(const Canvas& cr, int centreX, int centreY, Colour colour)
     if (cr.scale == 1.0)
     {
         for (int row = 0; row < 4; ++row)
-        {
             Fill(cr, centreX - 3 + row, centreY - 2 + row, 7 - 2 * row, 1, colour);
-        }
         return;
     }
     const double half = 3.5 * cr.scale;

@@ -32,7 +32,8 @@ std::vector<Timer>& Timers()
 
 void Erase(HWND window, UINT_PTR id)
 {
-    std::erase_if(Timers(), [&](const Timer& t) { return t.window == window && t.id == id; });
+    std::erase_if(
+        Timers(), [&](const Timer& t) { return t.window == window && t.id == id; });
 }
 
 } // namespace
@@ -60,10 +61,8 @@ void SendDueTimers()
         if (timer.due > now)
             continue;
         for (Timer& live : Timers())
-        {
             if (live.window == timer.window && live.id == timer.id)
                 live.due = now + live.period;
-        }
         Send(timer.window, WM_TIMER, timer.id, 0);
     }
 }

@@ -73,9 +73,7 @@ int PositionAt(const Window& window, const TrackbarExtra& extra, int pixel)
 {
     const int span = Span(window);
     if (span <= 0)
-    {
         return extra.minimum;
-    }
     const int along = std::clamp(pixel - Margin(window), 0, span);
     return Clamp(extra.minimum + RoundedMulDiv(along, extra.maximum - extra.minimum, span));
 }
@@ -106,9 +104,7 @@ void Notify(HWND handle, int code)
 {
     Window* window = FindWindowState(handle);
     if (window == nullptr)
-    {
         return;
-    }
     const TrackbarExtra& extra = ExtraFor(*window);
     const bool carriesPosition = code == TB_THUMBTRACK || code == TB_THUMBPOSITION;
     const WPARAM wParam = MAKEWPARAM(code, carriesPosition ? extra.position : 0);
@@ -120,9 +116,7 @@ void MoveTo(HWND handle, TrackbarExtra& extra, int position, int code)
 {
     position = Clamp(position);
     if (position == extra.position)
-    {
         return;
-    }
     extra.position = position;
     InvalidateWindow(handle);
     Notify(handle, code);
@@ -150,13 +144,9 @@ int SideOfThumb(const Window& window, const TrackbarExtra& extra, int along)
 void Page(HWND handle, TrackbarExtra& extra, int direction)
 {
     if (direction < 0)
-    {
         MoveTo(handle, extra, extra.position - extra.pageSize, TB_PAGEUP);
-    }
     else
-    {
         MoveTo(handle, extra, extra.position + extra.pageSize, TB_PAGEDOWN);
-    }
 }
 
 void StopPaging(HWND handle, TrackbarExtra& extra)
@@ -174,9 +164,7 @@ void Wheel(HWND handle, TrackbarExtra& extra, WPARAM wParam)
     MoveTo(handle, extra, extra.position - notches * extra.lineSize,
            notches > 0 ? TB_LINEUP : TB_LINEDOWN);
     if (extra.position != before)
-    {
         Notify(handle, TB_ENDTRACK);
-    }
 }
 
 bool IsNavigationKey(WPARAM key)
@@ -198,9 +186,7 @@ void Draw(HWND handle, HDC, const Theme::Canvas& cr, Window& window)
     Theme::Fill(cr, thumb.left, thumb.top, thumbWidth, thumbHeight, Theme::kFace);
     Theme::DrawEdge(cr, thumb.left, thumb.top, thumbWidth, thumbHeight, Theme::Edge::Raised);
     if (FocusWindow() == handle)
-    {
         Theme::DrawFocusRect(cr, 0, 0, window.Width(), window.Height());
-    }
 }
 
 } // namespace
@@ -209,9 +195,7 @@ LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
 {
     Window* window = FindWindowState(handle);
     if (window == nullptr)
-    {
         return 0;
-    }
     TrackbarExtra& extra = ExtraFor(*window);
     switch (message)
     {
@@ -223,15 +207,11 @@ LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         // Never notifies: only the user's input does.
         extra.position = Clamp(static_cast<int>(lParam));
         if (wParam != 0)
-        {
             InvalidateWindow(handle);
-        }
         return 0;
     case TBM_GETTHUMBRECT:
         if (auto* rect = reinterpret_cast<RECT*>(lParam))
-        {
             *rect = ThumbRect(*window, extra);
-        }
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
@@ -240,9 +220,7 @@ LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         ChangeFocus(handle);
         window = FindWindowState(handle);
         if (window == nullptr)
-        {
             return 0;
-        }
         SetMouseCapture(handle);
         const int along = Along(*window, lParam);
         const int centre = ThumbCentre(*window, extra);
@@ -265,18 +243,14 @@ LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         // Pages on only while the pointer stays beyond the thumb on the side it started.
         if (wParam == kPageTimer && extra.paging &&
             SideOfThumb(*window, extra, extra.pointer) == extra.pageDirection)
-        {
             Page(handle, extra, extra.pageDirection);
-        }
         return 0;
     case WM_MOUSEWHEEL:
         Wheel(handle, extra, wParam);
         return 0;
     case WM_MOUSEMOVE:
         if (extra.paging)
-        {
             extra.pointer = Along(*window, lParam);
-        }
         if (extra.dragging)
         {
             MoveTo(handle, extra,
@@ -292,9 +266,7 @@ LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
             StopPaging(handle, extra);
             ReleaseMouseCapture();
             if (dragged)
-            {
                 Notify(handle, TB_THUMBPOSITION);
-            }
             Notify(handle, TB_ENDTRACK);
         }
         return 0;
@@ -334,9 +306,7 @@ LRESULT TrackbarProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     case WM_KEYUP:
         if (IsNavigationKey(wParam))
-        {
             Notify(handle, TB_ENDTRACK);
-        }
         return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:

@@ -21,9 +21,7 @@ std::string_view Trimmed(std::string_view text)
 {
     const auto first = text.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos)
-    {
         return {};
-    }
     const auto last = text.find_last_not_of(" \t\r\n");
     return text.substr(first, last - first + 1);
 }
@@ -37,9 +35,7 @@ std::optional<double> PositiveNumber(std::string_view text)
     const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::general);
     if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value) ||
         value <= 0.0)
-    {
         return std::nullopt;
-    }
     return value;
 }
 
@@ -49,9 +45,7 @@ void WarnOnce(const char* source, std::string_view value)
     static std::string lastWarning;
     std::string warning = std::string(source) + " \"" + std::string(value) + "\"";
     if (warning == lastWarning)
-    {
         return;
-    }
     std::fprintf(stderr, "Corvane Phaser: %s is not a scale factor such as 1.5 or 2; ignored\n",
                  warning.c_str());
     lastWarning = std::move(warning);
@@ -62,9 +56,7 @@ void WarnOnce(const char* source, std::string_view value)
 double SnapUiScale(double factor)
 {
     if (!std::isfinite(factor))
-    {
         return kSmallestUiScale;
-    }
     const double snapped = std::floor(factor / kUiScaleStep + 0.5) * kUiScaleStep;
     return std::fmin(std::fmax(snapped, kSmallestUiScale), kLargestUiScale);
 }
@@ -84,24 +76,18 @@ std::optional<double> UiScaleFromDpi(std::string_view dpi)
 double ChooseUiScale()
 {
     if (overrideFactor > 0.0)
-    {
         return overrideFactor;
-    }
     const char* variable = std::getenv("CORVANE_UI_SCALE");
     if (variable != nullptr && !Trimmed(variable).empty())
     {
         if (const std::optional<double> factor = ParseUiScale(variable))
-        {
             return *factor;
-        }
         WarnOnce("CORVANE_UI_SCALE", variable);
     }
     if (const std::optional<std::string> dpi = ServerXftDpi())
     {
         if (const std::optional<double> factor = UiScaleFromDpi(*dpi))
-        {
             return *factor;
-        }
         WarnOnce("Xft.dpi", *dpi);
     }
     return kSmallestUiScale;

@@ -18,9 +18,7 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!Windows().IsLive(window))
-    {
         return FALSE;
-    }
     return PostedMessages().Push(PostedMessage{window, message, wParam, lParam}) ? TRUE : FALSE;
 }
 
@@ -28,9 +26,7 @@ LONG_PTR GetWindowLongPtrA(HWND window, int index)
 {
     const Window* state = FindWindowState(window);
     if (state == nullptr)
-    {
         return 0;
-    }
     if (index == GWLP_USERDATA)
         return state->userData;
     return index == GWLP_HINSTANCE ? reinterpret_cast<LONG_PTR>(state->instance) : 0;
@@ -50,17 +46,13 @@ BOOL ShowWindow(HWND window, int command)
 {
     Window* state = FindWindowState(window);
     if (state == nullptr)
-    {
         return FALSE;
-    }
     const bool wasVisible = (state->style & WS_VISIBLE) != 0;
     const bool show = command != SW_HIDE;
     if (show == wasVisible)
     {
         if (show && state->hasSurface && command != SW_SHOWNA)
-        {
             Activate(window);
-        }
         return wasVisible ? TRUE : FALSE;
     }
     if (show)
@@ -72,24 +64,18 @@ BOOL ShowWindow(HWND window, int command)
         state->style &= ~static_cast<DWORD>(WS_VISIBLE);
         const HWND focus = FocusWindow();
         if (focus != nullptr && IsSelfOrAncestor(window, focus))
-        {
             ChangeFocus(nullptr);
-        }
     }
     state = FindWindowState(window);
     if (state == nullptr)
-    {
         return wasVisible ? TRUE : FALSE;
-    }
     if (state->hasSurface && state->backend != nullptr)
     {
         state->backend->ShowSurface(window, show);
         const bool popup = (state->style & WS_POPUP) != 0 && (state->style & WS_CAPTION) == 0 &&
                            state->owner != nullptr;
         if (show && !popup && command != SW_SHOWNA)
-        {
             Activate(window);
-        }
     }
     InvalidateWindow(state->parent != nullptr ? state->parent : window);
     return wasVisible ? TRUE : FALSE;
@@ -98,15 +84,11 @@ BOOL ShowWindow(HWND window, int command)
 BOOL UpdateWindow(HWND window)
 {
     if (FindWindowState(window) == nullptr)
-    {
         return FALSE;
-    }
     const HWND root = RootOf(window);
     const Window* rootState = FindWindowState(root);
     if (rootState != nullptr && rootState->needsPaint && IsShown(root))
-    {
         PaintSurface(root);
-    }
     return TRUE;
 }
 
@@ -115,15 +97,11 @@ BOOL InvalidateRect(HWND window, const RECT*, BOOL)
     if (window == nullptr)
     {
         for (const HWND handle : Windows().Handles())
-        {
             InvalidateWindow(handle);
-        }
         return TRUE;
     }
     if (FindWindowState(window) == nullptr)
-    {
         return FALSE;
-    }
     InvalidateWindow(window);
     return TRUE;
 }
@@ -147,9 +125,7 @@ BOOL EnableWindow(HWND window, BOOL enable)
 {
     Window* state = FindWindowState(window);
     if (state == nullptr)
-    {
         return FALSE;
-    }
     const bool wasDisabled = (state->style & WS_DISABLED) != 0;
     if (enable != FALSE)
     {
@@ -160,13 +136,9 @@ BOOL EnableWindow(HWND window, BOOL enable)
         state->style |= WS_DISABLED;
         const HWND focus = FocusWindow();
         if (focus != nullptr && IsSelfOrAncestor(window, focus))
-        {
             ChangeFocus(nullptr);
-        }
         if (MouseCapture() != nullptr && IsSelfOrAncestor(window, MouseCapture()))
-        {
             ReleaseMouseCapture();
-        }
     }
     if (wasDisabled == (enable != FALSE))
         InvalidateWindow(window);
@@ -183,13 +155,9 @@ HWND GetParent(HWND window)
 {
     const Window* state = FindWindowState(window);
     if (state == nullptr)
-    {
         return nullptr;
-    }
     if (state->parent != nullptr)
-    {
         return state->parent;
-    }
     return state->owner != nullptr ? state->owner : state->foreignParent;
 }
 
@@ -197,9 +165,7 @@ BOOL GetClientRect(HWND window, LPRECT rect)
 {
     const Window* state = FindWindowState(window);
     if (state == nullptr || rect == nullptr)
-    {
         return FALSE;
-    }
     *rect = RECT{0, 0, state->Width(), state->Height()};
     return TRUE;
 }
@@ -207,9 +173,7 @@ BOOL GetClientRect(HWND window, LPRECT rect)
 int GetWindowTextA(HWND window, LPSTR buffer, int size)
 {
     if (buffer == nullptr || size <= 0)
-    {
         return 0;
-    }
     buffer[0] = '\0';
     return static_cast<int>(
         Send(window, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
@@ -218,9 +182,7 @@ int GetWindowTextA(HWND window, LPSTR buffer, int size)
 HWND SetFocus(HWND window)
 {
     if (window != nullptr && FindWindowState(window) == nullptr)
-    {
         return nullptr;
-    }
     return ChangeFocus(window);
 }
 
@@ -233,16 +195,12 @@ HWND GetDlgItem(HWND dialog, int controlId)
 {
     const Window* state = FindWindowState(dialog);
     if (state == nullptr)
-    {
         return nullptr;
-    }
     for (const HWND child : state->children)
     {
         const Window* childState = FindWindowState(child);
         if (childState != nullptr && childState->id == controlId)
-        {
             return child;
-        }
     }
     return nullptr;
 }

@@ -64,12 +64,8 @@ State& TheState()
 const WindowClass* FindClass(std::string_view name)
 {
     for (const WindowClass& windowClass : kClasses)
-    {
         if (EqualsNoCase(windowClass.name, name))
-        {
             return &windowClass;
-        }
-    }
     return nullptr;
 }
 
@@ -77,9 +73,7 @@ void ReleaseGraveyard()
 {
     State& state = TheState();
     if (state.depth == 0)
-    {
         state.graveyard.clear();
-    }
 }
 
 void RemoveFromActivation(HWND window)
@@ -92,9 +86,7 @@ void DestroyTree(HWND handle)
 {
     Window* window = FindWindowState(handle);
     if (window == nullptr || window->destroying)
-    {
         return;
-    }
     window->destroying = true;
     State& state = TheState();
 
@@ -104,37 +96,25 @@ void DestroyTree(HWND handle)
         const Window* candidate = FindWindowState(other);
         if (candidate != nullptr && candidate->owner != nullptr &&
             IsSelfOrAncestor(handle, candidate->owner))
-        {
             DestroyTree(other);
-        }
     }
     if (state.capture != nullptr && IsSelfOrAncestor(handle, state.capture))
-    {
         state.capture = nullptr;
-    }
     if (state.focus != nullptr && IsSelfOrAncestor(handle, state.focus))
-    {
         state.focus = nullptr;
-    }
 
     Send(handle, WM_DESTROY, 0, 0);
     window = FindWindowState(handle);
     if (window == nullptr)
-    {
         return;
-    }
     const std::vector<HWND> children = window->children;
     for (const HWND child : children)
-    {
         DestroyTree(child);
-    }
     Send(handle, WM_NCDESTROY, 0, 0);
 
     window = FindWindowState(handle);
     if (window == nullptr)
-    {
         return;
-    }
     if (Window* parent = FindWindowState(window->parent))
     {
         auto& siblings = parent->children;
@@ -142,9 +122,7 @@ void DestroyTree(HWND handle)
         InvalidateWindow(parent->handle);
     }
     if (window->hasSurface && window->backend != nullptr)
-    {
         window->backend->DestroySurface(handle);
-    }
     RemoveFromActivation(handle);
     state.graveyard.push_back(Windows().Remove(handle));
 }
@@ -165,13 +143,9 @@ Backend& BackendFor(const SurfaceDescription& surface)
 {
     Backend* backend = nullptr;
     if (surface.kind == SurfaceKind::Embedded)
-    {
         backend = NativeBackend();
-    }
     else if (const Window* owner = FindWindowState(surface.owner))
-    {
         backend = FindWindowState(RootOf(owner->handle))->backend;
-    }
     return backend != nullptr ? *backend : CurrentBackend();
 }
 
@@ -181,9 +155,7 @@ Backend& CurrentBackend()
 {
     State& state = TheState();
     if (!state.backend)
-    {
         state.backend = std::make_unique<HeadlessBackend>();
-    }
     return *state.backend;
 }
 
@@ -202,9 +174,7 @@ HWND CreateWindowInternal(CreateParameters parameters)
 {
     const WindowClass* windowClass = FindClass(parameters.className);
     if (windowClass == nullptr)
-    {
         return nullptr;
-    }
     auto window = std::make_unique<Window>();
     window->className = std::string(windowClass->name);
     window->procedure = windowClass->procedure;
@@ -245,9 +215,7 @@ HWND CreateWindowInternal(CreateParameters parameters)
 
     const HWND handle = Windows().Add(std::move(window));
     if (handle == nullptr)
-    {
         return nullptr;
-    }
     Window* created = FindWindowState(handle);
     if (Window* parent = FindWindowState(created->parent))
     {
@@ -281,18 +249,14 @@ HWND CreateWindowInternal(CreateParameters parameters)
     }
     created = FindWindowState(handle);
     if (created == nullptr)
-    {
         return nullptr;
-    }
     if ((created->style & WS_VISIBLE) != 0)
     {
         if (created->hasSurface)
         {
             created->backend->ShowSurface(handle, true);
             if (surface.kind != SurfaceKind::Popup)
-            {
                 Activate(handle);
-            }
         }
         InvalidateWindow(handle);
     }
@@ -302,9 +266,7 @@ HWND CreateWindowInternal(CreateParameters parameters)
 bool DestroyWindowInternal(HWND window)
 {
     if (FindWindowState(window) == nullptr)
-    {
         return false;
-    }
     DestroyTree(window);
     ReleaseGraveyard();
     return true;
@@ -314,9 +276,7 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const Window* state = FindWindowState(window);
     if (state == nullptr || state->procedure == nullptr)
-    {
         return 0;
-    }
     const WNDPROC procedure = state->procedure;
     State& global = TheState();
     ++global.depth;
@@ -330,9 +290,7 @@ void NotifyParent(HWND control, WORD code)
 {
     const Window* state = FindWindowState(control);
     if (state == nullptr)
-    {
         return;
-    }
     const HWND parent = state->parent != nullptr ? state->parent : state->owner;
     Send(parent, WM_COMMAND, MAKEWPARAM(state->id, code), reinterpret_cast<LPARAM>(control));
 }
@@ -341,18 +299,14 @@ LRESULT DefaultWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 {
     Window* state = FindWindowState(window);
     if (state == nullptr)
-    {
         return 0;
-    }
     switch (message)
     {
     case WM_GETTEXT:
     {
         auto* buffer = reinterpret_cast<char*>(lParam);
         if (buffer == nullptr || wParam == 0)
-        {
             return 0;
-        }
         const std::size_t count = std::min<std::size_t>(state->text.size(), wParam - 1);
         std::copy_n(state->text.data(), count, buffer);
         buffer[count] = '\0';
@@ -375,9 +329,7 @@ HWND RootOf(HWND window)
 {
     const Window* state = FindWindowState(window);
     while (state != nullptr && state->parent != nullptr)
-    {
         state = FindWindowState(state->parent);
-    }
     return state != nullptr ? state->handle : nullptr;
 }
 
@@ -387,9 +339,7 @@ bool IsSelfOrAncestor(HWND ancestor, HWND window)
     while (state != nullptr)
     {
         if (state->handle == ancestor)
-        {
             return true;
-        }
         state = FindWindowState(state->parent);
     }
     return false;
@@ -399,16 +349,10 @@ bool IsShown(HWND window)
 {
     const Window* state = FindWindowState(window);
     if (state == nullptr)
-    {
         return false;
-    }
     for (; state != nullptr; state = FindWindowState(state->parent))
-    {
         if ((state->style & WS_VISIBLE) == 0)
-        {
             return false;
-        }
-    }
     return true;
 }
 
@@ -416,16 +360,10 @@ bool IsUsable(HWND window)
 {
     const Window* state = FindWindowState(window);
     if (state == nullptr)
-    {
         return false;
-    }
     for (; state != nullptr; state = FindWindowState(state->parent))
-    {
         if ((state->style & WS_DISABLED) != 0)
-        {
             return false;
-        }
-    }
     return true;
 }
 
@@ -445,24 +383,16 @@ HWND FindDescendant(HWND window, int id)
 {
     const Window* state = FindWindowState(window);
     if (state == nullptr)
-    {
         return nullptr;
-    }
     for (const HWND child : state->children)
     {
         const Window* childState = FindWindowState(child);
         if (childState != nullptr && childState->id == id)
-        {
             return child;
-        }
     }
     for (const HWND child : state->children)
-    {
         if (const HWND found = FindDescendant(child, id))
-        {
             return found;
-        }
-    }
     return nullptr;
 }
 
@@ -470,21 +400,15 @@ HWND DialogOf(HWND window)
 {
     for (const Window* state = FindWindowState(window); state != nullptr;
          state = FindWindowState(state->parent))
-    {
         if (state->className == kDialogClass)
-        {
             return state->handle;
-        }
-    }
     return nullptr;
 }
 
 void InvalidateWindow(HWND window)
 {
     if (Window* root = FindWindowState(RootOf(window)))
-    {
         root->needsPaint = true;
-    }
 }
 
 void PaintPendingSurfaces()
@@ -493,9 +417,7 @@ void PaintPendingSurfaces()
     {
         const Window* window = FindWindowState(handle);
         if (window != nullptr && window->hasSurface && window->needsPaint && IsShown(handle))
-        {
             PaintSurface(handle);
-        }
     }
 }
 
@@ -505,9 +427,7 @@ void SetMouseCapture(HWND window)
     const HWND previous = state.capture;
     state.capture = FindWindowState(window) != nullptr ? window : nullptr;
     if (previous != nullptr && previous != state.capture)
-    {
         Send(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(state.capture));
-    }
 }
 
 void ReleaseMouseCapture()
@@ -519,9 +439,7 @@ HWND MouseCapture()
 {
     State& state = TheState();
     if (state.capture != nullptr && FindWindowState(state.capture) == nullptr)
-    {
         state.capture = nullptr;
-    }
     return state.capture;
 }
 
@@ -529,9 +447,7 @@ HWND FocusWindow()
 {
     State& state = TheState();
     if (state.focus != nullptr && FindWindowState(state.focus) == nullptr)
-    {
         state.focus = nullptr;
-    }
     return state.focus;
 }
 
@@ -540,13 +456,9 @@ HWND ChangeFocus(HWND window)
     State& state = TheState();
     const HWND previous = FocusWindow();
     if (window != nullptr && FindWindowState(window) == nullptr)
-    {
         return nullptr;
-    }
     if (window == previous)
-    {
         return previous;
-    }
     state.focus = window;
     if (previous != nullptr)
     {
@@ -564,9 +476,7 @@ HWND ChangeFocus(HWND window)
 void Activate(HWND root)
 {
     if (FindWindowState(root) == nullptr)
-    {
         return;
-    }
     RemoveFromActivation(root);
     TheState().activation.push_back(root);
 }
@@ -580,21 +490,15 @@ HWND ActiveSurface()
 {
     auto& order = TheState().activation;
     for (auto it = order.rbegin(); it != order.rend(); ++it)
-    {
         if (IsShown(*it))
-        {
             return *it;
-        }
-    }
     return nullptr;
 }
 
 HWND ClientToSurface(HWND window, POINT& point)
 {
     if (FindWindowState(window) == nullptr)
-    {
         return nullptr;
-    }
     const HWND root = RootOf(window);
     const POINT origin = ScreenOriginOf(window);
     const POINT rootOrigin = ScreenOriginOf(root);
@@ -612,9 +516,7 @@ HWND SurfaceAt(int screenX, int screenY, POINT& point)
         const Window* window = FindWindowState(handle);
         if (window != nullptr && window->hasSurface && window->owner != nullptr &&
             (window->style & WS_CAPTION) != WS_CAPTION)
-        {
             order.push_back(handle);
-        }
     }
     const auto& activation = TheState().activation;
     order.insert(order.end(), activation.rbegin(), activation.rend());
@@ -624,9 +526,7 @@ HWND SurfaceAt(int screenX, int screenY, POINT& point)
     {
         const Window* window = FindWindowState(handle);
         if (window == nullptr || !IsShown(handle) || window->backend != current)
-        {
             continue;
-        }
         const RECT& rect = window->rect;
         if (screenX >= rect.left && screenX < rect.right && screenY >= rect.top &&
             screenY < rect.bottom)
@@ -651,9 +551,7 @@ LRESULT ControlDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam, 
         Window* state = FindWindowState(window);
         const Theme::Canvas cr = Theme::ContextOf(dc);
         if (state != nullptr && cr)
-        {
             draw(window, dc, cr, *state);
-        }
         EndPaint(window, &paint);
         return 0;
     }
@@ -667,9 +565,7 @@ int PumpInput()
     State& state = TheState();
     int events = CurrentBackend().PumpEvents(WindowSystemInput());
     if (state.native)
-    {
         events += state.native->PumpEvents(WindowSystemInput());
-    }
     return events;
 }
 
@@ -681,12 +577,8 @@ void DispatchPosted()
     std::size_t budget = queue.ApproximateSize();
     PostedMessage message;
     while (budget-- > 0 && queue.Pop(message))
-    {
         if (Windows().IsLive(message.window))
-        {
             Send(message.window, message.message, message.wParam, message.lParam);
-        }
-    }
     PaintPendingSurfaces();
     ReleaseGraveyard();
 }

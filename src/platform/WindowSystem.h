@@ -57,9 +57,7 @@ template <typename T> T* ExtraOf(HWND window)
 template <typename T> T& EnsureExtra(Window& window)
 {
     if (auto* extra = dynamic_cast<T*>(window.extra.get()))
-    {
         return *extra;
-    }
     auto extra = std::make_unique<T>();
     T& reference = *extra;
     window.extra = std::move(extra);

@@ -32,9 +32,7 @@ HWND WindowTable::Add(std::unique_ptr<Window> window)
         const std::size_t index = (cursor + probe) % kCapacity;
         Slot& slot = slots[index];
         if (slot.window)
-        {
             continue;
-        }
         cursor = (index + 1) % kCapacity;
         slot.generation = slot.generation < kFirstGeneration || slot.generation == 0xFFFFFFFFu
                               ? kFirstGeneration
@@ -54,28 +52,20 @@ HWND WindowTable::Add(std::unique_ptr<Window> window)
 Window* WindowTable::Find(HWND handle) const
 {
     if (handle == nullptr)
-    {
         return nullptr;
-    }
     const std::size_t index = IndexOf(handle);
     if (index >= kCapacity)
-    {
         return nullptr;
-    }
     const Slot& slot = slots[index];
     if (slot.live.load(std::memory_order_relaxed) != ValueOf(handle))
-    {
         return nullptr;
-    }
     return slot.window.get();
 }
 
 std::unique_ptr<Window> WindowTable::Remove(HWND handle)
 {
     if (Find(handle) == nullptr)
-    {
         return nullptr;
-    }
     Slot& slot = slots[IndexOf(handle)];
     slot.live.store(0, std::memory_order_release);
     --count;
@@ -85,9 +75,7 @@ std::unique_ptr<Window> WindowTable::Remove(HWND handle)
 bool WindowTable::IsLive(HWND handle) const
 {
     if (handle == nullptr)
-    {
         return false;
-    }
     const std::size_t index = IndexOf(handle);
     return index < kCapacity &&
            slots[index].live.load(std::memory_order_acquire) == ValueOf(handle);
@@ -98,12 +86,8 @@ std::vector<HWND> WindowTable::Handles() const
     std::vector<HWND> handles;
     handles.reserve(count);
     for (const Slot& slot : slots)
-    {
         if (slot.window)
-        {
             handles.push_back(slot.window->handle);
-        }
-    }
     return handles;
 }
 

@@ -25,9 +25,7 @@ std::unique_ptr<Backend> CreateNativeBackend()
 X11Backend::~X11Backend()
 {
     if (display == nullptr)
-    {
         return;
-    }
     {
         X11ErrorGuard guard(display);
         for (auto& entry : surfaces)
@@ -35,9 +33,7 @@ X11Backend::~X11Backend()
             ReleaseTarget(entry.second);
             cairo_surface_destroy(entry.second.image);
             if (!entry.second.gone)
-            {
                 XDestroyWindow(display, entry.second.window);
-            }
         }
     }
     surfaces.clear();
@@ -49,15 +45,11 @@ X11Backend::~X11Backend()
 bool X11Backend::Connect()
 {
     if (display != nullptr)
-    {
         return true;
-    }
     // The host's connection, if it passed one, is never used: its events are the host's.
     display = XOpenDisplay(nullptr);
     if (display == nullptr)
-    {
         return false;
-    }
     X11ErrorGuard guard(display);
     // Held keys repeat as presses only, as on Windows.
     XkbSetDetectableAutoRepeat(display, True, nullptr);
@@ -82,9 +74,7 @@ bool X11Backend::Connect()
 void X11Backend::DisconnectIfUnused()
 {
     if (display == nullptr || !surfaces.empty() || pumping > 0)
-    {
         return;
-    }
     X11ErrorGuard guard(display);
     guard.Detach();
     // cairo forgets the connection through its close hook.
@@ -96,9 +86,7 @@ bool X11Backend::CreateSurface(const SurfaceDescription& description)
 {
     DestroySurface(description.window);
     if (!Connect())
-    {
         return false;
-    }
     Surface surface;
     surface.kind = description.kind;
     surface.owner = description.owner;
@@ -111,16 +99,12 @@ bool X11Backend::CreateSurface(const SurfaceDescription& description)
         X11ErrorGuard guard(display);
         created = CreateWindowFor(surface, description);
         if (created && description.kind == SurfaceKind::TopLevel)
-        {
             SetDialogProperties(surface, description.title != nullptr ? description.title : "");
-        }
         if (guard.Failed())
         {
             // The host's window was not one (or went away while we asked).
             if (surface.window != 0)
-            {
                 XDestroyWindow(display, surface.window);
-            }
             created = false;
         }
     }
@@ -161,9 +145,7 @@ void X11Backend::DestroySurface(HWND window)
 {
     const auto found = surfaces.find(window);
     if (found == surfaces.end())
-    {
         return;
-    }
     Surface surface = found->second;
     surfaces.erase(found);
     byWindow.erase(surface.window);
@@ -173,9 +155,7 @@ void X11Backend::DestroySurface(HWND window)
         if (!surface.gone)
         {
             if (surface.grabbing)
-            {
                 XUngrabPointer(display, CurrentTime);
-            }
             // A closing dialog hands the keyboard back to the window it came from.
             const auto owner = surfaces.find(surface.owner);
             if (surface.kind == SurfaceKind::TopLevel && owner != surfaces.end() &&
@@ -185,9 +165,7 @@ void X11Backend::DestroySurface(HWND window)
                 int revert = 0;
                 XGetInputFocus(display, &focus, &revert);
                 if (focus == surface.window)
-                {
                     XSetInputFocus(display, owner->second.window, RevertToParent, CurrentTime);
-                }
             }
             XDestroyWindow(display, surface.window);
             const bool parentInUse =
@@ -195,9 +173,7 @@ void X11Backend::DestroySurface(HWND window)
                             [&surface](const auto& entry)
                             { return entry.second.nativeParent == surface.nativeParent; });
             if (surface.nativeParent != 0 && !parentInUse)
-            {
                 XSelectInput(display, surface.nativeParent, NoEventMask);
-            }
         }
     }
     cairo_surface_destroy(surface.image);
@@ -208,9 +184,7 @@ void X11Backend::ShowSurface(HWND window, bool visible)
 {
     const auto found = surfaces.find(window);
     if (found == surfaces.end() || found->second.gone)
-    {
         return;
-    }
     Surface& surface = found->second;
     X11ErrorGuard guard(display);
     if (visible)
@@ -240,9 +214,7 @@ void X11Backend::MoveSurface(HWND window, int x, int y, int width, int height)
 {
     const auto found = surfaces.find(window);
     if (found == surfaces.end())
-    {
         return;
-    }
     Surface& surface = found->second;
     cairo_surface_t* image =
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(width, 1), std::max(height, 1));
@@ -258,9 +230,7 @@ void X11Backend::MoveSurface(HWND window, int x, int y, int width, int height)
     surface.width = std::max(width, 1);
     surface.height = std::max(height, 1);
     if (surface.gone)
-    {
         return;
-    }
     X11ErrorGuard guard(display);
     int nativeX = 0;
     int nativeY = 0;
@@ -279,9 +249,7 @@ cairo_t* X11Backend::BeginDraw(HWND window)
 {
     const auto found = surfaces.find(window);
     if (found == surfaces.end() || found->second.gone)
-    {
         return nullptr;
-    }
     return cairo_create(found->second.image);
 }
 
@@ -290,9 +258,7 @@ void X11Backend::Present(HWND window, cairo_t* context)
     cairo_destroy(context);
     const auto found = surfaces.find(window);
     if (found == surfaces.end() || found->second.gone || found->second.target == nullptr)
-    {
         return;
-    }
     Surface& surface = found->second;
     cairo_surface_flush(surface.image);
     X11ErrorGuard guard(display);
@@ -325,12 +291,8 @@ HWND X11Backend::SurfaceOf(unsigned long window) const
 HWND X11Backend::GrabbingSurface() const
 {
     for (const auto& entry : surfaces)
-    {
         if (entry.second.grabbing && !entry.second.gone)
-        {
             return entry.first;
-        }
-    }
     return nullptr;
 }
 

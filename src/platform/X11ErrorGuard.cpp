@@ -58,9 +58,7 @@ void X11ErrorGuard::Synchronise()
 {
     // Only when requests are still unanswered: a guard around reading events costs no round trip.
     if (display != nullptr && NextRequest(display) - 1 != LastKnownRequestProcessed(display))
-    {
         XSync(display, False);
-    }
 }
 
 bool X11ErrorGuard::Failed()

@@ -25,9 +25,7 @@ constexpr int kMostEventsPerPump = 4096;
 int X11Backend::PumpEvents(InputSink& sink)
 {
     if (display == nullptr)
-    {
         return 0;
-    }
     int handled = 0;
     ++pumping;
     {
@@ -50,15 +48,11 @@ int X11Backend::PumpEvents(InputSink& sink)
 bool X11Backend::WaitForEvents(int timeoutMs)
 {
     if (display == nullptr)
-    {
         return false;
-    }
     {
         X11ErrorGuard guard(display);
         if (XPending(display) > 0)
-        {
             return true;
-        }
     }
     pollfd connection{ConnectionNumber(display), POLLIN, 0};
     return poll(&connection, 1, timeoutMs < 0 ? 0 : timeoutMs) > 0;
@@ -89,9 +83,7 @@ void X11Backend::FocusAfterClick(unsigned long window, HWND surface, unsigned lo
     const auto active = surfaces.find(ActiveSurface());
     if (active != surfaces.end() && active->second.kind == SurfaceKind::TopLevel &&
         !active->second.gone)
-    {
         XSetInputFocus(display, active->second.window, RevertToParent, time);
-    }
 }
 
 void X11Backend::Translate(XEvent& event, InputSink& sink)
@@ -124,16 +116,12 @@ void X11Backend::Translate(XEvent& event, InputSink& sink)
     }
     const auto found = surfaces.find(surface);
     if (surface == nullptr || found == surfaces.end())
-    {
         return;
-    }
     switch (event.type)
     {
     case Expose:
         if (event.xexpose.count == 0)
-        {
             sink.ExposeEvent(surface);
-        }
         break;
     case ButtonPress:
     case ButtonRelease:
@@ -151,13 +139,9 @@ void X11Backend::Translate(XEvent& event, InputSink& sink)
             break;
         }
         if (button < Button1 || button > Button3)
-        {
             break; // sideways wheel and extra buttons
-        }
         if (pressed && found->second.kind == SurfaceKind::Embedded)
-        {
             FocusAfterClick(found->second.window, surface, event.xbutton.time);
-        }
         const MouseButton which = button == Button1   ? MouseButton::Left
                                   : button == Button2 ? MouseButton::Middle
                                                       : MouseButton::Right;
@@ -173,18 +157,14 @@ void X11Backend::Translate(XEvent& event, InputSink& sink)
         const bool pressed = event.type == KeyPress;
         const UINT key = VirtualKeyOfKeySym(XLookupKeysym(&event.xkey, 0));
         if (key != 0)
-        {
             sink.KeyEvent(surface, key, pressed);
-        }
         if (pressed)
         {
             char text[8] = {};
             KeySym symbol = NoSymbol;
             const int length = XLookupString(&event.xkey, text, sizeof text, &symbol, nullptr);
             for (int index = 0; index < length; ++index)
-            {
                 sink.CharEvent(surface, static_cast<unsigned char>(text[index]));
-            }
         }
         break;
     }
@@ -193,9 +173,7 @@ void X11Backend::Translate(XEvent& event, InputSink& sink)
         // Only real changes of the focus, not those a grab or the pointer makes.
         if (event.xfocus.mode == NotifyGrab || event.xfocus.mode == NotifyUngrab ||
             event.xfocus.detail == NotifyPointer || event.xfocus.detail == NotifyInferior)
-        {
             break;
-        }
         sink.FocusEvent(surface, event.type == FocusIn);
         break;
     case MapNotify:
@@ -208,9 +186,7 @@ void X11Backend::Translate(XEvent& event, InputSink& sink)
     case ClientMessage:
         if (event.xclient.message_type == atoms.protocols && event.xclient.format == 32 &&
             static_cast<unsigned long>(event.xclient.data.l[0]) == atoms.deleteWindow)
-        {
             sink.CloseEvent(surface);
-        }
         break;
     default:
         break;

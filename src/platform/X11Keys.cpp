@@ -10,25 +10,15 @@ namespace Kestrune::Platform
 UINT VirtualKeyOfKeySym(unsigned long keySym)
 {
     if (keySym >= XK_a && keySym <= XK_z)
-    {
         return static_cast<UINT>('A' + (keySym - XK_a));
-    }
     if (keySym >= XK_A && keySym <= XK_Z)
-    {
         return static_cast<UINT>('A' + (keySym - XK_A));
-    }
     if (keySym >= XK_0 && keySym <= XK_9)
-    {
         return static_cast<UINT>('0' + (keySym - XK_0));
-    }
     if (keySym >= XK_KP_0 && keySym <= XK_KP_9)
-    {
         return static_cast<UINT>(0x60 + (keySym - XK_KP_0)); // VK_NUMPAD0 onwards
-    }
     if (keySym >= XK_F1 && keySym <= XK_F12)
-    {
         return static_cast<UINT>(0x70 + (keySym - XK_F1)); // VK_F1 onwards
-    }
     switch (keySym)
     {
     case XK_BackSpace:

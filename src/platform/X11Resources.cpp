@@ -16,22 +16,16 @@ namespace Kestrune::Platform
 std::optional<std::string> XftDpiOfResources(const char* resources)
 {
     if (resources == nullptr)
-    {
         return std::nullopt;
-    }
     XrmInitialize();
     XrmDatabase database = XrmGetStringDatabase(resources);
     if (database == nullptr)
-    {
         return std::nullopt;
-    }
     char* type = nullptr;
     XrmValue value{};
     std::optional<std::string> dpi;
     if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) != 0 && value.addr != nullptr)
-    {
         dpi = std::string(value.addr, strnlen(value.addr, value.size));
-    }
     XrmDestroyDatabase(database);
     return dpi;
 }
@@ -42,9 +36,7 @@ std::optional<std::string> ServerXftDpi()
     // for the editor's size first), and a fresh connection sees the resources as they are now.
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr)
-    {
         return std::nullopt;
-    }
     std::optional<std::string> dpi = XftDpiOfResources(XResourceManagerString(display));
     XCloseDisplay(display);
     return dpi;

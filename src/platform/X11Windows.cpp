@@ -36,9 +36,7 @@ bool X11Backend::CreateWindowFor(Surface& surface, const SurfaceDescription& des
         XWindowAttributes parent{};
         const auto parentWindow = static_cast<::Window>(description.nativeParent);
         if (parentWindow == 0 || XGetWindowAttributes(display, parentWindow, &parent) == 0)
-        {
             return false;
-        }
         surface.nativeParent = parentWindow;
         surface.root = parent.root;
         surface.visual = parent.visual;
@@ -56,12 +54,8 @@ bool X11Backend::CreateWindowFor(Surface& surface, const SurfaceDescription& des
         owner != surfaces.end() ? owner->second.root : RootWindow(display, DefaultScreen(display));
     int screen = DefaultScreen(display);
     for (int index = 0; index < ScreenCount(display); ++index)
-    {
         if (RootWindow(display, index) == surface.root)
-        {
             screen = index;
-        }
-    }
     surface.visual = DefaultVisual(display, screen);
     attributes.colormap = DefaultColormap(display, screen);
     unsigned long mask = CWBackPixmap | CWBorderPixel | CWEventMask | CWColormap;
@@ -80,9 +74,7 @@ bool X11Backend::CreateWindowFor(Surface& surface, const SurfaceDescription& des
         XCreateWindow(display, surface.root, x, y, width, height, 0, DefaultDepth(display, screen),
                       InputOutput, DefaultVisual(display, screen), mask, &attributes);
     if (surface.window == 0)
-    {
         return false;
-    }
     if (owner != surfaces.end())
     {
         const Surface& ownerSurface = owner->second;
@@ -151,14 +143,10 @@ void X11Backend::NativePosition(const Surface& surface, int& x, int& y)
     x = surface.x;
     y = surface.y;
     if (surface.kind == SurfaceKind::Embedded)
-    {
         return;
-    }
     const auto owner = surfaces.find(surface.owner);
     if (owner == surfaces.end() || owner->second.gone)
-    {
         return;
-    }
     int ownerX = 0;
     int ownerY = 0;
     ::Window child = 0;
@@ -188,24 +176,18 @@ unsigned long X11Backend::HostTopLevel(unsigned long window)
         {
             XFree(data);
             if (type != None)
-            {
                 return current;
-            }
         }
         ::Window root = 0;
         ::Window parent = 0;
         ::Window* children = nullptr;
         unsigned childCount = 0;
         if (XQueryTree(display, current, &root, &parent, &children, &childCount) == 0)
-        {
             break;
-        }
         XFree(children);
         belowRoot = current;
         if (parent == root)
-        {
             break;
-        }
         current = parent;
     }
     return belowRoot;
