@@ -37,14 +37,6 @@ private:
     std::vector<float> output;
 };
 
-void ClapAgainstVst(benchmark::State& state)
-{
-    Bench::EditionAgainstVst<ClapBenchInstance>(state, "clap");
-}
+const bool registered = Bench::RegisterAgainstVst<ClapBenchInstance>("ClapAgainstVst", "clap");
 
 } // namespace
-
-BENCHMARK(ClapAgainstVst)
-    ->ArgNames({"block", "stages"})
-    ->ArgsProduct({{64, 512, 4096}, {4, 16}})
-    ->MinTime(0.1);

@@ -58,4 +58,16 @@ template <typename Edition> void EditionAgainstVst(benchmark::State& state, cons
     state.SetLabel(std::to_string(stages) + " stages, block " + std::to_string(blockSize));
 }
 
+// Registers EditionAgainstVst<Edition> as `name` over blocks of 64, 512 and 4096 frames and 4 or
+// 16 stages, its own counter called `counter`; the result initialises a namespace-scope constant.
+template <typename Edition> bool RegisterAgainstVst(const char* name, const char* counter)
+{
+    benchmark::RegisterBenchmark(name, [counter](benchmark::State& state)
+                                 { EditionAgainstVst<Edition>(state, counter); })
+        ->ArgNames({"block", "stages"})
+        ->ArgsProduct({{64, 512, 4096}, {4, 16}})
+        ->MinTime(0.1);
+    return true;
+}
+
 } // namespace Bench

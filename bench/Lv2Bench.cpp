@@ -62,14 +62,6 @@ private:
     LilvInstance* instance = nullptr;
 };
 
-void Lv2AgainstVst(benchmark::State& state)
-{
-    Bench::EditionAgainstVst<Lv2Instance>(state, "lv2");
-}
+const bool registered = Bench::RegisterAgainstVst<Lv2Instance>("Lv2AgainstVst", "lv2");
 
 } // namespace
-
-BENCHMARK(Lv2AgainstVst)
-    ->ArgNames({"block", "stages"})
-    ->ArgsProduct({{64, 512, 4096}, {4, 16}})
-    ->MinTime(0.1);
