@@ -47,6 +47,18 @@ struct EventList
     }
 };
 
+// An event of type T in the buffer: the header given, its size and type, then fill's fields.
+template <typename T, typename Fill>
+void Put(EventBuffer& buffer, clap_event_header_t header, std::uint16_t type, Fill fill)
+{
+    T e = {};
+    e.header = header;
+    e.header.size = sizeof e;
+    e.header.type = type;
+    fill(e);
+    std::memcpy(buffer.bytes, &e, sizeof e);
+}
+
 // u8 kind, u32 time, then the kind's fields; raw events take u16 type, u16 space, u32 size and
 // the body's bytes.
 void ReadEvent(Fuzz::ByteReader& reader, EventList& list)
@@ -56,37 +68,28 @@ void ReadEvent(Fuzz::ByteReader& reader, EventList& list)
     const auto kind = reader.Read<std::uint8_t>() % 4;
     header.time = reader.Read<std::uint32_t>() % (2 * kMaxFrames);
     if (kind == 0)
-    {
-        clap_event_param_value_t e = {};
-        e.header = header;
-        e.header.size = sizeof e;
-        e.header.type = CLAP_EVENT_PARAM_VALUE;
-        e.param_id = reader.Read<std::uint32_t>() % 16;
-        e.value = reader.ReadDouble();
-        std::memcpy(buffer.bytes, &e, sizeof e);
-    }
+        Put<clap_event_param_value_t>(buffer, header, CLAP_EVENT_PARAM_VALUE,
+                                      [&](auto& e)
+                                      {
+                                          e.param_id = reader.Read<std::uint32_t>() % 16;
+                                          e.value = reader.ReadDouble();
+                                      });
     else if (kind == 1)
-    {
-        clap_event_midi_t e = {};
-        e.header = header;
-        e.header.size = sizeof e;
-        e.header.type = CLAP_EVENT_MIDI;
-        e.port_index = reader.Read<std::uint8_t>() % 2;
-        for (std::uint8_t& b : e.data)
-            b = reader.Read<std::uint8_t>();
-        std::memcpy(buffer.bytes, &e, sizeof e);
-    }
+        Put<clap_event_midi_t>(buffer, header, CLAP_EVENT_MIDI,
+                               [&](auto& e)
+                               {
+                                   e.port_index = reader.Read<std::uint8_t>() % 2;
+                                   for (std::uint8_t& b : e.data)
+                                       b = reader.Read<std::uint8_t>();
+                               });
     else if (kind == 2)
-    {
-        clap_event_transport_t e = {};
-        e.header = header;
-        e.header.size = sizeof e;
-        e.header.type = CLAP_EVENT_TRANSPORT;
-        e.flags = reader.Read<std::uint32_t>();
-        e.song_pos_beats = reader.Read<std::int64_t>();
-        e.tempo = reader.ReadDouble();
-        std::memcpy(buffer.bytes, &e, sizeof e);
-    }
+        Put<clap_event_transport_t>(buffer, header, CLAP_EVENT_TRANSPORT,
+                                    [&](auto& e)
+                                    {
+                                        e.flags = reader.Read<std::uint32_t>();
+                                        e.song_pos_beats = reader.Read<std::int64_t>();
+                                        e.tempo = reader.ReadDouble();
+                                    });
     else
     {
         header.type = reader.Read<std::uint16_t>();

@@ -197,19 +197,15 @@ const clap_plugin_params_t kParams = {&ParameterCount, &ParameterInfo, &Paramete
                                       &ValueToText,    &TextToValue,   &Flush};
 const clap_plugin_state_t kState = {&SaveState, &LoadState};
 
+const Kestrune::Clap::NamedExtension kExtensions[] = {{CLAP_EXT_AUDIO_PORTS, &kAudioPorts},
+                                                      {CLAP_EXT_NOTE_PORTS, &kNotePorts},
+                                                      {CLAP_EXT_PARAMS, &kParams},
+                                                      {CLAP_EXT_STATE, &kState}};
+
 const void* Extension(const clap_plugin_t*, const char* id)
 {
-    if (id == nullptr)
-        return nullptr;
-    if (std::strcmp(id, CLAP_EXT_AUDIO_PORTS) == 0)
-        return &kAudioPorts;
-    if (std::strcmp(id, CLAP_EXT_NOTE_PORTS) == 0)
-        return &kNotePorts;
-    if (std::strcmp(id, CLAP_EXT_PARAMS) == 0)
-        return &kParams;
-    if (std::strcmp(id, CLAP_EXT_STATE) == 0)
-        return &kState;
-    return Kestrune::Clap::EditorExtension(id);
+    const void* found = Kestrune::Clap::FindExtension(id, kExtensions);
+    return found != nullptr ? found : Kestrune::Clap::EditorExtension(id);
 }
 
 void OnMainThread(const clap_plugin_t*) {}

@@ -129,6 +129,8 @@ const clap_plugin_gui_t kGui = {&IsApiSupported, &PreferredApi, &Create,    &Des
                                 &SuggestTitle,   &Show,         &Hide};
 const clap_plugin_timer_support_t kTimer = {&OnTimer};
 const clap_plugin_posix_fd_support_t kFd = {&OnFd};
+const Kestrune::Clap::NamedExtension kEditorExtensions[] = {
+    {CLAP_EXT_GUI, &kGui}, {CLAP_EXT_TIMER_SUPPORT, &kTimer}, {CLAP_EXT_POSIX_FD_SUPPORT, &kFd}};
 } // namespace
 
 namespace Kestrune::Clap
@@ -136,13 +138,7 @@ namespace Kestrune::Clap
 
 const void* EditorExtension(const char* id)
 {
-    if (std::strcmp(id, CLAP_EXT_GUI) == 0)
-        return &kGui;
-    if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0)
-        return &kTimer;
-    if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0)
-        return &kFd;
-    return nullptr;
+    return FindExtension(id, kEditorExtensions);
 }
 
 } // namespace Kestrune::Clap

@@ -5,7 +5,6 @@
 #include "services/ServiceDispatcher.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -137,19 +136,6 @@ void ClapPlugin::Queue(const clap_event_header_t& event, std::int32_t offset)
     }
 }
 
-void ClapPlugin::ProcessSlice(float* const* inputs, float* const* outputs, std::uint32_t from,
-                              std::uint32_t to)
-{
-    do
-    {
-        const auto n = static_cast<int>(std::min<std::uint32_t>(to - from, INT_MAX));
-        float* in[2] = {inputs[0] + from, inputs[1] + from};
-        float* out[2] = {outputs[0] + from, outputs[1] + from};
-        processor.Process(in, out, n);
-        from += static_cast<std::uint32_t>(n);
-    } while (from < to);
-}
-
 clap_process_status ClapPlugin::Process(const clap_process_t& process)
 {
     if (process.audio_inputs_count < 1 || process.audio_outputs_count < 1 ||
@@ -199,14 +185,14 @@ clap_process_status ClapPlugin::Process(const clap_process_t& process)
         const std::uint32_t time = std::min(event->time, frames);
         if (time > done)
         {
-            ProcessSlice(inputs, outputs, done, time);
+            processor.ProcessRange(inputs, outputs, done, time);
             done = time;
             queued = false;
         }
         TakeParameter(*event);
     }
     if (done < frames || queued || frames == 0)
-        ProcessSlice(inputs, outputs, done, frames);
+        processor.ProcessRange(inputs, outputs, done, frames);
     SendChanges(process.out_events);
     return CLAP_PROCESS_CONTINUE;
 }

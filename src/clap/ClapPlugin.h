@@ -8,7 +8,9 @@
 #include "model/IModelObserver.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -82,9 +84,6 @@ private:
     void TakeParameter(const clap_event_header_t& event);
     // Queues a MIDI or transport event offset frames into the slice being gathered.
     void Queue(const clap_event_header_t& event, std::int32_t offset);
-    void ProcessSlice(float* const* in, float* const* out, std::uint32_t from, std::uint32_t to);
-    bool LoadChunks(const void* bank, std::size_t bankSize, const std::int32_t* program,
-                    const void* programChunk, std::size_t programSize);
     bool LoadBareChunk(const void* data, std::size_t size);
 
     clap_plugin_t record;
@@ -112,7 +111,24 @@ private:
     int watchedFd = -1;
 };
 
-// The gui, timer-support and posix-fd-support records for an extension id, or null.
+// An extension's record under its id.
+struct NamedExtension
+{
+    const char* id;
+    const void* record;
+};
+
+// The record named id among extensions, or null (also for a null id).
+template <std::size_t N>
+const void* FindExtension(const char* id, const NamedExtension (&extensions)[N])
+{
+    for (const NamedExtension& extension : extensions)
+        if (id != nullptr && std::strcmp(id, extension.id) == 0)
+            return extension.record;
+    return nullptr;
+}
+
+// The gui, timer-support and posix-fd-support records for an extension id (null or not), or null.
 const void* EditorExtension(const char* id);
 
 } // namespace Kestrune::Clap

@@ -5,7 +5,7 @@
 // .fxp or .fxb carries) loads too.
 #include "clap/ClapPlugin.h"
 
-#include "model/ChunkReader.h"
+#include "model/StateChunks.h"
 #include "phaser/CorvanePhaserModel.h"
 
 #include <array>
@@ -90,11 +90,6 @@ private:
     std::size_t at = 0;
 };
 
-bool ReadChunk(CorvanePhaserModel& model, const void* data, std::size_t size, bool program)
-{
-    ChunkReader reader(data, size);
-    return program ? model.ReadProgram(reader) : model.ReadBank(reader);
-}
 } // namespace
 
 bool ClapPlugin::Save(const clap_ostream_t& stream)
@@ -135,7 +130,7 @@ bool ClapPlugin::Load(const clap_istream_t& stream)
                            pieces.Block(bank, bankSize) && pieces.Word(number) &&
                            pieces.Block(program, programSize) && pieces.AtEnd();
         const auto index = static_cast<std::int32_t>(number);
-        loaded = whole && LoadChunks(bank, bankSize, &index, program, programSize);
+        loaded = whole && LoadStateChunks(*model, bank, bankSize, &index, program, programSize);
     }
     else
         loaded = LoadBareChunk(bytes.data(), bytes.size());
@@ -150,31 +145,6 @@ bool ClapPlugin::Load(const clap_istream_t& stream)
 bool ClapPlugin::LoadBareChunk(const void* data, std::size_t size)
 {
     return ReadChunk(*model, data, size, true) || ReadChunk(*model, data, size, false);
-}
-
-// All or nothing: what was there is put back when a later piece is refused.
-bool ClapPlugin::LoadChunks(const void* bank, std::size_t bankSize, const std::int32_t* program,
-                            const void* programChunk, std::size_t programSize)
-{
-    if (*program < 0 || *program >= model->GetProgramCount())
-        return false;
-    ChunkWriter oldBank;
-    model->WriteBank(oldBank);
-    const int oldIndex = model->GetProgram();
-    ChunkWriter oldProgram;
-    model->WriteProgram(oldProgram);
-
-    bool loaded = ReadChunk(*model, bank, bankSize, false);
-    if (loaded)
-        model->SetProgram(*program);
-    loaded = loaded && ReadChunk(*model, programChunk, programSize, true);
-    if (!loaded)
-    {
-        ReadChunk(*model, oldBank.GetData(), oldBank.GetSize(), false);
-        model->SetProgram(oldIndex);
-        ReadChunk(*model, oldProgram.GetData(), oldProgram.GetSize(), true);
-    }
-    return loaded;
 }
 
 } // namespace Kestrune::Clap

@@ -7,7 +7,6 @@
 #include <lv2/urid/urid.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -170,15 +169,7 @@ void Lv2Plugin::Run(std::uint32_t frames)
 
     float* inputs[2] = {const_cast<float*>(audioIn[0]), const_cast<float*>(audioIn[1])};
     float* outputs[2] = {audioOut[0], audioOut[1]};
-    std::uint32_t done = 0;
-    do
-    {
-        const auto n = static_cast<int>(std::min<std::uint32_t>(frames - done, INT_MAX));
-        float* in[2] = {inputs[0] + done, inputs[1] + done};
-        float* out[2] = {outputs[0] + done, outputs[1] + done};
-        processor.Process(in, out, n);
-        done += static_cast<std::uint32_t>(n);
-    } while (done < frames);
+    processor.ProcessRange(inputs, outputs, 0, frames);
     transport.FinishBlock(frames);
 }
 

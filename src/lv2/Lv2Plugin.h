@@ -60,8 +60,6 @@ private:
     void RememberPortValues();
     void OnMidi(std::int64_t frame, const std::uint8_t* bytes, std::uint32_t size) override;
     void OnPosition(std::int64_t frame, const PositionFields& position) override;
-    bool LoadChunks(const void* bank, std::uint32_t bankSize, const std::int32_t* program,
-                    const void* programChunk, std::uint32_t programSize);
 
     std::unique_ptr<ServiceDispatcher> dispatcher;
     std::unique_ptr<CorvanePhaserModel> model;

@@ -2,7 +2,7 @@
 // chunks (the VST edition's formats), plus the program's number.
 #include "lv2/Lv2Plugin.h"
 
-#include "model/ChunkReader.h"
+#include "model/StateChunks.h"
 #include "phaser/CorvanePhaserModel.h"
 
 #include <cstring>
@@ -30,11 +30,6 @@ Retrieved Fetch(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle, L
     return value;
 }
 
-bool ReadChunk(CorvanePhaserModel& model, const void* data, std::size_t size, bool program)
-{
-    ChunkReader reader(data, size);
-    return program ? model.ReadProgram(reader) : model.ReadBank(reader);
-}
 } // namespace
 
 LV2_State_Status Lv2Plugin::Save(LV2_State_Store_Function store, LV2_State_Handle handle)
@@ -74,28 +69,9 @@ LV2_State_Status Lv2Plugin::Restore(LV2_State_Retrieve_Function retrieve, LV2_St
     std::int32_t index = -1;
     if (number.data != nullptr)
         std::memcpy(&index, number.data, sizeof index);
-    if (number.data != nullptr && (index < 0 || index >= model->GetProgramCount()))
+    if (!LoadStateChunks(*model, bank.data, bank.size, number.data != nullptr ? &index : nullptr,
+                         program.data, program.size))
         return LV2_STATE_ERR_UNKNOWN;
-
-    // Kept to put back if a later piece is refused.
-    ChunkWriter oldBank;
-    model->WriteBank(oldBank);
-    const int oldIndex = model->GetProgram();
-    ChunkWriter oldProgram;
-    model->WriteProgram(oldProgram);
-
-    bool loaded = bank.data == nullptr || ReadChunk(*model, bank.data, bank.size, false);
-    if (loaded && number.data != nullptr)
-        model->SetProgram(index);
-    loaded =
-        loaded && (program.data == nullptr || ReadChunk(*model, program.data, program.size, true));
-    if (!loaded)
-    {
-        ReadChunk(*model, oldBank.GetData(), oldBank.GetSize(), false);
-        model->SetProgram(oldIndex);
-        ReadChunk(*model, oldProgram.GetData(), oldProgram.GetSize(), true);
-        return LV2_STATE_ERR_UNKNOWN;
-    }
     resync = true;
     return LV2_STATE_SUCCESS;
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <mutex>
@@ -26,7 +27,8 @@ bool FitsFloat(double value)
 BlockProcessor::BlockProcessor(Model& processedModel, ServiceDispatcher& serviceDispatcher)
     : model(processedModel), dispatcher(serviceDispatcher),
       inputPointers(static_cast<std::size_t>(processedModel.GetInputCount()), nullptr),
-      outputPointers(static_cast<std::size_t>(processedModel.GetOutputCount()), nullptr)
+      outputPointers(static_cast<std::size_t>(processedModel.GetOutputCount()), nullptr),
+      rangeInputs(inputPointers.size(), nullptr), rangeOutputs(outputPointers.size(), nullptr)
 {
 }
 
@@ -129,6 +131,21 @@ void BlockProcessor::Process(float* const* inputs, float* const* outputs, int fr
         queue.PopFront();
         Deliver(due);
     }
+}
+
+void BlockProcessor::ProcessRange(float* const* inputs, float* const* outputs, std::uint32_t from,
+                                  std::uint32_t to)
+{
+    do
+    {
+        const auto n = static_cast<int>(std::min<std::uint32_t>(to - from, INT_MAX));
+        for (std::size_t i = 0; i < rangeInputs.size(); ++i)
+            rangeInputs[i] = inputs[i] + from;
+        for (std::size_t i = 0; i < rangeOutputs.size(); ++i)
+            rangeOutputs[i] = outputs[i] + from;
+        Process(rangeInputs.data(), rangeOutputs.data(), n);
+        from += static_cast<std::uint32_t>(n);
+    } while (from < to);
 }
 
 void BlockProcessor::ProcessStretch(float* const* inputs, float* const* outputs, int position,

@@ -45,6 +45,10 @@ public:
 
     // One pointer per model input and output channel, none null, each holding frames samples.
     void Process(float* const* inputs, float* const* outputs, int frames);
+    // Process over frames from to to of the buffers, for hosts that count frames in 32 unsigned
+    // bits: calls of at most INT_MAX frames, one of 0 frames when from equals to.
+    void ProcessRange(float* const* inputs, float* const* outputs, std::uint32_t from,
+                      std::uint32_t to);
 
     // Drops whatever is queued (a host that stops processing mid-stream).
     void Clear();
@@ -74,6 +78,8 @@ private:
     bool blockTransportPending = false;
     std::vector<float*> inputPointers;
     std::vector<float*> outputPointers;
+    std::vector<float*> rangeInputs; // ProcessRange's, around Process's own
+    std::vector<float*> rangeOutputs;
 };
 
 } // namespace Kestrune

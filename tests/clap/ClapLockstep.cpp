@@ -27,15 +27,6 @@ std::vector<FramedChange> AtBlockStarts(const std::vector<TimedChange>& changes)
 
 void ClapLockstep::Run(PluginHost& vstHost, HostKit::ClapInstance& plugin)
 {
-    std::vector<float> inL;
-    std::vector<float> inR;
-    MakeScenarioInput(inL, inR);
-    const auto total = inL.size();
-    for (Rendered* r : {&vst, &clap})
-    {
-        r->left.assign(total, 0.0f);
-        r->right.assign(total, 0.0f);
-    }
     vstHost.time.tempo = kLv2Tempo;
     for (const FramedChange& c : changes)
         if (c.block == 0 && c.frame == 0)
@@ -47,19 +38,21 @@ void ClapLockstep::Run(PluginHost& vstHost, HostKit::ClapInstance& plugin)
     vstHost.Suspend();
     vstHost.Resume();
     plugin.Activate(44100.0, static_cast<std::uint32_t>(blockSize));
-    for (std::size_t start = 0, block = 0; start < total; start += blockSize, ++block)
+    const auto block = [&](int index, std::size_t start, std::uint32_t n)
     {
-        const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(blockSize, total - start));
+        // Changes of block 0 at frame 0 went in before activation.
+        const auto due = [&](const FramedChange& c)
+        { return c.block == index && (index > 0 || c.frame > 0); };
         std::vector<std::uint32_t> cuts = {0, n};
         for (const FramedChange& c : changes)
-            if (c.block == static_cast<int>(block) && (block > 0 || c.frame > 0))
+            if (due(c))
             {
                 plugin.AddParameter(c.frame, static_cast<clap_id>(c.index),
                                     PortValue(c.index, c.value));
                 cuts.push_back(c.frame);
             }
         for (const TimedMidi& m : midi)
-            if (m.block == static_cast<int>(block))
+            if (m.block == index)
             {
                 vstHost.AddMidi(m.offset, m.status, m.data1, m.data2);
                 if (events)
@@ -80,25 +73,16 @@ void ClapLockstep::Run(PluginHost& vstHost, HostKit::ClapInstance& plugin)
         for (std::size_t part = 0; part + 1 < cuts.size(); ++part)
         {
             for (const FramedChange& c : changes)
-                if (c.block == static_cast<int>(block) && c.frame == cuts[part] &&
-                    (block > 0 || c.frame > 0))
+                if (due(c) && c.frame == cuts[part])
                     vstHost.Effect()->setParameter(vstHost.Effect(), c.index, c.value);
             const std::size_t at = start + cuts[part];
             vstHost.Process(&inL[at], &inR[at], &vst.left[at], &vst.right[at],
                             static_cast<int>(cuts[part + 1] - cuts[part]));
         }
-
-        float* outL = &clap.left[start];
-        float* outR = &clap.right[start];
-        if (inPlace)
-        {
-            std::copy_n(&inL[start], n, outL);
-            std::copy_n(&inR[start], n, outR);
-            plugin.Process(outL, outR, outL, outR, n);
-        }
-        else
-            plugin.Process(&inL[start], &inR[start], outL, outR, n);
-    }
+    };
+    Drive(clap, block,
+          [&](const float* l, const float* r, float* outL, float* outR, std::uint32_t n)
+          { plugin.Process(l, r, outL, outR, n); });
 }
 
 } // namespace TestSupport

@@ -28,7 +28,7 @@ struct FramedChange
 };
 std::vector<FramedChange> AtBlockStarts(const std::vector<TimedChange>& changes);
 
-struct ClapLockstep
+struct ClapLockstep : LockstepBlocks
 {
     ClapLockstep(std::vector<FramedChange> framedChanges, std::vector<TimedMidi> timedMidi)
         : changes(std::move(framedChanges)), midi(std::move(timedMidi))
@@ -37,11 +37,8 @@ struct ClapLockstep
 
     std::vector<FramedChange> changes;
     std::vector<TimedMidi> midi;
-    int blockSize = 512;
-    bool inPlace = false;
     bool events = true; // MIDI and transport to the CLAP edition
 
-    Rendered vst;
     Rendered clap;
     // Changes of block 0 at frame 0 are set before activation (flush), as hosts set them.
     void Run(PluginHost& vstHost, HostKit::ClapInstance& plugin);

@@ -69,60 +69,66 @@ float PortValue(int index, float v)
     }
 }
 
-void LockstepRun::Run(PluginHost& vstHost, Lv2TestHost& lv2Host)
+void LockstepBlocks::Drive(Rendered& edition, const Block& block, const Process& process)
 {
-    std::vector<float> inL;
-    std::vector<float> inR;
     MakeScenarioInput(inL, inR);
     const auto total = inL.size();
-    vst.left.assign(total, 0.0f);
-    vst.right.assign(total, 0.0f);
-    lv2.left.assign(total, 0.0f);
-    lv2.right.assign(total, 0.0f);
-    vstHost.time.tempo = kLv2Tempo;
-    for (const TimedChange& c : changes)
-        if (c.block == 0)
-        {
-            vstHost.Effect()->setParameter(vstHost.Effect(), c.index, c.value);
-            lv2Host.controls[c.index] = PortValue(c.index, c.value);
-        }
-    vstHost.Suspend();
-    vstHost.Resume();
-    lv2Host.Activate(connectAfterActivating);
-    std::vector<float> blockL;
-    std::vector<float> blockR;
-    for (std::size_t start = 0, block = 0; start < total; start += blockSize, ++block)
+    for (Rendered* r : {&vst, &edition})
     {
-        const auto n = static_cast<int>(std::min<std::size_t>(blockSize, total - start));
-        for (const TimedChange& c : changes)
-        {
-            if (c.block != static_cast<int>(block))
-                continue;
-            vstHost.Effect()->setParameter(vstHost.Effect(), c.index, c.value);
-            lv2Host.controls[c.index] = PortValue(c.index, c.value);
-        }
-        for (const TimedMidi& m : midi)
-        {
-            if (m.block != static_cast<int>(block))
-                continue;
-            vstHost.AddMidi(m.offset, m.status, m.data1, m.data2);
-            lv2Host.AddMidi(m.offset, {m.status, m.data1, m.data2});
-        }
-        if (positionsEveryBlock || block == 0)
-            lv2Host.AddPosition(0, vstHost.time.tempo, vstHost.time.ppqPos);
-
-        vstHost.Process(&inL[start], &inR[start], &vst.left[start], &vst.right[start], n);
-        float* outL = &lv2.left[start];
-        float* outR = &lv2.right[start];
+        r->left.assign(total, 0.0f);
+        r->right.assign(total, 0.0f);
+    }
+    for (std::size_t start = 0, index = 0; start < total; start += blockSize, ++index)
+    {
+        const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(blockSize, total - start));
+        block(static_cast<int>(index), start, n);
+        float* outL = &edition.left[start];
+        float* outR = &edition.right[start];
         if (inPlace)
         {
             std::copy_n(&inL[start], n, outL);
             std::copy_n(&inR[start], n, outR);
-            lv2Host.Run(outL, outR, outL, outR, static_cast<std::uint32_t>(n));
+            process(outL, outR, outL, outR, n);
         }
         else
-            lv2Host.Run(&inL[start], &inR[start], outL, outR, static_cast<std::uint32_t>(n));
+            process(&inL[start], &inR[start], outL, outR, n);
     }
+}
+
+void LockstepRun::Run(PluginHost& vstHost, Lv2TestHost& lv2Host)
+{
+    const auto set = [&](const TimedChange& c)
+    {
+        vstHost.Effect()->setParameter(vstHost.Effect(), c.index, c.value);
+        lv2Host.controls[c.index] = PortValue(c.index, c.value);
+    };
+    vstHost.time.tempo = kLv2Tempo;
+    for (const TimedChange& c : changes)
+        if (c.block == 0)
+            set(c);
+    vstHost.Suspend();
+    vstHost.Resume();
+    lv2Host.Activate(connectAfterActivating);
+    const auto block = [&](int index, std::size_t start, std::uint32_t n)
+    {
+        for (const TimedChange& c : changes)
+            if (c.block == index)
+                set(c);
+        for (const TimedMidi& m : midi)
+        {
+            if (m.block != index)
+                continue;
+            vstHost.AddMidi(m.offset, m.status, m.data1, m.data2);
+            lv2Host.AddMidi(m.offset, {m.status, m.data1, m.data2});
+        }
+        if (positionsEveryBlock || index == 0)
+            lv2Host.AddPosition(0, vstHost.time.tempo, vstHost.time.ppqPos);
+        vstHost.Process(&inL[start], &inR[start], &vst.left[start], &vst.right[start],
+                        static_cast<int>(n));
+    };
+    Drive(lv2, block,
+          [&](const float* l, const float* r, float* outL, float* outR, std::uint32_t n)
+          { lv2Host.Run(l, r, outL, outR, n); });
 }
 
 bool SameBits(const std::vector<float>& a, const std::vector<float>& b)
@@ -132,7 +138,8 @@ bool SameBits(const std::vector<float>& a, const std::vector<float>& b)
 
 bool AllFinite(const std::vector<float>& samples)
 {
-    return std::all_of(samples.begin(), samples.end(), [](float x) { return std::isfinite(x); });
+    return std::all_of(
+        samples.begin(), samples.end(), [](float x) { return std::isfinite(x); });
 }
 
 bool SameBits(const Rendered& a, const Rendered& b)

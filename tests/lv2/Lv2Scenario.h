@@ -7,7 +7,9 @@
 #include "support/PluginHost.h"
 #include "support/RenderScenario.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -33,11 +35,31 @@ struct Rendered
     std::vector<float> right;
 };
 
-// Blocks of blockSize over the scenario input; changes and MIDI at their blocks, those of block 0
-// set before processing starts (before the VST edition resumes and LV2's first run). The LV2 host
-// gets a time:Position at the start of every block when positionsEveryBlock, else only at the
-// first (then the plug-in follows the tempo itself).
-struct LockstepRun
+// What the lockstep runs share: blocks of blockSize over the scenario input, the VST edition's
+// render in vst and the other edition's in its own Rendered (in the input's buffers when inPlace).
+struct LockstepBlocks
+{
+    int blockSize = 512;
+    bool inPlace = false;
+    Rendered vst;
+
+protected:
+    using Block = std::function<void(int block, std::size_t start, std::uint32_t frames)>;
+    using Process =
+        std::function<void(const float*, const float*, float*, float*, std::uint32_t frames)>;
+    // Per block: block() queues its changes and events and renders the VST edition's part from
+    // inL and inR; process() then renders the other edition's.
+    void Drive(Rendered& edition, const Block& block, const Process& process);
+
+    std::vector<float> inL;
+    std::vector<float> inR;
+};
+
+// Changes and MIDI at their blocks, those of block 0 set before processing starts (before the
+// VST edition resumes and LV2's first run). The LV2 host gets a time:Position at the start of
+// every block when positionsEveryBlock, else only at the first (then the plug-in follows the
+// tempo itself).
+struct LockstepRun : LockstepBlocks
 {
     LockstepRun(std::vector<TimedChange> timedChanges, std::vector<TimedMidi> timedMidi)
         : changes(std::move(timedChanges)), midi(std::move(timedMidi))
@@ -46,12 +68,9 @@ struct LockstepRun
 
     std::vector<TimedChange> changes;
     std::vector<TimedMidi> midi;
-    int blockSize = 512;
     bool positionsEveryBlock = true;
-    bool inPlace = false; // the LV2 host processes in the input buffers
     bool connectAfterActivating = false;
 
-    Rendered vst;
     Rendered lv2;
     void Run(PluginHost& vstHost, Lv2TestHost& lv2Host);
 };

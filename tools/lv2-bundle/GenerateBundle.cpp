@@ -3,6 +3,7 @@
 //   corvane-lv2-bundle OUTPUT_DIR PLUGIN_BINARY [--ui UI_BINARY] [--bank FACTORY.fxb]
 // Errors print one line and exit 1; each file appears whole or not at all.
 #include "BundleWriter.h"
+#include "WholeFile.h"
 #include "model/ChunkReader.h"
 #include "model/ChunkWriter.h"
 #include "phaser/CorvanePhaserModel.h"
@@ -13,14 +14,14 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
 namespace
 {
 using namespace Kestrune;
+using Tools::ReadWhole;
+using Tools::WriteWhole;
 
 constexpr std::int32_t kUniqueId = HostKit::FourCC("CPhr");
 
@@ -48,24 +49,10 @@ Arguments Parse(int argc, char** argv)
     return arguments;
 }
 
-void WriteWhole(const std::filesystem::path& path, const std::string& text)
-{
-    const std::filesystem::path partial = path.string() + ".partial";
-    {
-        std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-        file << text;
-        if (!file.flush())
-            throw std::runtime_error("cannot write " + partial.string());
-    }
-    std::filesystem::rename(partial, path);
-}
-
 std::vector<Lv2::Preset> ReadFactoryBank(const std::string& path, CorvanePhaserModel& model)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw std::runtime_error("cannot read " + path);
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    const std::string text = ReadWhole(path);
+    const std::vector<std::uint8_t> bytes(text.begin(), text.end());
     const HostKit::PresetFile bank = HostKit::ParsePreset(bytes, kUniqueId);
     if (bank.kind != HostKit::PresetKind::BankChunk)
         throw std::runtime_error(path + " is not a bank of chunks ('FBCh')");

@@ -1,7 +1,9 @@
 #include "ParameterNames.h"
 
+#include "phaser/ParameterTable.h"
+
 #include <cctype>
-#include <iterator>
+#include <vector>
 
 namespace Kestrune::Render
 {
@@ -11,21 +13,44 @@ namespace
 
 constexpr std::int32_t kCorvanePhaserId = 0x43506872; // 'CPhr'
 
-constexpr KnownParameter kCorvanePhaser[] = {
-    {"LFreq", "Frequency", "Frequency", "Hz"},
-    {"LMS", "MIDI Source", "MIDI Source", ""},
-    {"LSOn", "Sync Enabled", "Sync Enabled", ""},
-    {"LSRes", "Sync Resolution", "Sync Resolution", ""},
-    {"LQM", "Quad Mode", "Quad Enabled", ""},
-    {"POn", "Enabled", "Enabled", ""},
-    {"PFB", "Feedback Level", "Feedback Level", "dB"},
-    {"PModD", "Modulation Depth", "Modulation Depth", "%"},
-    {"PLFreq", "Left Frequency", "Left Frequency", "Hz"},
-    {"PRFreq", "Right Frequency", "Right Frequency", "Hz"},
-    {"PSM", "Stage Mode", "Stage Mode", "stages"},
-    {"PMix", "Wet/Dry Mix", "Wet/Dry Mix", "%"},
-    {"PMS", "Modulation Source", "Mod Source", ""},
-};
+// The unit a musician types with a value shown that way.
+const char* TypedUnit(Product::Display display)
+{
+    switch (display)
+    {
+    case Product::Display::kHertz:
+        return "Hz";
+    case Product::Display::kDecibels:
+        return "dB";
+    case Product::Display::kPercent:
+    case Product::Display::kWetDry:
+        return "%";
+    case Product::Display::kStageCount:
+        return "stages";
+    default:
+        return "";
+    }
+}
+
+// The product's parameter table as corvane-render reads it; the panel's captions differ from
+// the long names in two places.
+const std::vector<KnownParameter>& CorvanePhaser()
+{
+    static const std::vector<KnownParameter> known = []
+    {
+        std::vector<KnownParameter> table;
+        for (const Product::ParameterInfo& p : Product::kParameters)
+        {
+            const char* group = Product::kGroups[static_cast<int>(p.group)].shortName;
+            table.push_back(
+                {std::string(group) + p.shortName, p.name, p.name, TypedUnit(p.display)});
+        }
+        table[Product::kLfoQuadMode].caption = "Quad Enabled";
+        table[Product::kSweepSource].caption = "Mod Source";
+        return table;
+    }();
+    return known;
+}
 
 } // namespace
 
@@ -33,11 +58,9 @@ const KnownParameter* FindKnownParameter(std::int32_t uniqueId, const std::strin
 {
     if (uniqueId != kCorvanePhaserId)
         return nullptr;
-    for (const KnownParameter& known : kCorvanePhaser)
-    {
+    for (const KnownParameter& known : CorvanePhaser())
         if (hostName == known.hostName)
             return &known;
-    }
     return nullptr;
 }
 
@@ -45,10 +68,8 @@ std::string NameKey(const std::string& name)
 {
     std::string key;
     for (const char c : name)
-    {
         if (std::isalnum(static_cast<unsigned char>(c)) != 0)
             key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
     return key;
 }
 

@@ -9,9 +9,10 @@
 namespace Kestrune::Render
 {
 
+// Taken from the product's parameter table.
 struct KnownParameter
 {
-    const char* hostName;
+    std::string hostName;
     const char* longName;
     const char* caption; // the text beside its control on the panel
     const char* unit;    // empty: a plain number only

@@ -6,42 +6,31 @@
 
 #include "hostkit/ClapHost.h"
 
-#include <chrono>
-#include <functional>
 #include <memory>
-#include <thread>
 
 namespace
 {
 using namespace X11Test;
 using Event = HostKit::ClapInstance::Event;
 
-constexpr int kHostX = 60;
-constexpr int kHostY = 40;
-
-class ClapGuiHost : public X11EditorTest
+class ClapGuiHost : public EmbeddingHostTest
 {
 protected:
-    void SetUp() override
+    void Load() override
     {
-        X11EditorTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
         module = std::make_unique<HostKit::ClapModule>(CORVANE_CLAP_BINARY);
         plugin = std::make_unique<HostKit::ClapInstance>(*module, "com.corvane.phaser");
         gui = plugin->Extension<clap_plugin_gui_t>(CLAP_EXT_GUI);
         ASSERT_NE(gui, nullptr);
-        host = connection.CreateTopLevel(kHostX, kHostY, 460, 400);
     }
 
-    void TearDown() override
+    void Unload() override
     {
         plugin.reset();
         module.reset();
-        if (host != 0)
-            connection.Destroy(host);
-        X11EditorTest::TearDown();
     }
+
+    void Idle() override { plugin->Idle(); }
 
     void Open()
     {
@@ -52,19 +41,6 @@ protected:
         window.x11 = host;
         ASSERT_TRUE(gui->set_parent(p, &window));
         ASSERT_TRUE(gui->show(p));
-    }
-
-    bool IdleUntil(const std::function<bool()>& condition)
-    {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (std::chrono::steady_clock::now() < end)
-        {
-            plugin->Idle();
-            if (condition())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
     }
 
     // The events a flush brings now, as (type, id) and the last value sent.
@@ -86,7 +62,6 @@ protected:
     std::unique_ptr<HostKit::ClapModule> module;
     std::unique_ptr<HostKit::ClapInstance> plugin;
     const clap_plugin_gui_t* gui = nullptr;
-    XWindow host = 0;
 };
 
 TEST_F(ClapGuiHost, EmbedsThePanelWithTimerAndDescriptor)

@@ -3,15 +3,11 @@
 // out as port writes and port events come back into the panel.
 #include "X11Fixture.h"
 
-#include "hostkit/Error.h"
 #include "hostkit/Library.h"
 
 #include <lv2/ui/ui.h>
 
-#include <chrono>
-#include <functional>
 #include <memory>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -19,42 +15,33 @@ namespace
 {
 using namespace X11Test;
 
-constexpr int kHostX = 60;
-constexpr int kHostY = 40;
-
-class Lv2UiHost : public X11EditorTest
+class Lv2UiHost : public EmbeddingHostTest
 {
 protected:
-    void SetUp() override
+    void Load() override
     {
-        X11EditorTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        try
-        {
-            module = std::make_unique<HostKit::Library>(CORVANE_LV2_UI_MODULE);
-        }
-        catch (const HostKit::Error& error)
-        {
-            FAIL() << error.what();
-        }
+        // A library that does not load throws: gtest reports it as the failure.
+        module = std::make_unique<HostKit::Library>(CORVANE_LV2_UI_MODULE);
         const auto entry = reinterpret_cast<const LV2UI_Descriptor* (*)(std::uint32_t)>(
             module->Symbol("lv2ui_descriptor"));
         ASSERT_NE(entry, nullptr);
         descriptor = entry(0);
         ASSERT_NE(descriptor, nullptr);
         EXPECT_EQ(entry(1), nullptr);
-        host = connection.CreateTopLevel(kHostX, kHostY, 460, 400);
     }
 
-    void TearDown() override
+    void Unload() override
     {
         if (ui != nullptr)
             descriptor->cleanup(ui);
-        if (host != 0)
-            connection.Destroy(host);
         module.reset();
-        X11EditorTest::TearDown();
+    }
+
+    void Idle() override
+    {
+        const auto idle = static_cast<const LV2UI_Idle_Interface*>(
+            descriptor->extension_data(LV2_UI__idleInterface));
+        EXPECT_EQ(idle->idle(ui), 0);
     }
 
     void Open()
@@ -64,21 +51,6 @@ protected:
         const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &idleFeature, nullptr};
         ui = descriptor->instantiate(descriptor, "urn:corvane:phaser", CORVANE_LV2_BUNDLE, &Write,
                                      this, &widget, features);
-    }
-
-    bool IdleUntil(const std::function<bool()>& condition)
-    {
-        const auto idle = static_cast<const LV2UI_Idle_Interface*>(
-            descriptor->extension_data(LV2_UI__idleInterface));
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (std::chrono::steady_clock::now() < end)
-        {
-            EXPECT_EQ(idle->idle(ui), 0);
-            if (condition())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
     }
 
     bool Wrote(std::uint32_t port, float value) const
@@ -110,7 +82,6 @@ protected:
 
     std::unique_ptr<HostKit::Library> module;
     const LV2UI_Descriptor* descriptor = nullptr;
-    XWindow host = 0;
     LV2UI_Handle ui = nullptr;
     LV2UI_Widget widget = nullptr;
     LV2UI_Resize resize{this, &Resize};

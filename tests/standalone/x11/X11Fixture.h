@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <functional>
+#include <thread>
 
 namespace X11Test
 {
@@ -42,9 +45,7 @@ protected:
     void SetUp() override
     {
         if (!DisplayAvailable())
-        {
             GTEST_SKIP() << "no X display; ctest runs these under xvfb-run";
-        }
         ASSERT_TRUE(connection.Open());
         errorsAtStart = ErrorsSeen();
     }
@@ -81,9 +82,7 @@ protected:
     {
         X11EditorTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
-        {
             return;
-        }
         ASSERT_TRUE(editor.Ready());
         host = connection.CreateTopLevel(hostX, hostY, hostWidth, hostHeight);
         ASSERT_EQ(editor.Open(host), 1);
@@ -105,6 +104,54 @@ protected:
     const int hostWidth;
     const int hostHeight;
     EditorHost editor;
+    XWindow host = 0;
+};
+
+// A plug-in host embedding the editor: its top-level window at (kHostX, kHostY), made before Load
+// and destroyed after Unload, and its idle loop.
+class EmbeddingHostTest : public X11EditorTest
+{
+protected:
+    static constexpr int kHostX = 60;
+    static constexpr int kHostY = 40;
+
+    // The plug-in's side, loaded once the host window stands and released before it goes.
+    virtual void Load() = 0;
+    virtual void Unload() = 0;
+    // One turn of the host's idle work.
+    virtual void Idle() = 0;
+
+    void SetUp() override
+    {
+        X11EditorTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        host = connection.CreateTopLevel(kHostX, kHostY, 460, 400);
+        Load();
+    }
+
+    void TearDown() override
+    {
+        Unload();
+        if (host != 0)
+            connection.Destroy(host);
+        X11EditorTest::TearDown();
+    }
+
+    // Idles every 10 ms until condition holds, for 2 s at most.
+    bool IdleUntil(const std::function<bool()>& condition)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (std::chrono::steady_clock::now() < end)
+        {
+            Idle();
+            if (condition())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
     XWindow host = 0;
 };
 
