@@ -262,7 +262,8 @@ bool ClapInstance::LoadState(const std::vector<std::uint8_t>& bytes, std::size_t
             auto* r = static_cast<Reader*>(s->ctx);
             const std::size_t n =
                 std::min({static_cast<std::size_t>(size), r->readSize, r->bytes->size() - r->at});
-            std::memcpy(data, r->bytes->data() + r->at, n);
+            if (n > 0) // an empty stream's data() may be null
+                std::memcpy(data, r->bytes->data() + r->at, n);
             r->at += n;
             return static_cast<std::int64_t>(n);
         }};
