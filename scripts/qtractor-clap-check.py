@@ -100,7 +100,9 @@ def saved(session, fxp, settings):
     ok = kept.endswith(program)
     print(f"{'ok  ' if ok else 'FAIL'} saved state ({len(kept)} bytes) ends with the program chunk")
     failed |= not ok
-    params = dict(re.findall(r'<param name="[^"]*" index="(\d+)">([^<]*)</param>', text))
+    # Qt writes an element's attributes in an order of its own, not always the same.
+    params = {re.search(r'index="(\d+)"', attributes).group(1): value
+              for attributes, value in re.findall(r"<param ([^>]*)>([^<]*)</param>", text)}
     for setting in settings:
         index, value = setting.split("=")
         ok = index in params and float(params[index]) == float(value)

@@ -28,8 +28,15 @@ done
 
 work=$(mktemp -d /tmp/qtractor-clap-check.XXXXXX)
 pids=()
+jackd_pid=
 cleanup() {
     for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
+    # jackd on SIGTERM frees its slot among JACK's 8 server names; a killed one holds it.
+    if [ -n "$jackd_pid" ]; then
+        kill -TERM "$jackd_pid" 2>/dev/null || true
+        for _ in $(seq 50); do kill -0 "$jackd_pid" 2>/dev/null || break; sleep 0.1; done
+        kill -KILL "$jackd_pid" 2>/dev/null || true
+    fi
     [ -n "${KEEP:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
@@ -86,10 +93,14 @@ cat >"$work/check.qtr" <<XML
 </session>
 XML
 
-export JACK_DEFAULT_SERVER=corvane-qtractor-$$ HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
+# One server name for the check, so a run that was killed leaves no stale slot (JACK reclaims a
+# dead server's slot for its own name only); runs of the check take turns.
+exec 9>/tmp/corvane-qtractor-check.lock
+flock -w 300 9 || { echo "FAIL another qtractor-clap-check held the lock for 5 min"; exit 1; }
+export JACK_DEFAULT_SERVER=corvane-qtractor-check HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
 export QT_QPA_PLATFORM=offscreen
 jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r $rate -p 1024 >"$work/jackd.log" 2>&1 &
-pids+=($!)
+jackd_pid=$!
 
 # Waits up to $2 seconds for the condition $1 (a command line).
 wait_for() {
