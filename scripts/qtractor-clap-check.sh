@@ -6,10 +6,11 @@
 # test-noise clip 1 s in; the Master outputs are recorded with jack_rec while the transport
 # rolls and compared with corvane-render's render of the same noise and settings through the
 # VST edition: equal to the bit. The sweep source is None, so the LFO's start phase plays no
-# part; the settings are selections and switches, because a state Qtractor loads while the
-# plug-in runs makes continuous settings glide and settle a few hundred ulps off (seen as
-# differences near 3e-4). Then Qtractor saves (SIGUSR1) and quits (SIGTERM); the saved session
-# must keep the state and the values, and reopened it must sound the same.
+# part; the settings are selections and switches: Qtractor loads the state after activating
+# the plug-in, so changed continuous settings glide there while it runs, and with them the
+# recording stays about 3e-4 from the render for the whole clip. Then Qtractor saves (SIGUSR1)
+# and quits (SIGTERM); the saved session must keep the state and the values, and reopened it
+# must sound the same.
 # One line per check; exits non-zero on a failure, 0 with "skipped" when Qtractor, jackd or
 # jack_rec are not installed (Debian: qtractor, jackd2). KEEP=1 keeps the scratch folder.
 #   bash scripts/qtractor-clap-check.sh [BUILD_DIR]   BUILD_DIR: build/release by default
