@@ -115,7 +115,7 @@ wait_for() {
 wait_for "jack_lsp" 10 || { echo "FAIL jackd did not start"; cat "$work/jackd.log"; exit 1; }
 
 failed=0
-# Opens the session, rolls the transport from 0 while jack_rec takes 4 s of the Master outputs,
+# Opens the session, rolls the transport from 0 while jack_rec takes 5 s of the Master outputs,
 # compares, then saves and quits.
 play_and_record() {
     local stage=$1
@@ -131,7 +131,7 @@ play_and_record() {
     # Qtractor locates slowly after the session opens; a start right away stays "Starting".
     echo locate 0 | jack_transport >/dev/null
     sleep 1.5
-    jack_rec -f "$work/$stage.wav" -d 4 -b 32 Qtractor:Master/out_1 Qtractor:Master/out_2 \
+    jack_rec -f "$work/$stage.wav" -d 5 -b 32 Qtractor:Master/out_1 Qtractor:Master/out_2 \
         >"$work/jack_rec-$stage.log" 2>&1 &
     local recorder=$!
     sleep 0.3
