@@ -12,7 +12,7 @@ packages=(
     clang libclang-rt-14-dev
     lv2-dev liblilv-dev lilv-utils sordi jalv jackd2 xdotool
     lv2file gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-bad
-    lintian qtractor
+    lintian qtractor python3
     locales time
 )
 
