@@ -86,6 +86,7 @@ bool ClapPlugin::Activate(double sampleRate)
     dispatcher->SetSampleRate(static_cast<float>(sampleRate));
     dispatcher->Reset();
     processor.Clear();
+    starting = true;
     return true;
 }
 
@@ -150,6 +151,14 @@ clap_process_status ClapPlugin::Process(const clap_process_t& process)
     float* inputs[2] = {input.data32[0], input.data32[1]};
     float* outputs[2] = {output.data32[0], output.data32[1]};
     audioThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    // A host may load its session's state after activating (Qtractor does): what it set before
+    // the first process is where processing starts, not a glide from the defaults.
+    if (starting)
+    {
+        std::lock_guard<RecursiveLock> guard(model->GetLock());
+        dispatcher->Reset();
+        starting = false;
+    }
 
     // As a VST host's time information: the transport at the start of every block.
     if (process.transport != nullptr)

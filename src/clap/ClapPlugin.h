@@ -103,6 +103,7 @@ private:
     std::atomic<bool> dragging{false};
     std::atomic<int> dragIndex{-1}; // the parameter of the open gesture
     std::atomic<std::thread::id> audioThread{};
+    bool starting = false; // from Activate to the first Process (never at the same time)
     // Declared after the model: it goes first.
     std::unique_ptr<ClapGui> gui;
     const clap_host_timer_support_t* hostTimer = nullptr;

@@ -11,9 +11,10 @@ box=40x16+137+71
 # Inside the virtual X server: jackd, jalv, the screen before and after the click.
 if [ "${1:-}" = "--inside" ]; then
     lv2=$2 work=$3
-    # A server of its own: another JACK server on the machine (a parallel test, a user's) is
-    # left alone and cannot take jalv.
-    export JACK_DEFAULT_SERVER="corvane-jalv-$$"
+    # A server of its own, so another JACK server on the machine (a parallel test, a user's) is
+    # left alone; a fixed name, as JACK keeps a dead server's slot (of eight) until a server of
+    # the same name starts again.
+    export JACK_DEFAULT_SERVER=corvane-jalv-test
     jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
     jack=$!
     sleep 1
