@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <utility>
 
 using Kestrune::Modulators::QuadratureLfo;
@@ -77,9 +78,9 @@ TEST(LfoSweepLimit, Synchronised1In32At999BpmFollowsTheSongPositionWithoutAJump)
             rig.provider.ChangePosition(start);
             rig.lfo->Process(kBlock);
             for (int i = 0; i < kBlock; ++i)
-                worst = std::max(
-                    worst, std::fabs(rig.lfo->GetInPhaseOutput()[i] -
-                                     std::sin(2.0 * M_PI * (start + (i + 1) * perSample) / cycle)));
+                worst = std::max(worst, std::fabs(rig.lfo->GetInPhaseOutput()[i] -
+                                                  std::sin(2.0 * std::numbers::pi *
+                                                           (start + (i + 1) * perSample) / cycle)));
         }
         EXPECT_LT(worst, 1e-3) << rate << " Hz";
     }
