@@ -50,7 +50,7 @@ template <typename Transform> float NearestNormalised(float target)
 
 template <ParameterIndex I> float SelectionToPort(float normalised)
 {
-    using Transform = Product::Policies<I>::TransformPolicy;
+    using Transform = typename Product::Policies<I>::TransformPolicy;
     const ParameterInfo& row = kParameters[I];
     return row.firstEntry + row.entryStep * static_cast<float>(Transform::Convert(normalised));
 }
@@ -86,7 +86,7 @@ template <ParameterIndex I> void EntryText(int entry, char* text, std::size_t si
 
 template <ParameterIndex I> constexpr ControlPort MakePort()
 {
-    using Transform = Product::Policies<I>::TransformPolicy;
+    using Transform = typename Product::Policies<I>::TransformPolicy;
     constexpr const ParameterInfo& row = kParameters[I];
     ControlPort port{row.symbol,  row.comment,    PortKind::kContinuous, row.unit,
                      row.choices, row.firstEntry, row.entryStep,         nullptr,
