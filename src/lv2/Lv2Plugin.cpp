@@ -67,9 +67,7 @@ void Lv2Plugin::ConnectPort(std::uint32_t port, void* data)
 // (LV2 allows it), so the first Run takes them the same way.
 void Lv2Plugin::Activate()
 {
-    ApplyControlPorts();
-    std::lock_guard<RecursiveLock> guard(model->GetLock());
-    dispatcher->Reset();
+    TakeStartingPorts();
     starting = true;
 }
 
