@@ -6,6 +6,23 @@
 namespace Kestrune::Parameters
 {
 
+namespace
+{
+
+float Lane(Simd::Float4 v, int k)
+{
+    alignas(16) float lanes[4];
+    v.Store(lanes);
+    return lanes[k];
+}
+
+bool Set(Simd::Float4 mask, int k)
+{
+    return std::bit_cast<std::uint32_t>(Lane(mask, k)) != 0;
+}
+
+} // namespace
+
 GlideLanes GlideLanes::Pack(const Glide* glides, int count)
 {
     using Simd::Float4;
@@ -18,12 +35,11 @@ GlideLanes GlideLanes::Pack(const Glide* glides, int count)
     auto sign = [](const Glide& g) { return g.falling ? -0.0f : 0.0f; };
     GlideLanes packed;
     packed.value = lanes([](const Glide& g) { return g.current; });
-    packed.target = lanes([](const Glide& g) { return g.target; });
+    packed.start = packed.value;
     packed.aim = lanes([](const Glide& g) { return g.aim; });
     packed.coefficient = lanes([](const Glide& g) { return g.coefficient; });
     packed.sign = lanes(sign);
-    packed.signedTarget = Xor(packed.target, packed.sign);
-    packed.moving = Float4::Broadcast(0.0f);
+    packed.signedTarget = Xor(lanes([](const Glide& g) { return g.target; }), packed.sign);
     packed.output[0] = g0.output;
     packed.output[1] = g1.output;
     packed.output[2] = g2.output;
@@ -31,14 +47,21 @@ GlideLanes GlideLanes::Pack(const Glide* glides, int count)
     return packed;
 }
 
-void GlideLanes::Result(int k, float& reached, bool& stopped) const
+void GlideLanes::Result(int k, int count, float& reached, bool& stopped) const
 {
-    alignas(16) float values[4], masks[4];
-    value.Store(values);
-    moving.Store(masks);
-    reached = values[k];
-    // A lane that did not step its latest sample stopped within the slice.
-    stopped = std::bit_cast<std::uint32_t>(masks[k]) == 0;
+    stopped = false;
+    if (Set(Short(value), k))
+    {
+        reached = Lane(value, k);
+        return;
+    }
+    // It stopped within the slice: the same steps again, to the first value not short.
+    Simd::Float4 v = start;
+    int i = 0;
+    for (; i < count && Set(Short(v), k); ++i)
+        v = Next(v);
+    reached = Lane(v, k);
+    stopped = i < count;
 }
 
 } // namespace Kestrune::Parameters

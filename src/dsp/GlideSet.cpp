@@ -60,7 +60,7 @@ void GlideSet::Finish(const Slice& slice)
         {
             float reached = 0.0f;
             bool stopped = false;
-            slice.lanes[v].Result(k, reached, stopped);
+            slice.lanes[v].Result(k, slice.count, reached, stopped);
             stepped[static_cast<std::size_t>(4 * v + k)]->FinishGlide(reached, stopped);
         }
     }

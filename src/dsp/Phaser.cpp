@@ -73,7 +73,25 @@ template <int Vectors> struct OscillatorAndGlides
         for (Parameters::GlideLanes& g : glides)
             g.Step(i);
     }
+    void StepFour(int i)
+    {
+        for (int j = 0; j < 4; ++j)
+            oscillator.Step(i + j);
+        for (Parameters::GlideLanes& g : glides)
+            g.StepFour(i);
+    }
 };
+
+template <typename Oscillator> void StepFour(Oscillator& oscillator, int i)
+{
+    for (int j = 0; j < 4; ++j)
+        oscillator.Step(i + j);
+}
+
+template <int Vectors> void StepFour(OscillatorAndGlides<Vectors>& both, int i)
+{
+    both.StepFour(i);
+}
 
 // How far the oscillator runs ahead of the cascade: two groups, so that the coefficients of the
 // next group read oscillator outputs stored an iteration earlier, not moments before.
@@ -329,8 +347,7 @@ template <int Stages, typename Oscillator>
     for (; i + 4 + kOscillatorLead <= count; i += 4)
     {
         const GroupCoefficients& now = groups[(i >> 2) & 1];
-        for (int j = 0; j < 4; ++j)
-            oscillator.Step(i + kOscillatorLead + j);
+        StepFour(oscillator, i + kOscillatorLead);
         sweep(i + 4, groups[((i >> 2) + 1) & 1]);
         for (int j = 0; j < 4; ++j)
             sample(i + j, now.Pair(j));

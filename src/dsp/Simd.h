@@ -16,6 +16,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <utility>
 
 #if !defined(CORVANE_SIMD_PORTABLE) &&                                                             \
     (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
@@ -59,61 +60,83 @@ public:
         *p2 = lane[2];
         *p3 = lane[3];
     }
+    // Rows become columns: lane j of r_i becomes lane i of r_j.
+    friend void Transpose(PortableFloat4& r0, PortableFloat4& r1, PortableFloat4& r2,
+                          PortableFloat4& r3)
+    {
+        PortableFloat4* rows[4] = {&r0, &r1, &r2, &r3};
+        for (int i = 0; i < 4; ++i)
+            for (int j = i + 1; j < 4; ++j)
+                std::swap(rows[i]->lane[j], rows[j]->lane[i]);
+    }
 
     friend PortableFloat4 operator+(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(a, b, [](float x, float y) { return x + y; });
+        return Map(
+            a, b, [](float x, float y) { return x + y; });
     }
     friend PortableFloat4 operator-(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(a, b, [](float x, float y) { return x - y; });
+        return Map(
+            a, b, [](float x, float y) { return x - y; });
     }
     friend PortableFloat4 operator*(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(a, b, [](float x, float y) { return x * y; });
+        return Map(
+            a, b, [](float x, float y) { return x * y; });
     }
     friend PortableFloat4 operator/(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(a, b, [](float x, float y) { return x / y; });
+        return Map(
+            a, b, [](float x, float y) { return x / y; });
     }
     friend PortableFloat4 Min(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(a, b, [](float x, float y) { return x < y ? x : y; });
+        return Map(
+            a, b, [](float x, float y) { return x < y ? x : y; });
     }
     friend PortableFloat4 Max(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(a, b, [](float x, float y) { return x > y ? x : y; });
+        return Map(
+            a, b, [](float x, float y) { return x > y ? x : y; });
     }
 
     friend PortableFloat4 Less(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(a, b, [](float x, float y) { return Mask(x < y); });
+        return Map(
+            a, b, [](float x, float y) { return Mask(x < y); });
     }
     friend PortableFloat4 Greater(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(a, b, [](float x, float y) { return Mask(x > y); });
+        return Map(
+            a, b, [](float x, float y) { return Mask(x > y); });
     }
     friend PortableFloat4 Equal(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(a, b, [](float x, float y) { return Mask(x == y); });
+        return Map(
+            a, b, [](float x, float y) { return Mask(x == y); });
     }
 
     friend PortableFloat4 And(PortableFloat4 a, PortableFloat4 b)
     {
-        return Bits(a, b, [](std::uint32_t x, std::uint32_t y) { return x & y; });
+        return Bits(
+            a, b, [](std::uint32_t x, std::uint32_t y) { return x & y; });
     }
     // ~mask & b.
     friend PortableFloat4 AndNot(PortableFloat4 mask, PortableFloat4 b)
     {
-        return Bits(mask, b, [](std::uint32_t x, std::uint32_t y) { return ~x & y; });
+        return Bits(
+            mask, b, [](std::uint32_t x, std::uint32_t y) { return ~x & y; });
     }
     friend PortableFloat4 Or(PortableFloat4 a, PortableFloat4 b)
     {
-        return Bits(a, b, [](std::uint32_t x, std::uint32_t y) { return x | y; });
+        return Bits(
+            a, b, [](std::uint32_t x, std::uint32_t y) { return x | y; });
     }
     friend PortableFloat4 Xor(PortableFloat4 a, PortableFloat4 b)
     {
-        return Bits(a, b, [](std::uint32_t x, std::uint32_t y) { return x ^ y; });
+        return Bits(
+            a, b, [](std::uint32_t x, std::uint32_t y) { return x ^ y; });
     }
 
     // Bit k set when lane k's sign bit is (a true mask lane).
@@ -140,7 +163,8 @@ public:
     // must be normal numbers.
     friend PortableFloat4 ScaleByExponent(PortableFloat4 x, PortableFloat4 exponent)
     {
-        return Bits(x, exponent, [](std::uint32_t a, std::uint32_t b) { return a + b; });
+        return Bits(
+            x, exponent, [](std::uint32_t a, std::uint32_t b) { return a + b; });
     }
 
 private:
@@ -158,12 +182,13 @@ private:
 
     template <typename F> static PortableFloat4 Bits(PortableFloat4 a, PortableFloat4 b, F f)
     {
-        return Map(a, b,
-                   [f](float x, float y)
-                   {
-                       return std::bit_cast<float>(
-                           f(std::bit_cast<std::uint32_t>(x), std::bit_cast<std::uint32_t>(y)));
-                   });
+        return Map(
+            a, b,
+            [f](float x, float y)
+            {
+                return std::bit_cast<float>(
+                    f(std::bit_cast<std::uint32_t>(x), std::bit_cast<std::uint32_t>(y)));
+            });
     }
 
     float lane[4];
@@ -198,6 +223,11 @@ public:
         _mm_store_ss(p1, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
         _mm_store_ss(p2, _mm_movehl_ps(v, v));
         _mm_store_ss(p3, _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 3, 3, 3)));
+    }
+    // Rows become columns: lane j of r_i becomes lane i of r_j.
+    friend void Transpose(Sse2Float4& r0, Sse2Float4& r1, Sse2Float4& r2, Sse2Float4& r3)
+    {
+        _MM_TRANSPOSE4_PS(r0.v, r1.v, r2.v, r3.v);
     }
 
     friend Sse2Float4 operator+(Sse2Float4 a, Sse2Float4 b) { return _mm_add_ps(a.v, b.v); }

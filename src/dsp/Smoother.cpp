@@ -114,7 +114,7 @@ void Smoother::StepPending()
         lanes.Step(i);
     float reached = 0.0f;
     bool stopped = false;
-    lanes.Result(0, reached, stopped);
+    lanes.Result(0, glide.count, reached, stopped);
     FinishGlide(reached, stopped);
 }
 

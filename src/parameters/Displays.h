@@ -26,7 +26,7 @@ struct FloatDisplay
 {
     static void Format(float setting, char* text, std::size_t size)
     {
-        Base::FormatFixed(static_cast<double>(setting), 3, text, size);
+        Base::FormatFixed(setting, 3, text, size);
     }
 };
 

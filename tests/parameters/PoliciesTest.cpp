@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <locale>
@@ -46,6 +48,33 @@ TEST(FloatDisplay, ThreeDecimalsCutToSevenCharacters)
                                {12345678.0f, "1234567"},
                                {0.0f, "0.000"},
                                {-1.5f, "-1.500"}});
+}
+
+// The quick conversion of a float against the general one: every float from 2^-20 up to the
+// quick path's limit in steps of 1009 representations (and their negatives), ties included.
+TEST(FloatDisplay, QuickConversionGivesTheGeneralDigits)
+{
+    char quick[64], general[64];
+    int ties = 0;
+    for (std::uint32_t bits = std::bit_cast<std::uint32_t>(0x1p-20f);
+         bits < std::bit_cast<std::uint32_t>(1e12f); bits += 1009)
+    {
+        for (float value : {std::bit_cast<float>(bits), -std::bit_cast<float>(bits)})
+        {
+            for (int decimals = 0; decimals <= 3; ++decimals)
+            {
+                Kestrune::Base::FormatFixed(value, decimals, quick, sizeof quick);
+                Kestrune::Base::FormatFixed(static_cast<double>(value), decimals, general,
+                                            sizeof general);
+                ASSERT_STREQ(quick, general) << value << " with " << decimals << " decimals";
+            }
+            const double scaled = std::fabs(static_cast<double>(value)) * 1000.0;
+            ties += scaled - std::floor(scaled) == 0.5;
+        }
+    }
+    EXPECT_GT(ties, 100) << "the steps reach values halfway between two texts";
+    Kestrune::Base::FormatFixed(-0.0f, 3, quick, sizeof quick);
+    EXPECT_STREQ(quick, "-0.000");
 }
 
 TEST(ScaledFloatDisplay, PercentRoundedHalfAwayFromZero)
