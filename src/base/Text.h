@@ -23,13 +23,13 @@ inline long RoundHalfAway(double x)
 // Equal ignoring ASCII case, as Win32 compares class names and resource keywords.
 inline bool EqualsNoCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && std::equal(
-                                       a.begin(), a.end(), b.begin(),
-                                       [](char x, char y)
-                                       {
-                                           return std::tolower(static_cast<unsigned char>(x)) ==
-                                                  std::tolower(static_cast<unsigned char>(y));
-                                       });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y)
+                      {
+                          return std::tolower(static_cast<unsigned char>(x)) ==
+                                 std::tolower(static_cast<unsigned char>(y));
+                      });
 }
 
 // At most size - 1 characters, always zero-terminated; the rest of the field is zero-filled.

@@ -72,71 +72,58 @@ public:
 
     friend PortableFloat4 operator+(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(
-            a, b, [](float x, float y) { return x + y; });
+        return Map(a, b, [](float x, float y) { return x + y; });
     }
     friend PortableFloat4 operator-(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(
-            a, b, [](float x, float y) { return x - y; });
+        return Map(a, b, [](float x, float y) { return x - y; });
     }
     friend PortableFloat4 operator*(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(
-            a, b, [](float x, float y) { return x * y; });
+        return Map(a, b, [](float x, float y) { return x * y; });
     }
     friend PortableFloat4 operator/(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(
-            a, b, [](float x, float y) { return x / y; });
+        return Map(a, b, [](float x, float y) { return x / y; });
     }
     friend PortableFloat4 Min(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(
-            a, b, [](float x, float y) { return x < y ? x : y; });
+        return Map(a, b, [](float x, float y) { return x < y ? x : y; });
     }
     friend PortableFloat4 Max(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(
-            a, b, [](float x, float y) { return x > y ? x : y; });
+        return Map(a, b, [](float x, float y) { return x > y ? x : y; });
     }
 
     friend PortableFloat4 Less(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(
-            a, b, [](float x, float y) { return Mask(x < y); });
+        return Map(a, b, [](float x, float y) { return Mask(x < y); });
     }
     friend PortableFloat4 Greater(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(
-            a, b, [](float x, float y) { return Mask(x > y); });
+        return Map(a, b, [](float x, float y) { return Mask(x > y); });
     }
     friend PortableFloat4 Equal(PortableFloat4 a, PortableFloat4 b)
     {
-        return Map(
-            a, b, [](float x, float y) { return Mask(x == y); });
+        return Map(a, b, [](float x, float y) { return Mask(x == y); });
     }
 
     friend PortableFloat4 And(PortableFloat4 a, PortableFloat4 b)
     {
-        return Bits(
-            a, b, [](std::uint32_t x, std::uint32_t y) { return x & y; });
+        return Bits(a, b, [](std::uint32_t x, std::uint32_t y) { return x & y; });
     }
     // ~mask & b.
     friend PortableFloat4 AndNot(PortableFloat4 mask, PortableFloat4 b)
     {
-        return Bits(
-            mask, b, [](std::uint32_t x, std::uint32_t y) { return ~x & y; });
+        return Bits(mask, b, [](std::uint32_t x, std::uint32_t y) { return ~x & y; });
     }
     friend PortableFloat4 Or(PortableFloat4 a, PortableFloat4 b)
     {
-        return Bits(
-            a, b, [](std::uint32_t x, std::uint32_t y) { return x | y; });
+        return Bits(a, b, [](std::uint32_t x, std::uint32_t y) { return x | y; });
     }
     friend PortableFloat4 Xor(PortableFloat4 a, PortableFloat4 b)
     {
-        return Bits(
-            a, b, [](std::uint32_t x, std::uint32_t y) { return x ^ y; });
+        return Bits(a, b, [](std::uint32_t x, std::uint32_t y) { return x ^ y; });
     }
 
     // Bit k set when lane k's sign bit is (a true mask lane).
@@ -163,8 +150,7 @@ public:
     // must be normal numbers.
     friend PortableFloat4 ScaleByExponent(PortableFloat4 x, PortableFloat4 exponent)
     {
-        return Bits(
-            x, exponent, [](std::uint32_t a, std::uint32_t b) { return a + b; });
+        return Bits(x, exponent, [](std::uint32_t a, std::uint32_t b) { return a + b; });
     }
 
 private:
@@ -182,13 +168,12 @@ private:
 
     template <typename F> static PortableFloat4 Bits(PortableFloat4 a, PortableFloat4 b, F f)
     {
-        return Map(
-            a, b,
-            [f](float x, float y)
-            {
-                return std::bit_cast<float>(
-                    f(std::bit_cast<std::uint32_t>(x), std::bit_cast<std::uint32_t>(y)));
-            });
+        return Map(a, b,
+                   [f](float x, float y)
+                   {
+                       return std::bit_cast<float>(
+                           f(std::bit_cast<std::uint32_t>(x), std::bit_cast<std::uint32_t>(y)));
+                   });
     }
 
     float lane[4];
