@@ -143,16 +143,19 @@ if [ -f "$engine" ]; then
         fi
     fi
     if [ -f "$bundle/CorvanePhaserUI.so" ]; then
-        # Names of the panel and of the parameters of the DSP classes contain "Phaser" too; the
-        # processing's own symbols must be absent.
+        # The editor mirrors the ports through parameters made from the table: of the DSP
+        # classes it may hold only their parameter policies (a transform's Convert, a display's
+        # Format and its texts), never a setter, a smoother, a glide or any processing. The panel's
+        # own names contain "Phaser" too.
         symbols=$(nm -C --defined-only "$bundle/CorvanePhaserUI.so")
         named=$(grep -c -E 'Phaser|GlideSet|QuadratureLfo' <<<"$symbols" || true)
-        processing=$(grep -E 'PhaserEngine|GlideSet|Phaser::(Process|Run)|Lfo::(Process|StartSlice)' \
-            <<<"$symbols" || true)
+        engine=$(grep -E 'Kestrune::(Effects|Modulators)::|Smoother|Glide|Oscillator|PhaserEngine|CorvanePhaser(Model|Parameters)' \
+            <<<"$symbols" | grep -v -E '(Transform::Convert|Display::Format)\(|\(anonymous namespace\)::k[A-Za-z]+Texts$|NearestNormalised<' || true)
         echo "LV2 UI binary: $named symbols naming Phaser, GlideSet or QuadratureLfo," \
-            "$(grep -c . <<<"$processing" || true) of the engine's processing"
-        if [ -n "$processing" ]; then
-            echo "check-layers: the LV2 UI binary holds the engine's processing" >&2
+            "$(grep -c . <<<"$engine" || true) of the engine's code"
+        if [ -n "$engine" ]; then
+            echo "check-layers: the LV2 UI binary holds the engine's code:" >&2
+            head -5 <<<"$engine" >&2
             status=1
         fi
     fi

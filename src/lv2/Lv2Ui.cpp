@@ -1,7 +1,7 @@
 #include "lv2/Lv2Ui.h"
 
 #include "lv2/ControlPorts.h"
-#include "phaser/CorvanePhaserParameters.h"
+#include "model/Model.h"
 #include "phaser/CorvanePhaserView.h"
 #include "phaser/Product.h"
 #include "platform/Backend.h"

@@ -9,8 +9,12 @@
 #include <cstdint>
 #include <memory>
 
-class CorvanePhaserParameters;
 class CorvanePhaserView;
+
+namespace Kestrune
+{
+class Model;
+}
 
 namespace Kestrune::Lv2
 {
@@ -48,7 +52,7 @@ private:
     LV2UI_Write_Function write;
     LV2UI_Controller controller;
     ServiceDispatcher dispatcher;
-    std::unique_ptr<CorvanePhaserParameters> model;
+    std::unique_ptr<Model> model;
     std::unique_ptr<CorvanePhaserView> view;
 };
 

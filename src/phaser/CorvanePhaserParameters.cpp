@@ -29,22 +29,3 @@ CorvanePhaserParameters::CorvanePhaserParameters(const char* pluginName, const c
     AddGroup(&sourcesGroup);
     assert(GetParameterCount() == Kestrune::Product::kParameterCount);
 }
-
-namespace
-{
-
-class Mirror final : public CorvanePhaserParameters
-{
-public:
-    using CorvanePhaserParameters::CorvanePhaserParameters;
-
-    void Process(float**, float**, int) override {}
-};
-
-} // namespace
-
-std::unique_ptr<CorvanePhaserParameters>
-Kestrune::Product::CreateParameters(IServiceProvider* provider)
-{
-    return std::make_unique<Mirror>(kEffectName, kVendor, kProductName, kVendorVersion, provider);
-}

@@ -6,8 +6,7 @@
 #include "phaser/SourcesParameterGroup.h"
 
 // The plug-in's 13 parameters in flat-index order, in three groups (LFO, Phaser, Phaser source),
-// with no processing chain: the plug-in's model attaches its chain to them, and the LV2 editor,
-// which only mirrors the ports, uses them alone (its binary carries no engine).
+// with no processing chain: the plug-in's model attaches its chain to them.
 class CorvanePhaserParameters : public Kestrune::Model
 {
 public:

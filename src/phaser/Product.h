@@ -5,9 +5,9 @@
 namespace Kestrune
 {
 class IServiceProvider;
-}
+class Model;
+} // namespace Kestrune
 class CorvanePhaserModel;
-class CorvanePhaserParameters;
 
 // The product's identity, shared by every edition (VST 2.4, LV2): chunks carry the names and
 // the version, so a program or bank saved by one edition loads in the other.
@@ -41,9 +41,9 @@ enum ParameterIndex : int
 // The model with that identity, its parameters at program 0 (the engine's; defined with the
 // model). Throws what construction throws.
 std::unique_ptr<CorvanePhaserModel> CreateModel(IServiceProvider* provider);
-// The same parameters with no processing chain, for an editor that mirrors a plug-in running
-// elsewhere (the LV2 UI); processing with it leaves the outputs as they are. Throws what
-// construction throws.
-std::unique_ptr<CorvanePhaserParameters> CreateParameters(IServiceProvider* provider);
+// The same parameters made from the table with no engine behind them, for an editor that mirrors
+// a plug-in running elsewhere (the LV2 UI); processing with it leaves the outputs as they are.
+// Throws what construction throws.
+std::unique_ptr<Model> CreateParameters(IServiceProvider* provider);
 
 } // namespace Kestrune::Product

@@ -84,6 +84,21 @@ TEST_F(CorvanePhaserModelTest, EveryParameterWithItsNameTextAndUnitInEveryProgra
     }
 }
 
+TEST_F(CorvanePhaserModelTest, TheMirrorShowsWhatTheModelShowsAtAnyValue)
+{
+    std::unique_ptr<Kestrune::Model> mirror = Kestrune::Product::CreateParameters(&services);
+    for (float value : {0.0f, 0.013f, 0.37f, 0.5f, 0.91f, 1.0f})
+    {
+        for (int i = 0; i < kParameterCount; ++i)
+        {
+            model->SetParameterValue(i, value);
+            mirror->SetParameterValue(i, value);
+            EXPECT_STREQ(mirror->GetParameterDisplay(i), model->GetParameterDisplay(i))
+                << "parameter " << i << " at " << value;
+        }
+    }
+}
+
 TEST_F(CorvanePhaserModelTest, OscillatorFrequencyHostNameEqualsLeftFrequencyShortName)
 {
     EXPECT_EQ(HostName(kLfoFrequency), std::string(model->GetParameterShortName(kLeftFrequency)));
