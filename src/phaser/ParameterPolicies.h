@@ -121,6 +121,14 @@ class TableGroup : public Parameters::ParameterGroupBase<Owner, ProgramCount>
 public:
     // The smoothers of the gliding parameters, in creation order.
     const std::vector<Parameters::Smoother*>& GetSmoothers() const { return smoothers; }
+    // The smoother of the first gliding parameter made from the row, or null.
+    const Parameters::Smoother* GetSmoother(ParameterIndex row) const
+    {
+        for (std::size_t s = 0; s < smoothers.size(); ++s)
+            if (smootherRows[s] == row)
+                return smoothers[s];
+        return nullptr;
+    }
 
 protected:
     using Parameters::ParameterGroupBase<Owner, ProgramCount>::ParameterGroupBase;
@@ -149,10 +157,12 @@ protected:
         auto& parameter = this->template AddParameter<Row<Parameters::SmoothParameter, I>>(
             shortName, name, kParameters[I].defaultValue, setter, provider);
         smoothers.push_back(&parameter.GetSmoother());
+        smootherRows.push_back(I);
     }
 
 private:
     std::vector<Parameters::Smoother*> smoothers;
+    std::vector<ParameterIndex> smootherRows;
 };
 
 } // namespace Kestrune::Product

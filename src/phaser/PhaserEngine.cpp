@@ -1,14 +1,16 @@
 #include "phaser/PhaserEngine.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 PhaserEngine::PhaserEngine(LfoGroup& lfoGroup, PhaserGroup& phaserGroup, SourcesGroup& sourcesGroup,
                            Kestrune::IServiceProvider* provider)
     : lfo(provider), phaser(provider), wheel(-1.0f, 1.0f, provider),
       pressure(-1.0f, 1.0f, provider), sources(&phaser, &lfo, &wheel, &pressure),
-      depth(phaserGroup.GetSmoothers().front())
+      depth(phaserGroup.GetSmoother(Kestrune::Product::kDepth))
 {
+    assert(depth != nullptr);
     lfoGroup.AttachAll(&lfo);
     phaserGroup.AttachAll(&phaser);
     sourcesGroup.AttachAll(&sources);
