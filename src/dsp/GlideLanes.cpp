@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <limits>
 
 namespace Kestrune::Parameters
 {
@@ -32,14 +33,16 @@ GlideLanes GlideLanes::Pack(const Glide* glides, int count)
     const Glide& g3 = glides[count > 3 ? 3 : 0];
     auto lanes = [&](auto field)
     { return Float4::FromLanes(field(g0), field(g1), field(g2), field(g3)); };
-    auto sign = [](const Glide& g) { return g.falling ? -0.0f : 0.0f; };
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    auto ceiling = [=](const Glide& g) { return g.falling ? kInfinity : g.target; };
+    auto floor = [=](const Glide& g) { return g.falling ? g.target : -kInfinity; };
     GlideLanes packed;
     packed.value = lanes([](const Glide& g) { return g.current; });
     packed.start = packed.value;
     packed.aim = lanes([](const Glide& g) { return g.aim; });
     packed.coefficient = lanes([](const Glide& g) { return g.coefficient; });
-    packed.sign = lanes(sign);
-    packed.signedTarget = Xor(lanes([](const Glide& g) { return g.target; }), packed.sign);
+    packed.ceiling = lanes(ceiling);
+    packed.floor = lanes(floor);
     packed.output[0] = g0.output;
     packed.output[1] = g1.output;
     packed.output[2] = g2.output;

@@ -20,8 +20,8 @@ struct Glide
 
 // Glides stepped together, one per lane: the one place a glide's samples are computed, whether
 // a smoother steps its own or a processing loop steps several beside its own work. Each step is
-// value += (aim - value) x coefficient, the output that value bounded by the target. A falling
-// glide's bound is taken on sign-flipped copies (the bit flip is exact). Lanes without a glide
+// value += (aim - value) x coefficient, the output that value bounded by the target: a rising
+// glide's ceiling, a falling one's floor, the other bound infinite. Lanes without a glide
 // repeat lane 0: they write the same values into the same buffer. The float difference must not
 // overflow (glides across most of the float range start in the smoother's wide steps).
 //
@@ -35,8 +35,8 @@ struct GlideLanes
     Simd::Float4 start;
     Simd::Float4 aim;
     Simd::Float4 coefficient;
-    Simd::Float4 sign;         // -0 in falling lanes, +0 in rising ones
-    Simd::Float4 signedTarget; // target with the lane's sign flipped
+    Simd::Float4 ceiling; // the target rising, +infinity falling
+    Simd::Float4 floor;   // -infinity rising, the target falling
     float* output[4];
 
     // Lanes from glides[0..count-1] (1 to 4), from their current values.
@@ -68,13 +68,11 @@ struct GlideLanes
 
 private:
     Simd::Float4 Next(Simd::Float4 v) const { return v + (aim - v) * coefficient; }
-    // std::min(v, target) rising, std::max(v, target) falling.
-    Simd::Float4 Bounded(Simd::Float4 v) const
-    {
-        return Xor(Min(signedTarget, Xor(v, sign)), sign);
-    }
+    // std::min(v, target) rising, std::max(v, target) falling: v itself when equal (so a glide
+    // landing on the other zero keeps its sign).
+    Simd::Float4 Bounded(Simd::Float4 v) const { return Max(floor, Min(ceiling, v)); }
     // Mask: v short of the target (below it rising, above it falling).
-    Simd::Float4 Short(Simd::Float4 v) const { return Less(Xor(v, sign), signedTarget); }
+    Simd::Float4 Short(Simd::Float4 v) const { return And(Less(v, ceiling), Less(floor, v)); }
 };
 
 } // namespace Kestrune::Parameters
