@@ -73,15 +73,9 @@ template <int Vectors> struct OscillatorAndGlides
         for (Parameters::GlideLanes& g : glides)
             g.Step(i);
     }
-    void StepFour(int i)
-    {
-        for (int j = 0; j < 4; ++j)
-            oscillator.Step(i + j);
-        for (Parameters::GlideLanes& g : glides)
-            g.StepFour(i);
-    }
 };
 
+// Samples i to i + 3 of a whole group; the glides store each lane's four at once.
 template <typename Oscillator> void StepFour(Oscillator& oscillator, int i)
 {
     for (int j = 0; j < 4; ++j)
@@ -90,7 +84,9 @@ template <typename Oscillator> void StepFour(Oscillator& oscillator, int i)
 
 template <int Vectors> void StepFour(OscillatorAndGlides<Vectors>& both, int i)
 {
-    both.StepFour(i);
+    StepFour(both.oscillator, i);
+    for (Parameters::GlideLanes& g : both.glides)
+        g.StepFour(i);
 }
 
 // How far the oscillator runs ahead of the cascade: two groups, so that the coefficients of the
