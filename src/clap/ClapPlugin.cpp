@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <thread>
 
 namespace Kestrune::Clap
 {
@@ -47,8 +48,8 @@ ClapPlugin::ClapPlugin(const clap_plugin_t& prototype, const clap_host_t* clapHo
         std::lock_guard<RecursiveLock> guard(model->GetLock());
         dispatcher->SetSampleRate(44100.0f);
         model->SetProgram(0);
-        dispatcher->Reset();
     }
+    processor.Reset();
     // Told outside the model's lock: it may call the host.
     model->SetOutsideObserver(this);
 }
@@ -82,9 +83,11 @@ bool ClapPlugin::Activate(double sampleRate)
 {
     if (!std::isfinite(sampleRate) || sampleRate <= 0.0)
         return false;
-    std::lock_guard<RecursiveLock> guard(model->GetLock());
-    dispatcher->SetSampleRate(static_cast<float>(sampleRate));
-    dispatcher->Reset();
+    {
+        std::lock_guard<RecursiveLock> guard(model->GetLock());
+        dispatcher->SetSampleRate(static_cast<float>(sampleRate));
+    }
+    processor.Reset();
     processor.Clear();
     starting = true;
     return true;
@@ -92,12 +95,11 @@ bool ClapPlugin::Activate(double sampleRate)
 
 void ClapPlugin::Reset()
 {
-    std::lock_guard<RecursiveLock> guard(model->GetLock());
-    dispatcher->Reset();
+    processor.ResetFromAudio();
     processor.Clear();
 }
 
-void ClapPlugin::TakeParameter(const clap_event_header_t& header)
+void ClapPlugin::TakeParameter(const clap_event_header_t& header, bool fromAudio)
 {
     if (!Holds(header, sizeof(clap_event_param_value_t)))
         return;
@@ -109,15 +111,14 @@ void ClapPlugin::TakeParameter(const clap_event_header_t& header)
     const auto value =
         static_cast<float>(std::clamp(event.value, static_cast<double>(Lv2::PortMinimum(port)),
                                       static_cast<double>(Lv2::PortMaximum(port))));
-    {
-        std::lock_guard<RecursiveLock> guard(model->GetLock());
-        // A value naming the current setting keeps the stored value exact (a restored chunk's).
-        if (port.toPort(model->GetParameterValue(index)) == value)
-            return;
-        model->SetParameterValue(index, port.toNormalised(value));
-    }
+    // A value naming the current setting keeps the stored value exact (a restored chunk's).
+    if (port.toPort(model->GetParameterValue(index)) == value)
+        return;
     // The panel follows; the host, the source, is not told back.
-    model->NotifyParameterChanged(index, this);
+    if (fromAudio)
+        model->ChangeParameterValueFromAudio(index, port.toNormalised(value), this, true);
+    else
+        model->ChangeParameterValue(index, port.toNormalised(value), this, true);
 }
 
 void ClapPlugin::Queue(const clap_event_header_t& event, std::int32_t offset)
@@ -155,8 +156,7 @@ clap_process_status ClapPlugin::Process(const clap_process_t& process)
     // the first process is where processing starts, not a glide from the defaults.
     if (starting)
     {
-        std::lock_guard<RecursiveLock> guard(model->GetLock());
-        dispatcher->Reset();
+        processor.ResetFromAudio();
         starting = false;
     }
 
@@ -198,7 +198,7 @@ clap_process_status ClapPlugin::Process(const clap_process_t& process)
             done = time;
             queued = false;
         }
-        TakeParameter(*event);
+        TakeParameter(*event, true);
     }
     if (done < frames || queued || frames == 0)
         processor.ProcessRange(inputs, outputs, done, frames);
@@ -210,11 +210,14 @@ void ClapPlugin::Flush(const clap_input_events_t* events, const clap_output_even
 {
     const std::uint32_t count =
         events != nullptr && events->size != nullptr ? events->size(events) : 0;
+    // Active, the host flushes on its audio thread, which must not wait; inactive, on main.
+    const bool onAudioThread =
+        std::this_thread::get_id() == audioThread.load(std::memory_order_relaxed);
     for (std::uint32_t i = 0; i < count; ++i)
     {
         const clap_event_header_t* event = events->get(events, i);
         if (IsCore(event) && event->type == CLAP_EVENT_PARAM_VALUE)
-            TakeParameter(*event);
+            TakeParameter(*event, onAudioThread);
     }
     SendChanges(out);
 }

@@ -34,7 +34,7 @@ namespace Kestrune::Clap
 // Threads (CLAP's): [main] the constructor, Init, Activate, Deactivate, the parameter queries,
 // Save, Load (also while audio runs) and the destructor; [audio] StartProcessing,
 // StopProcessing, Reset, Process, and Flush while active. Process never allocates and holds no
-// lock of ours while calling the host (it calls only the event list).
+// lock of ours while calling the host (it calls only the event list), and never waits on one.
 class ClapPlugin : private IModelObserver, private IDragSink
 {
 public:
@@ -80,8 +80,9 @@ private:
     void RequestFlush();
     void Unwatch();
 
-    // Applies a parameter event now; a value naming the current setting changes nothing.
-    void TakeParameter(const clap_event_header_t& event);
+    // Applies a parameter event now (from the audio thread: without waiting for the lock); a
+    // value naming the current setting changes nothing.
+    void TakeParameter(const clap_event_header_t& event, bool fromAudio);
     // Queues a MIDI or transport event offset frames into the slice being gathered.
     void Queue(const clap_event_header_t& event, std::int32_t offset);
     bool LoadBareChunk(const void* data, std::size_t size);

@@ -60,8 +60,7 @@ void VstPlugin::setSampleRate(float rate)
 void VstPlugin::resume()
 {
     AudioEffectX::resume();
-    std::lock_guard<RecursiveLock> guard(model->GetLock());
-    dispatcher->Reset();
+    processor.Reset();
 }
 
 VstInt32 VstPlugin::processEvents(VstEvents* events)
@@ -162,10 +161,11 @@ void VstPlugin::getParameterName(VstInt32 index, char* text)
 void VstPlugin::SelectProgram(VstInt32 program)
 {
     {
+        // A host may change programs while it processes: the audio thread resets the chain.
         std::lock_guard<RecursiveLock> guard(model->GetLock());
         AudioEffectX::setProgram(program);
         model->SetProgram(program);
-        dispatcher->Reset();
+        processor.RequestReset();
     }
     model->NotifyAllParametersChanged();
 }

@@ -43,8 +43,8 @@ Lv2Plugin::Lv2Plugin(double sampleRate, const LV2_Feature* const* features)
         std::lock_guard<RecursiveLock> guard(model->GetLock());
         dispatcher->SetSampleRate(static_cast<float>(sampleRate));
         model->SetProgram(0);
-        dispatcher->Reset();
     }
+    processor.Reset();
     RememberPortValues();
 }
 
@@ -74,8 +74,7 @@ void Lv2Plugin::Activate()
 void Lv2Plugin::TakeStartingPorts()
 {
     ApplyControlPorts();
-    std::lock_guard<RecursiveLock> guard(model->GetLock());
-    dispatcher->Reset();
+    processor.ResetFromAudio();
     starting = false;
 }
 
@@ -114,14 +113,13 @@ void Lv2Plugin::TakeChangedPorts(bool remember, bool afterRestore)
             continue;
         if (remember)
             seen[i].store(value, std::memory_order_relaxed);
-        TakePortValue(i, value, afterRestore);
+        TakePortValue(i, value, afterRestore, remember);
     }
 }
 
-bool Lv2Plugin::TakePortValue(int index, float value, bool afterRestore)
+bool Lv2Plugin::TakePortValue(int index, float value, bool afterRestore, bool fromAudio)
 {
     const ControlPort& port = GetControlPort(index);
-    std::lock_guard<RecursiveLock> guard(model->GetLock());
     const float current = port.toPort(model->GetParameterValue(index));
     // A port value naming the current setting leaves the stored value as it is. Right after a
     // restore, so does one within 0.1 % of the port's range: the host putting back the value it
@@ -129,7 +127,10 @@ bool Lv2Plugin::TakePortValue(int index, float value, bool afterRestore)
     const float tolerance = 0.001f * (PortMaximum(port) - PortMinimum(port));
     if (current == value || (afterRestore && std::fabs(current - value) <= tolerance))
         return false;
-    model->SetParameterValue(index, port.toNormalised(value));
+    if (fromAudio)
+        model->ChangeParameterValueFromAudio(index, port.toNormalised(value), nullptr, true);
+    else
+        model->SetParameterValue(index, port.toNormalised(value));
     return true;
 }
 

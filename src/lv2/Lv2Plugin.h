@@ -53,7 +53,8 @@ private:
     void ApplyControlPorts();
     void TakeStartingPorts(); // [audio] the first Run after Activate
     // Sets the parameter from a port value unless it names the current setting; true if set.
-    bool TakePortValue(int index, float value, bool afterRestore);
+    // From Run (fromAudio) without waiting for the model's lock.
+    bool TakePortValue(int index, float value, bool afterRestore, bool fromAudio);
     void TakePendingPortValues(); // for Save
     // Takes the ports whose values differ from the last taken; remember: as the new last taken.
     void TakeChangedPorts(bool remember, bool afterRestore);

@@ -53,7 +53,6 @@ bool BlockProcessor::PushTransport(std::int32_t offset, double tempo, double pos
 
 void BlockProcessor::SetTransport(double tempo, double position)
 {
-    std::lock_guard<RecursiveLock> guard(model.GetLock());
     ApplyTransport({tempo, position});
 }
 
@@ -79,12 +78,52 @@ void BlockProcessor::ApplyBlockTransport()
     ApplyTransport(blockTransport);
 }
 
-void BlockProcessor::ApplyBlockTransportLocked()
+void BlockProcessor::Reset()
 {
-    if (!blockTransportPending)
-        return;
+    resetRequested.store(false, std::memory_order_relaxed);
     std::lock_guard<RecursiveLock> guard(model.GetLock());
-    ApplyBlockTransport();
+    DeliverAndReset();
+}
+
+void BlockProcessor::ResetFromAudio()
+{
+    std::unique_lock<RecursiveLock> guard(model.GetLock(), std::try_to_lock);
+    if (!guard.owns_lock())
+    {
+        RequestReset();
+        return;
+    }
+    resetRequested.store(false, std::memory_order_relaxed);
+    DeliverAndReset();
+    guard.unlock();
+    model.TellKeptChanges();
+}
+
+void BlockProcessor::RequestReset()
+{
+    resetRequested.store(true, std::memory_order_release);
+}
+
+void BlockProcessor::DeliverAndReset()
+{
+    model.DeliverLocked();
+    dispatcher.Reset();
+}
+
+void BlockProcessor::TakeSettings()
+{
+    ++lockCounts.attempts;
+    std::unique_lock<RecursiveLock> guard(model.GetLock(), std::try_to_lock);
+    if (!guard.owns_lock())
+    {
+        ++lockCounts.busy;
+        return;
+    }
+    model.DeliverLocked();
+    if (resetRequested.load(std::memory_order_relaxed) && resetRequested.exchange(false))
+        dispatcher.Reset();
+    guard.unlock();
+    model.TellKeptChanges();
 }
 
 void BlockProcessor::Clear()
@@ -108,7 +147,7 @@ void BlockProcessor::Process(float* const* inputs, float* const* outputs, int fr
         const QueuedEvent event = queue.Front();
         if (event.offset > frames)
         {
-            ApplyBlockTransportLocked();
+            ApplyBlockTransport();
             while (!queue.Empty())
             {
                 const QueuedEvent due = queue.Front();
@@ -124,7 +163,7 @@ void BlockProcessor::Process(float* const* inputs, float* const* outputs, int fr
         position = offset;
     }
     // A block of no frames takes its transport here, before its events.
-    ApplyBlockTransportLocked();
+    ApplyBlockTransport();
     while (!queue.Empty() && (frames > 0 || queue.Front().offset <= frames))
     {
         const QueuedEvent due = queue.Front();
@@ -155,7 +194,7 @@ void BlockProcessor::ProcessStretch(float* const* inputs, float* const* outputs,
     do
     {
         const int n = std::min(count, kMaxBlockSize);
-        std::lock_guard<RecursiveLock> guard(model.GetLock());
+        TakeSettings();
         ApplyBlockTransport();
         dispatcher.Smooth(n);
         if (n > 0)
@@ -164,7 +203,7 @@ void BlockProcessor::ProcessStretch(float* const* inputs, float* const* outputs,
                 inputPointers[i] = inputs[i] + position;
             for (std::size_t i = 0; i < outputPointers.size(); ++i)
                 outputPointers[i] = outputs[i] + position;
-            model.ProcessLocked(inputPointers.data(), outputPointers.data(), n);
+            model.Process(inputPointers.data(), outputPointers.data(), n);
         }
         position += n;
         count -= n;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 namespace Kestrune
 {
@@ -55,8 +56,11 @@ Model::~Model()
 
 void Model::AddGroup(Parameters::IParameterGroup* group)
 {
-    if (group != nullptr)
-        groups.push_back(group);
+    if (group == nullptr)
+        return;
+    group->DeferDelivery();
+    groups.push_back(group);
+    keptChanges.resize(static_cast<std::size_t>(GetParameterCount()));
 }
 
 bool Model::Locate(int flatIndex, Location& location)
@@ -97,6 +101,7 @@ void Model::SetProgram(int index)
     currentProgram.store(index, std::memory_order_relaxed);
     for (auto* group : groups)
         group->SetProgram(index);
+    settingsChanged = true;
 }
 
 void Model::CopyProgramName(char* dest, std::size_t size)
@@ -152,25 +157,95 @@ void Model::SetParameterValue(int index, float value)
         return;
     Guard guard(lock);
     location.group->SetParameterValue(location.index, value);
+    settingsChanged = true;
+}
+
+bool Model::ChangeLocked(int index, float value, IModelObserver* source, bool evenIfEqual,
+                         IModelObserver*& outside)
+{
+    outside = nullptr;
+    Location location;
+    if (!Locate(index, location))
+        return false;
+    if (!evenIfEqual && location.group->GetParameterValue(location.index) == value)
+        return false;
+    location.group->SetParameterValue(location.index, value);
+    settingsChanged = true;
+    outside = TellInsideObservers(index, source);
+    if (outside == source)
+        outside = nullptr;
+    return true;
 }
 
 bool Model::ChangeParameterValue(int index, float value, IModelObserver* source, bool evenIfEqual)
 {
     assert(std::isfinite(value));
-    Location location;
-    if (!Locate(index, location))
-        return false;
     IModelObserver* outside = nullptr;
+    bool stored = false;
     {
         Guard guard(lock);
-        if (!evenIfEqual && location.group->GetParameterValue(location.index) == value)
-            return false;
-        location.group->SetParameterValue(location.index, value);
-        outside = TellInsideObservers(index, source);
+        stored = ChangeLocked(index, value, source, evenIfEqual, outside);
     }
-    if (outside != nullptr && outside != source)
+    if (outside != nullptr)
         outside->OnParameterChanged(index);
-    return true;
+    return stored;
+}
+
+void Model::ChangeParameterValueFromAudio(int index, float value, IModelObserver* source,
+                                          bool evenIfEqual)
+{
+    assert(std::isfinite(value));
+    if (index < 0 || static_cast<std::size_t>(index) >= keptChanges.size())
+        return;
+    std::unique_lock<RecursiveLock> guard(lock, std::try_to_lock);
+    if (!guard.owns_lock())
+    {
+        KeptChange& change = keptChanges[static_cast<std::size_t>(index)];
+        change.value = value;
+        change.source = source;
+        change.evenIfEqual = evenIfEqual;
+        change.kept = true;
+        anyKept = true;
+        return;
+    }
+    IModelObserver* outside = nullptr;
+    ChangeLocked(index, value, source, evenIfEqual, outside);
+    guard.unlock();
+    if (outside != nullptr)
+        outside->OnParameterChanged(index);
+}
+
+void Model::DeliverLocked()
+{
+    if (anyKept)
+    {
+        anyKept = false;
+        for (std::size_t i = 0; i < keptChanges.size(); ++i)
+        {
+            KeptChange& change = keptChanges[i];
+            if (!change.kept)
+                continue;
+            change.kept = false;
+            ChangeLocked(static_cast<int>(i), change.value, change.source, change.evenIfEqual,
+                         change.tell);
+            anyToTell = anyToTell || change.tell != nullptr;
+        }
+    }
+    if (!settingsChanged)
+        return;
+    settingsChanged = false;
+    for (auto* group : groups)
+        group->DeliverPending();
+}
+
+void Model::TellKeptChanges()
+{
+    if (!anyToTell)
+        return;
+    anyToTell = false;
+    for (std::size_t i = 0; i < keptChanges.size(); ++i)
+        if (IModelObserver* observer = std::exchange(keptChanges[i].tell, nullptr))
+            observer->OnParameterChanged(static_cast<int>(i));
 }
 
 IModelObserver* Model::TellInsideObservers(int index, IModelObserver* source)
@@ -253,12 +328,6 @@ void Model::NotifyAllParametersChanged()
     observers.ForEach([](IModelObserver* observer) { observer->OnAllParametersChanged(); });
 }
 
-void Model::ProcessLocked(float** inputs, float** outputs, int sampleFrames)
-{
-    Guard guard(lock);
-    Process(inputs, outputs, sampleFrames);
-}
-
 void Model::OnControlChange(std::uint8_t, std::uint8_t controller, std::uint8_t value)
 {
     if (!IsMapped(controller))
@@ -266,7 +335,8 @@ void Model::OnControlChange(std::uint8_t, std::uint8_t controller, std::uint8_t 
     const int index = GetMappedParameter(controller);
     if (index >= GetParameterCount())
         return;
-    ChangeParameterValue(index, static_cast<float>(value) * kControllerScale, nullptr, true);
+    ChangeParameterValueFromAudio(index, static_cast<float>(value) * kControllerScale, nullptr,
+                                  true);
 }
 
 void Model::WriteHeader(ChunkWriter& writer)
@@ -348,64 +418,85 @@ bool ReadProgramFields(ChunkReader& reader, Name& name, float* values, int count
         return false;
     name.back() = '\0';
     for (int i = 0; i < count; ++i)
-    {
         if (!reader.ReadFloat(values[i]) || !std::isfinite(values[i]))
             return false;
-    }
     return true;
 }
 } // namespace
 
 // Loads are all-or-nothing: the whole chunk is read and checked before anything is applied,
-// then applied under one hold of the lock. Values are taken over unclamped.
-bool Model::ReadProgram(ChunkReader& reader)
+// then applied under one short hold of the lock. Values are taken over unclamped.
+bool Model::ParseProgram(ChunkReader& reader, ProgramState& state)
 {
-    const int count = GetParameterCount();
-    std::vector<float> values(static_cast<std::size_t>(count));
-    ProgramName name{};
-    if (!CheckHeader(reader) || !ReadProgramFields(reader, name, values.data(), count))
-        return false;
+    state.values.resize(static_cast<std::size_t>(GetParameterCount()));
+    return CheckHeader(reader) && ReadProgramFields(reader, state.name, state.values.data(),
+                                                    static_cast<int>(state.values.size()));
+}
 
-    Guard guard(lock);
+bool Model::ParseBank(ChunkReader& reader, BankState& state)
+{
+    const auto count = static_cast<std::size_t>(GetParameterCount());
+    const auto programs = static_cast<std::size_t>(programCount);
+    state.names.resize(programs);
+    state.values.resize(programs * count);
+    if (!CheckHeader(reader))
+        return false;
+    for (std::size_t p = 0; p < programs; ++p)
+        if (!ReadProgramFields(reader, state.names[p], state.values.data() + p * count,
+                               static_cast<int>(count)))
+            return false;
+    return true;
+}
+
+void Model::ApplyProgram(const ProgramState& state)
+{
     const int program = GetProgram();
     if (!IsProgram(program))
-        return false;
-    programNames[static_cast<std::size_t>(program)] = name;
-    for (int i = 0; i < count; ++i)
+        return;
+    programNames[static_cast<std::size_t>(program)] = state.name;
+    for (std::size_t i = 0; i < state.values.size(); ++i)
     {
         Location location;
-        if (Locate(i, location))
-            location.group->SetParameterValue(location.index, values[static_cast<std::size_t>(i)]);
+        if (Locate(static_cast<int>(i), location))
+            location.group->SetParameterValue(location.index, state.values[i]);
     }
+    settingsChanged = true;
+}
+
+void Model::ApplyBank(const BankState& state)
+{
+    std::copy(state.names.begin(), state.names.end(), programNames.begin());
+    const std::size_t count = state.values.size() / std::max<std::size_t>(state.names.size(), 1);
+    auto value = state.values.begin();
+    for (int p = 0; p < programCount; ++p)
+    {
+        for (std::size_t i = 0; i < count; ++i, ++value)
+        {
+            Location location;
+            if (Locate(static_cast<int>(i), location))
+                location.group->SetParameterProgramValue(p, location.index, *value);
+        }
+    }
+    settingsChanged = true;
+}
+
+bool Model::ReadProgram(ChunkReader& reader)
+{
+    ProgramState state;
+    if (!IsProgram(GetProgram()) || !ParseProgram(reader, state))
+        return false;
+    Guard guard(lock);
+    ApplyProgram(state);
     return true;
 }
 
 bool Model::ReadBank(ChunkReader& reader)
 {
-    const int count = GetParameterCount();
-    const auto programs = static_cast<std::size_t>(programCount);
-    std::vector<ProgramName> names(programs);
-    std::vector<float> values(programs * static_cast<std::size_t>(count));
-    if (!CheckHeader(reader))
+    BankState state;
+    if (!ParseBank(reader, state))
         return false;
-    for (std::size_t p = 0; p < programs; ++p)
-    {
-        if (!ReadProgramFields(reader, names[p], values.data() + p * count, count))
-            return false;
-    }
-
     Guard guard(lock);
-    std::copy(names.begin(), names.end(), programNames.begin());
-    auto value = values.begin();
-    for (int p = 0; p < programCount; ++p)
-    {
-        for (int i = 0; i < count; ++i, ++value)
-        {
-            Location location;
-            if (Locate(i, location))
-                location.group->SetParameterProgramValue(p, location.index, *value);
-        }
-    }
+    ApplyBank(state);
     return true;
 }
 

@@ -20,9 +20,16 @@ namespace Kestrune
 
 // The hub between the host binding, the editor and the signal chain: parameter groups behind
 // one flat index, 32 named programs, chunks, observers and the one recursive lock that
-// serialises value changes with audio processing.
+// serialises value changes.
 //
-// Threads: [audio] ProcessLocked, OnControlChange; [any] everything else. Flat indices outside
+// The owners of the settings (the signal chain) belong to the audio thread. A change from any
+// thread stores the value and its setting under the lock; the setting reaches its owners when
+// the audio thread next delivers (DeliverLocked), which it does only when it gets the lock at
+// once. So the audio thread never waits on another thread: while the lock is held it goes on
+// with its current settings, and a change it makes itself is kept until it gets the lock.
+//
+// Threads: [audio] Process, OnControlChange, ChangeParameterValueFromAudio, DeliverLocked,
+// TellKeptChanges; [any] everything else. Flat indices outside
 // 0..GetParameterCount()-1 and programs outside 0..GetProgramCount()-1 are refused: getters
 // answer 0 or "", setters change nothing. Values are checked where they enter (the host's
 // calls, ports, chunks, window messages): setters take only finite ones.
@@ -50,6 +57,15 @@ public:
     virtual bool ReadProgram(ChunkReader& reader);
     virtual void WriteBank(ChunkWriter& writer);
     virtual bool ReadBank(ChunkReader& reader);
+
+    // A chunk read and checked whole, outside the lock, then applied in one short hold of it.
+    struct ProgramState;
+    struct BankState;
+    bool ParseProgram(ChunkReader& reader, ProgramState& state);
+    bool ParseBank(ChunkReader& reader, BankState& state);
+    // Caller holds the lock.
+    void ApplyProgram(const ProgramState& state);
+    void ApplyBank(const BankState& state);
 
     virtual int GetInputCount() = 0;
     virtual int GetOutputCount() = 0;
@@ -100,8 +116,16 @@ public:
     void NotifyParameterChanged(int index, IModelObserver* source);
     void NotifyAllParametersChanged();
 
-    // [audio] Process under the lock.
-    void ProcessLocked(float** inputs, float** outputs, int sampleFrames);
+    // [audio] As ChangeParameterValue, but never waits: while another thread holds the lock
+    // the change is kept (the latest per parameter) and made by the next DeliverLocked.
+    void ChangeParameterValueFromAudio(int index, float value, IModelObserver* source,
+                                       bool evenIfEqual = false);
+    // Caller holds the lock; [audio], or any thread while processing is stopped. Makes the kept
+    // changes, then hands every changed setting to its owners.
+    void DeliverLocked();
+    // [audio] Without the lock, after DeliverLocked: the outside observer hears of the kept
+    // changes it made.
+    void TellKeptChanges();
 
     RecursiveLock& GetLock() { return lock; }
 
@@ -122,6 +146,20 @@ private:
     IModelObserver* TellInsideObservers(int index, IModelObserver* source);
     void WriteHeader(ChunkWriter& writer);
     bool CheckHeader(ChunkReader& reader);
+    // Under the lock: stores, applies and tells the inside observers. True when stored; outside
+    // is then the observer to tell after the lock is released (or null).
+    bool ChangeLocked(int index, float value, IModelObserver* source, bool evenIfEqual,
+                      IModelObserver*& outside);
+
+    // [audio] A change the audio thread could not make at once.
+    struct KeptChange
+    {
+        float value = 0.0f;
+        IModelObserver* source = nullptr;
+        IModelObserver* tell = nullptr; // once made: the outside observer to tell
+        bool evenIfEqual = false;
+        bool kept = false;
+    };
 
     char effectName[kEffectNameSize];
     char vendor[kVendorSize];
@@ -136,6 +174,22 @@ private:
     int programCount;
     std::atomic<int> currentProgram{0};
     RecursiveLock lock;
+    bool settingsChanged = false;        // under the lock: a setting waits for DeliverLocked
+    std::vector<KeptChange> keptChanges; // [audio], one per parameter
+    bool anyKept = false;                // [audio]
+    bool anyToTell = false;              // [audio]
+};
+
+struct Model::ProgramState
+{
+    std::array<char, kProgramNameSize> name{};
+    std::vector<float> values;
+};
+
+struct Model::BankState
+{
+    std::vector<std::array<char, kProgramNameSize>> names;
+    std::vector<float> values; // program by program
 };
 
 } // namespace Kestrune

@@ -4,6 +4,8 @@
 #include "model/ChunkWriter.h"
 #include "model/Model.h"
 
+#include <mutex>
+
 namespace Kestrune
 {
 
@@ -18,24 +20,30 @@ bool LoadStateChunks(Model& model, const void* bank, std::size_t bankSize,
 {
     if (program != nullptr && (*program < 0 || *program >= model.GetProgramCount()))
         return false;
-    ChunkWriter oldBank;
-    model.WriteBank(oldBank);
-    const int oldIndex = model.GetProgram();
-    ChunkWriter oldProgram;
-    model.WriteProgram(oldProgram);
-
-    bool loaded = bank == nullptr || ReadChunk(model, bank, bankSize, false);
-    if (loaded && program != nullptr)
-        model.SetProgram(*program);
-    loaded =
-        loaded && (programChunk == nullptr || ReadChunk(model, programChunk, programSize, true));
-    if (!loaded)
+    // Read and checked whole before anything changes, so a refusal has nothing to undo, and
+    // applied in one hold of the lock, so the audio thread never takes half a state.
+    Model::BankState bankState;
+    Model::ProgramState programState;
+    if (bank != nullptr)
     {
-        ReadChunk(model, oldBank.GetData(), oldBank.GetSize(), false);
-        model.SetProgram(oldIndex);
-        ReadChunk(model, oldProgram.GetData(), oldProgram.GetSize(), true);
+        ChunkReader reader(bank, bankSize);
+        if (!model.ParseBank(reader, bankState))
+            return false;
     }
-    return loaded;
+    if (programChunk != nullptr)
+    {
+        ChunkReader reader(programChunk, programSize);
+        if (!model.ParseProgram(reader, programState))
+            return false;
+    }
+    std::lock_guard<RecursiveLock> guard(model.GetLock());
+    if (bank != nullptr)
+        model.ApplyBank(bankState);
+    if (program != nullptr)
+        model.SetProgram(*program);
+    if (programChunk != nullptr)
+        model.ApplyProgram(programState);
+    return true;
 }
 
 } // namespace Kestrune

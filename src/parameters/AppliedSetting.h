@@ -16,7 +16,9 @@ namespace Kestrune::Parameters
 // text. Argument is what the setter receives: the setting itself or the smoother's buffer.
 //
 // Threads: as ParameterBase. Changes are serialised by the caller; Text may be read from [any]
-// thread. Only Attach allocates.
+// thread. Only Attach allocates. Once Defer is called, a changed setting waits for
+// DeliverPending (the audio thread's, under the same serialisation) instead of reaching the
+// owners from the thread that changed it: the owners belong to the audio thread.
 template <typename Owner, typename Transform, typename Display, typename Label, typename Argument>
 class AppliedSetting
 {
@@ -33,16 +35,30 @@ public:
         FormatText();
     }
 
-    // Converts the value; only when the setting changes is it stored, passed to deliver and
-    // formatted, in that order.
+    // Converts the value; only when the setting changes is it stored, passed to deliver (or
+    // kept for DeliverPending) and formatted, in that order.
     template <typename Deliver> void Apply(float normalised, Deliver deliver)
     {
         const Value converted = transform.Convert(normalised);
         if (!IsUsable(converted) || converted == setting)
             return;
         setting = converted;
-        deliver(setting);
+        if (deferred)
+            pending = true;
+        else
+            deliver(setting);
         FormatText();
+    }
+
+    void Defer() { deferred = true; }
+
+    // The setting a deferred Apply kept, once.
+    template <typename Deliver> void DeliverPending(Deliver deliver)
+    {
+        if (!pending)
+            return;
+        pending = false;
+        deliver(setting);
     }
 
     Value Get() const { return setting; }
@@ -108,6 +124,8 @@ private:
     std::vector<Owner*> owners;
     Setter ownerSetter;
     DisplayText text;
+    bool deferred = false;
+    bool pending = false;
 };
 
 } // namespace Kestrune::Parameters

@@ -21,6 +21,9 @@ public:
     virtual float GetValue() = 0;
     virtual void SetProgramValue(int program, float value) = 0;
     virtual void SetValue(float value) = 0;
+    // From now on a changed setting reaches the owners only through DeliverPending.
+    virtual void DeferDelivery() = 0;
+    virtual void DeliverPending() = 0;
 };
 
 } // namespace Kestrune::Parameters

@@ -24,6 +24,9 @@ public:
     virtual float GetParameterValue(int index) = 0;
     virtual void SetParameterProgramValue(int program, int index, float value) = 0;
     virtual void SetParameterValue(int index, float value) = 0;
+    // Every parameter's, in index order (see IParameter).
+    virtual void DeferDelivery() = 0;
+    virtual void DeliverPending() = 0;
 };
 
 } // namespace Kestrune::Parameters

@@ -39,10 +39,17 @@ public:
     // The last applied setting. Serialised with changes by the caller.
     Value GetSetting() const { return state.Get(); }
 
+    void DeferDelivery() override { state.Defer(); }
+    void DeliverPending() override
+    {
+        state.DeliverPending([this](Value setting) { state.CallAll(setting); });
+    }
+
 protected:
     void Apply() override
     {
-        state.Apply(this->GetValue(), [this](Value setting) { state.CallAll(setting); });
+        state.Apply(
+            this->GetValue(), [this](Value setting) { state.CallAll(setting); });
     }
 
 private:

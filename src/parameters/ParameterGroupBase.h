@@ -86,6 +86,17 @@ public:
         GetParameter(index)->SetValue(value);
     }
 
+    void DeferDelivery() override
+    {
+        for (ParameterType* parameter : parameters)
+            parameter->DeferDelivery();
+    }
+    void DeliverPending() override
+    {
+        for (ParameterType* parameter : parameters)
+            parameter->DeliverPending();
+    }
+
     // Attaches the owner to every parameter in creation order; each hands it its setting.
     void AttachAll(Owner* owner)
     {

@@ -13,8 +13,8 @@ namespace Kestrune::Parameters
 // A continuous parameter that glides: a change moves its smoother's target, and owners read
 // the smoother's per-sample buffer, handed to them once when they attach.
 //
-// Threads: as ParameterBase. After Attach only the smoother's target changes (SetTarget, any
-// thread under the model's lock); the audio thread reads the buffer the smoother fills.
+// Threads: as ParameterBase. After Attach only the smoother's target changes (SetTarget, where
+// the setting is delivered); the audio thread reads the buffer the smoother fills.
 template <typename Owner, int ProgramCount, typename Transform, typename Display, typename Label>
 class SmoothParameter : public ParameterBase<Owner, ProgramCount>
 {
@@ -57,10 +57,17 @@ public:
     float GetSetting() const { return state.Get(); }
     Smoother& GetSmoother() { return smoother; }
 
+    void DeferDelivery() override { state.Defer(); }
+    void DeliverPending() override
+    {
+        state.DeliverPending([this](float setting) { smoother.SetTarget(setting); });
+    }
+
 protected:
     void Apply() override
     {
-        state.Apply(this->GetValue(), [this](float setting) { smoother.SetTarget(setting); });
+        state.Apply(
+            this->GetValue(), [this](float setting) { smoother.SetTarget(setting); });
     }
 
 private:

@@ -215,6 +215,7 @@ TEST_F(ModelChunkTest, ProgramRoundTripRestoresValuesAndName)
     EXPECT_EQ(ProgramName(7), "Third");
     EXPECT_EQ(model.GetParameterValue(0), 0.5f);
     EXPECT_EQ(model.GetParameterValue(12), 0.125f);
+    model.Deliver();
     EXPECT_EQ(model.firstOwner.calls.back(), "first.level=0.500000") << "values are applied";
     EXPECT_EQ(WriteProgram(), chunk);
 }
@@ -239,6 +240,7 @@ TEST_F(ModelChunkTest, BankRoundTripRestoresAllProgramsAndKeepsTheCurrentOne)
     model.SetProgramName("Changed");
     ASSERT_TRUE(ReadBank(chunk));
     EXPECT_TRUE(Take() == before);
+    model.Deliver();
     EXPECT_EQ(model.secondOwner.calls.back(), "second.level=0.000000");
 }
 

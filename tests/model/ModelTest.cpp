@@ -89,6 +89,8 @@ TEST_F(ModelTest, FlatIndexRunsAcrossGroupsInTheOrderTheyWereAdded)
 
     model.SetParameterValue(5, 0.5f);
     EXPECT_EQ(model.second.GetParameterValue(0), 0.5f);
+    EXPECT_NE(model.secondOwner.calls.back(), "second.level=0.500000") << "owners wait for audio";
+    model.Deliver();
     EXPECT_EQ(model.secondOwner.calls.back(), "second.level=0.500000");
     EXPECT_STREQ(model.GetParameterDisplay(5), "0.500");
 }
@@ -120,6 +122,7 @@ TEST_F(ModelTest, SetProgramMovesEveryGroupWithoutNotifying)
     EXPECT_EQ(model.first.GetProgram(), 4);
     EXPECT_EQ(model.third.GetProgram(), 4);
     EXPECT_EQ(model.GetParameterValue(1), 0.875f);
+    model.Deliver();
     EXPECT_EQ(model.firstOwner.calls.back(), "first.level=0.875000");
     EXPECT_TRUE(log.empty());
     model.RemoveObserver(&a);
@@ -209,6 +212,7 @@ TEST_F(ModelTest, MappedControllerSetsValueOver127AndNotifiesEveryone)
     EXPECT_EQ(model.GetParameterValue(5), 64.0f * 0.007874016f);
     EXPECT_NEAR(model.GetParameterValue(5), 64.0 / 127.0, 1e-7);
     EXPECT_EQ(log, (Log{"a:5", "b:5", "a:5", "b:5", "a:5", "b:5"}));
+    model.Deliver();
     EXPECT_EQ(model.secondOwner.calls.back(), "second.level=0.503937");
 
     log.clear();
@@ -238,26 +242,43 @@ TEST_F(ModelTest, ObserversRunUnderTheLockAndMayCallBackIntoTheModel)
     model.RemoveObserver(&a);
 }
 
-TEST_F(ModelTest, ProcessLockedHoldsTheLockForTheWholeSlice)
+TEST_F(ModelTest, AudioThreadChangesNeverWaitAndAreKeptWhileTheLockIsHeld)
 {
-    std::atomic<bool> otherThreadGotLock{true};
-    model.onProcess = [&]
+    Observer inside{log, "inside"};
+    Observer outside{log, "outside"};
+    model.AddObserver(&inside);
+    model.SetOutsideObserver(&outside);
+    std::atomic<bool> held{false};
+    std::atomic<bool> release{false};
+    std::thread holder(
+        [&]
+        {
+            std::lock_guard<Kestrune::RecursiveLock> guard(model.GetLock());
+            held = true;
+            while (!release)
+                std::this_thread::yield();
+        });
+    while (!held)
+        std::this_thread::yield();
+    model.ChangeParameterValueFromAudio(1, 0.25f, nullptr);
+    model.ChangeParameterValueFromAudio(1, 0.5f, nullptr); // the latest is kept
+    EXPECT_NE(model.GetParameterValue(1), 0.5f) << "made while another thread held the lock";
+    EXPECT_TRUE(log.empty());
+    release = true;
+    holder.join();
+
     {
-        std::thread other([&] { otherThreadGotLock = model.GetLock().try_lock(); });
-        other.join();
-        if (otherThreadGotLock)
-            model.GetLock().unlock();
-    };
-    float inL[3] = {1, 2, 3}, inR[3] = {4, 5, 6}, outL[3] = {}, outR[3] = {};
-    float* inputs[2] = {inL, inR};
-    float* outputs[2] = {outL, outR};
-    model.ProcessLocked(inputs, outputs, 3);
-    EXPECT_EQ(model.processCalls, 1);
-    EXPECT_EQ(model.lastFrames, 3);
-    EXPECT_EQ(outR[2], 6.0f);
-    EXPECT_FALSE(otherThreadGotLock.load());
-    EXPECT_TRUE(model.GetLock().try_lock()) << "released afterwards";
-    model.GetLock().unlock();
+        std::lock_guard<Kestrune::RecursiveLock> guard(model.GetLock());
+        model.DeliverLocked();
+        EXPECT_EQ(log, (Log{"inside:1"})) << "the outside one after";
+    }
+    model.TellKeptChanges();
+    EXPECT_EQ(model.GetParameterValue(1), 0.5f);
+    EXPECT_EQ(log, (Log{"inside:1", "outside:1"}));
+    model.TellKeptChanges();
+    EXPECT_EQ(log.size(), 2u) << "told once";
+    model.SetOutsideObserver(nullptr);
+    model.RemoveObserver(&inside);
 }
 
 TEST(ModelLifetime, DetachesFromTheMessageProviderWhenDestroyed)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,18 @@ protected:
     Kestrune::ServiceDispatcher services;
     std::unique_ptr<CorvanePhaserModel> model = std::make_unique<CorvanePhaserModel>(
         "Corvane Phaser", "Corvane Sound Design", "Corvane Phaser", 1000, &services);
+
+    // As the audio thread before its next slice: the engine takes the changed settings.
+    void Set(int index, float value)
+    {
+        model->SetParameterValue(index, value);
+        Deliver();
+    }
+    void Deliver()
+    {
+        std::lock_guard<Kestrune::RecursiveLock> guard(model->GetLock());
+        model->DeliverLocked();
+    }
 
     std::string HostName(int i)
     {
@@ -119,12 +132,12 @@ TEST_F(CorvanePhaserModelTest, DefaultsReachTheOwners)
 TEST_F(CorvanePhaserModelTest, TheTwoSourceParametersDriveDifferentOwners)
 {
     auto& engine = model->GetEngine();
-    model->SetParameterValue(kLfoMidiSource, 1.0f); // MIDI Source: ExpPd
+    Set(kLfoMidiSource, 1.0f); // MIDI Source: ExpPd
     EXPECT_STREQ(model->GetParameterDisplay(kLfoMidiSource), "ExpPd");
     EXPECT_EQ(engine.GetLfo().GetMidiSource(), 3);
     EXPECT_EQ(engine.GetPhaser().GetLeftModulationSource(), engine.GetLfo().GetInPhaseOutput());
 
-    model->SetParameterValue(kSweepSource, 0.0f); // Modulation Source: None
+    Set(kSweepSource, 0.0f); // Modulation Source: None
     EXPECT_STREQ(model->GetParameterDisplay(kSweepSource), "None");
     EXPECT_EQ(engine.GetLfo().GetMidiSource(), 3);
     const float* left = engine.GetPhaser().GetLeftModulationSource();
@@ -134,12 +147,12 @@ TEST_F(CorvanePhaserModelTest, TheTwoSourceParametersDriveDifferentOwners)
 
 TEST_F(CorvanePhaserModelTest, SelectionAndFeedbackStayInRangeWhateverTheValue)
 {
-    model->SetParameterValue(kStageMode, 7.0f);
+    Set(kStageMode, 7.0f);
     EXPECT_EQ(model->GetEngine().GetPhaser().GetStageMode(), 6);
     EXPECT_STREQ(model->GetParameterDisplay(kStageMode), "16");
-    model->SetParameterValue(kFeedback, 3.0f);
+    Set(kFeedback, 3.0f);
     EXPECT_LE(model->GetEngine().GetPhaser().GetFeedback(), 0.95f);
-    model->SetParameterValue(kLfoSyncResolution, -2.0f);
+    Set(kLfoSyncResolution, -2.0f);
     EXPECT_EQ(model->GetEngine().GetLfo().GetSyncResolution(), 0);
 }
 
@@ -156,15 +169,19 @@ TEST_F(CorvanePhaserModelTest, DisabledPassesAudioThroughBitForBitAndFreezesTheO
     float* out[2] = {outL.data(), outR.data()};
     model->SetParameterValue(kEnabled, 0.0f);
     const float sine = model->GetEngine().GetLfo().GetSine();
-    services.Smooth(512);
-    model->ProcessLocked(in, out, 512);
+    const auto process = [&]
+    {
+        Deliver();
+        services.Smooth(512);
+        model->Process(in, out, 512);
+    };
+    process();
     EXPECT_EQ(outL, inL);
     EXPECT_EQ(outR, inR);
     EXPECT_EQ(model->GetEngine().GetLfo().GetSine(), sine);
 
     model->SetParameterValue(kEnabled, 1.0f);
-    services.Smooth(512);
-    model->ProcessLocked(in, out, 512);
+    process();
     EXPECT_NE(model->GetEngine().GetLfo().GetSine(), sine);
     EXPECT_NE(outL, inL);
 }

@@ -11,6 +11,7 @@
 #include "support/RecordingOwner.h"
 
 #include <functional>
+#include <mutex>
 #include <string>
 
 namespace TestSupport
@@ -59,6 +60,13 @@ public:
 
     int GetInputCount() override { return 2; }
     int GetOutputCount() override { return 2; }
+    // What the audio thread does before its next slice: the owners take the changed settings.
+    void Deliver()
+    {
+        std::lock_guard<Kestrune::RecursiveLock> guard(GetLock());
+        DeliverLocked();
+    }
+
     void Process(float** inputs, float** outputs, int sampleFrames) override
     {
         ++processCalls;
