@@ -63,7 +63,19 @@ void View::DetachFromModel()
 
 void View::OnParameterChanged(int index)
 {
-    std::lock_guard<RecursiveLock> guard(pendingLock);
+    // The audio thread tells of a mapped controller's change: it must not wait for the idle call.
+    std::unique_lock<RecursiveLock> guard(pendingLock, std::try_to_lock);
+    if (!guard.owns_lock())
+    {
+        const int bit = index >= 0 && index < 63 ? index : 63;
+        missedUpdates.fetch_or(std::uint64_t{1} << bit, std::memory_order_relaxed);
+        return;
+    }
+    QueueLocked(index);
+}
+
+void View::QueueLocked(int index)
+{
     pendingUpdates.erase(std::remove(pendingUpdates.begin(), pendingUpdates.end(), index),
                          pendingUpdates.end());
     if (pendingUpdates.size() < pendingUpdates.capacity())
@@ -115,6 +127,12 @@ bool View::PostQueued(int index)
 void View::Idle()
 {
     std::lock_guard<RecursiveLock> guard(pendingLock);
+    const std::uint64_t missed = missedUpdates.exchange(0, std::memory_order_relaxed);
+    if ((missed >> 63) != 0)
+        QueueAll();
+    for (int index = 0; index < 63; ++index)
+        if ((missed >> index & 1) != 0)
+            QueueLocked(index);
     // A full posted-message queue refuses a post: that entry and those after it stay queued for
     // the next idle call instead of being lost (an all-parameters marker is posted whole again).
     std::size_t posted = 0;

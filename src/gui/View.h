@@ -1,9 +1,11 @@
 #pragma once
 
-#include "model/IModelObserver.h"
 #include "base/RecursiveLock.h"
+#include "model/IModelObserver.h"
 #include "platform/Win32.h"
 
+#include <atomic>
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -27,8 +29,10 @@ enum class ControlType
 // user input is written into the model, and changes from elsewhere are queued by index and
 // moved into the controls on the next idle call, through posted messages.
 //
-// Threads: model notifications [any] (model lock held) touch only the queue under pendingLock;
-// everything else [ui]. Lock order: the model's lock, then pendingLock.
+// Threads: model notifications [any] (model lock held) touch only the queue under pendingLock,
+// and never wait for it: one that finds it held (the idle call posting) leaves its index in
+// missedUpdates for the next idle call. Everything else [ui]. Lock order: the model's lock, then
+// pendingLock.
 class View : public IModelObserver
 {
 public:
@@ -99,6 +103,7 @@ private:
     int OnSliderScroll(HWND control, int code, ControlType type);
     void Change(int controlId, float value);
     void QueueAll();
+    void QueueLocked(int index); // under pendingLock
     bool PostValue(int index);
     bool PostQueued(int index);
     INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -112,6 +117,7 @@ private:
     // a notification on the audio thread never allocates.
     std::vector<int> pendingUpdates;
     RecursiveLock pendingLock;
+    std::atomic<std::uint64_t> missedUpdates{0}; // bit per index; bit 63 stands for all
 };
 
 } // namespace Kestrune::Gui
