@@ -103,6 +103,7 @@ void VstPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
         if (outputs[i] == nullptr)
             return;
 
+    audioThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
     ReadTimeInfo();
     processor.Process(inputs, outputs, sampleFrames);
 }
@@ -116,7 +117,10 @@ bool VstPlugin::IsParameter(VstInt32 index)
 void VstPlugin::setParameter(VstInt32 index, float value)
 {
     assert(IsParameter(index) && std::isfinite(value));
-    model->ChangeParameterValue(index, value, this);
+    if (std::this_thread::get_id() == audioThread.load(std::memory_order_relaxed))
+        model->ChangeParameterValueFromAudio(index, value, this);
+    else
+        model->ChangeParameterValue(index, value, this);
 }
 
 float VstPlugin::getParameter(VstInt32 index)

@@ -5,6 +5,9 @@
 #include "model/ChunkWriter.h"
 #include "model/IModelObserver.h"
 
+#include <atomic>
+#include <thread>
+
 namespace Kestrune
 {
 class Model;
@@ -71,6 +74,8 @@ private:
     BlockProcessor processor;
     int inputCount;
     int outputCount;
+    // Hosts that play automation back call setParameter from here: it must not wait there.
+    std::atomic<std::thread::id> audioThread{};
 };
 
 } // namespace Kestrune::Vst

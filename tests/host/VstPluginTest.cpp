@@ -874,13 +874,16 @@ TEST_F(CoreTest, TheAudioThreadNeverWaitsForTheModelsLock)
     model->onProcess = [&] { ++stretches; };
     SendControllers({{10, 1}});
     ProcessBlock(20000);
+    effect->setParameter(effect, 4, 0.75f); // automation played back on the audio thread
     processed = true;
     holder.join();
     EXPECT_TRUE(processedWhileHeld);
     EXPECT_EQ(stretches, 3); // 10, 16384, 3606
     EXPECT_EQ(effect->getParameter(effect, 2), before);
 
+    EXPECT_NE(effect->getParameter(effect, 4), 0.75f);
     ProcessBlock(16);
     EXPECT_FLOAT_EQ(effect->getParameter(effect, 2), 64.0f / 127.0f);
+    EXPECT_EQ(effect->getParameter(effect, 4), 0.75f);
     EXPECT_EQ(RecordingHost::CountOf(audioMasterAutomate), 1) << "the host hears of it once";
 }
