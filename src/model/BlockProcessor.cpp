@@ -60,8 +60,10 @@ void BlockProcessor::ApplyTransport(const Transport& transport)
 {
     if (FitsFloat(transport.tempo))
         dispatcher.SetTempo(static_cast<float>(transport.tempo));
+    // The position stays a double: the oscillator's phase needs its fraction of a beat an hour
+    // into a song. Beyond a float's range it is no position a host means.
     if (FitsFloat(transport.position))
-        dispatcher.SetPpqnPosition(static_cast<float>(transport.position));
+        dispatcher.SetPpqnPosition(transport.position);
 }
 
 void BlockProcessor::SetBlockTransport(double tempo, double position)

@@ -31,9 +31,9 @@ float FrequencyOfCycle(float tempo, float beats)
                               static_cast<double>(kPerMinute));
 }
 
-float PhaseInCycle(float position, float beats)
+float PhaseInCycle(double position, float beats)
 {
-    const double x = static_cast<double>(position) / static_cast<double>(beats);
+    const double x = position / static_cast<double>(beats);
     return static_cast<float>(x - std::trunc(x));
 }
 
@@ -54,7 +54,7 @@ float SynchableLfo::SynchronisedFrequency(float tempo, int index)
     return FrequencyOfCycle(tempo, QuarterNotesPerCycle(index));
 }
 
-float SynchableLfo::SynchronisedPhase(float position, int index)
+float SynchableLfo::SynchronisedPhase(double position, int index)
 {
     return PhaseInCycle(position, QuarterNotesPerCycle(index));
 }
@@ -92,7 +92,7 @@ void SynchableLfo::ApplySynchronisedFrequency()
 
 void SynchableLfo::ApplySynchronisedPhase()
 {
-    const float position = provider->GetPpqnPosition();
+    const double position = provider->GetPpqnPosition();
     const float tempo = provider->GetTempo();
     if (std::isfinite(position))
         SetPhase(PhaseInCycle(position, CycleAtTempo(std::isfinite(tempo) ? tempo : 0.0f)));
@@ -138,7 +138,7 @@ void SynchableLfo::OnTempoChanged(float)
         ApplySynchronisedFrequency();
 }
 
-void SynchableLfo::OnPpqnPositionChanged(float)
+void SynchableLfo::OnPpqnPositionChanged(double)
 {
     if (syncEnabled)
         ApplySynchronisedPhase();

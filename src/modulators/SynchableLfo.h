@@ -42,7 +42,7 @@ public:
     // Clamped to 0..10.
     void SetSyncResolution(int index);
     void OnTempoChanged(float tempo) override;
-    void OnPpqnPositionChanged(float position) override;
+    void OnPpqnPositionChanged(double position) override;
 
     bool IsSyncEnabled() const { return syncEnabled; }
     float GetFreeFrequency() const { return freeFrequency; }
@@ -52,8 +52,9 @@ public:
     static float QuarterNotesPerCycle(int index);
     // Hz at a tempo in beats per minute; a tempo of 0 or below stands still.
     static float SynchronisedFrequency(float tempo, int index);
-    // Fraction of the current cycle at a song position in quarter notes (negative before 0).
-    static float SynchronisedPhase(float position, int index);
+    // Fraction of the current cycle at a song position in quarter notes (negative before 0),
+    // taken in double precision and only then narrowed.
+    static float SynchronisedPhase(double position, int index);
     // Quarter notes per cycle run at a tempo: the note length, doubled while its rate would
     // exceed MaxFrequency.
     float CycleAtTempo(float tempo) const;

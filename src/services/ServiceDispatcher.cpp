@@ -75,7 +75,7 @@ void ServiceDispatcher::SetTempo(float bpm)
     observers.Notify<&ITempoObserver::OnTempoChanged>(bpm);
 }
 
-void ServiceDispatcher::SetPpqnPosition(float position)
+void ServiceDispatcher::SetPpqnPosition(double position)
 {
     if (!std::isfinite(position) || position == ppqnPosition)
         return;

@@ -25,7 +25,7 @@ class ServiceDispatcher : public IServiceProvider
 public:
     static constexpr float kDefaultSampleRate = 44100.0f;
     static constexpr float kDefaultTempo = 120.0f;
-    static constexpr float kDefaultPpqnPosition = 0.0f;
+    static constexpr double kDefaultPpqnPosition = 0.0;
 
     ServiceDispatcher();
     ~ServiceDispatcher() override;
@@ -34,7 +34,7 @@ public:
 
     float GetSampleRate() override { return sampleRate; }
     float GetTempo() override { return tempo; }
-    float GetPpqnPosition() override { return ppqnPosition; }
+    double GetPpqnPosition() override { return ppqnPosition; }
     Midi::IMessageProvider* GetMessageProvider() override { return &messageDispatcher; }
     Midi::IControllerProvider* GetControllerProvider() override { return &controllerDispatcher; }
 
@@ -51,7 +51,7 @@ public:
 
     void SetSampleRate(float sampleRate);  // samples per second
     void SetTempo(float tempo);            // beats per minute
-    void SetPpqnPosition(float position);  // quarter notes
+    void SetPpqnPosition(double position); // quarter notes
     void Reset();                          // every resettable
     void Smooth(std::int32_t sampleCount); // every smoothable, count unchanged
 
@@ -61,7 +61,7 @@ public:
 private:
     float sampleRate = kDefaultSampleRate;
     float tempo = kDefaultTempo;
-    float ppqnPosition = kDefaultPpqnPosition;
+    double ppqnPosition = kDefaultPpqnPosition;
     NotifyingLists<&IResettable::Reset, &ISampleRateObserver::OnSampleRateChanged,
                    &ISmoothable::Smooth, &ITempoObserver::OnTempoChanged,
                    &IPpqnPositionObserver::OnPpqnPositionChanged>

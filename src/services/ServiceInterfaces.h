@@ -41,8 +41,9 @@ class IPpqnPositionObserver
 {
 public:
     virtual ~IPpqnPositionObserver() = default;
-    // [audio] Song position in quarter notes.
-    virtual void OnPpqnPositionChanged(float position) = 0;
+    // [audio] Song position in quarter notes. A double: a float's step at beat 10000 is a
+    // thousandth of a beat, an eighth of a 1/32 note's cycle.
+    virtual void OnPpqnPositionChanged(double position) = 0;
 };
 
 class ISmoothable
@@ -59,7 +60,7 @@ public:
     virtual ~IServiceProvider() = default;
     virtual float GetSampleRate() = 0;
     virtual float GetTempo() = 0;
-    virtual float GetPpqnPosition() = 0;
+    virtual double GetPpqnPosition() = 0;
     virtual Midi::IMessageProvider* GetMessageProvider() = 0;
     virtual Midi::IControllerProvider* GetControllerProvider() = 0;
     virtual void AddResettable(IResettable* resettable) = 0;

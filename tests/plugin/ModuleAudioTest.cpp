@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -223,6 +224,68 @@ TEST(ModuleAudio, TempoSyncRealignsToTheSongPosition)
     ASSERT_TRUE(AllFinite(a));
     EXPECT_TRUE(SameBits(a, b));
     EXPECT_FALSE(SameBits(a, c, block));
+}
+
+// However the host slices it, a synchronised sweep follows the song position, late in a song as
+// at its start: at beat 10000 (83 minutes at 120 bpm) a float holds the position only to a
+// thousandth of a beat, an eighth of a 1/32 note's cycle.
+TEST(ModuleAudio, TempoSyncAgreesAcrossBlockSizesLateInASong)
+{
+    constexpr double kRate = 44100.0;
+    const Stereo input = TestInput(22050);
+    auto render = [&](float resolution, double startPpq, int block)
+    {
+        auto host = CreateHost();
+        Stereo silent;
+        if (!host)
+            return silent;
+        // A deep, resonant sweep, set before resuming so nothing glides.
+        host->Effect()->setParameter(host->Effect(), Product::kLfoSync, 1.0f);
+        host->Effect()->setParameter(host->Effect(), Product::kLfoSyncResolution, resolution);
+        host->Effect()->setParameter(host->Effect(), Product::kDepth, 1.0f);
+        host->Effect()->setParameter(host->Effect(), Product::kFeedback, 0.9f);
+        host->Effect()->setParameter(host->Effect(), Product::kStageMode, 1.0f);
+        host->Start(kRate, block);
+        host->advanceTime = false;
+        host->time.tempo = 120.0;
+        return RenderBlocks(*host, input, block,
+                            [&](int b)
+                            {
+                                host->time.samplePos = double(b) * block;
+                                host->time.ppqPos = startPpq + host->time.samplePos / kRate * 2.0;
+                            });
+    };
+    const struct
+    {
+        float resolution;
+        const char* name;
+        double halfCycle; // quarter notes
+    } notes[] = {{0.0f, "1/32", 0.0625}, {0.2f, "1/12", 1.0 / 6.0}};
+    auto apart = [](const Stereo& a, const Stereo& b)
+    {
+        float largest = 0.0f;
+        for (std::size_t i = 0; i < std::min(a.Frames(), b.Frames()); ++i)
+            largest = std::max(
+                {largest, std::fabs(a.left[i] - b.left[i]), std::fabs(a.right[i] - b.right[i])});
+        return largest;
+    };
+    for (const auto& note : notes)
+    {
+        for (const double start : {0.3, 10000.3})
+        {
+            // Blocks of one sample are re-aligned at every sample.
+            const Stereo reference = render(note.resolution, start, 1);
+            float worst = 0.0f;
+            for (const int block : {37, 512, 4096})
+                worst = std::max(worst, apart(reference, render(note.resolution, start, block)));
+            EXPECT_LT(worst, 1e-3f) << note.name << " from beat " << start;
+            std::printf("%s from beat %g: blocks 37 to 4096 differ from blocks of 1 by %.2g\n",
+                        note.name, start, double(worst));
+            // Half a cycle later the sweep is far from there: the position does steer it.
+            EXPECT_GT(apart(reference, render(note.resolution, start + note.halfCycle, 1)), 0.05f)
+                << note.name << " from beat " << start;
+        }
+    }
 }
 
 TEST(ModuleAudio, UnusableHostTimeChangesNothingAudible)

@@ -1,6 +1,7 @@
 #include "plugin/PhaserReference.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 namespace Reference
@@ -137,7 +138,7 @@ double PhaserModel::SyncFrequency() const
 
 double PhaserModel::SyncPhase() const
 {
-    const double x = static_cast<double>(position) / kQuarterNotes[syncIndex];
+    const double x = position / kQuarterNotes[syncIndex];
     return x - std::trunc(x);
 }
 
@@ -233,16 +234,16 @@ void PhaserModel::ApplySetting(int index)
 void PhaserModel::Process(double hostTempo, double hostPpq, const float* inL, const float* inR,
                           double* outL, double* outR, int count)
 {
-    // Tempo first, then position, each only when its 32-bit value changed.
+    // Tempo first, then position, each only when its value changed (the tempo as a float).
     if (std::isfinite(hostTempo) && static_cast<float>(hostTempo) != tempo)
     {
         tempo = static_cast<float>(hostTempo);
         if (syncOn)
             ApplyLfoFrequency(SyncFrequency());
     }
-    if (std::isfinite(hostPpq) && static_cast<float>(hostPpq) != position)
+    if (std::isfinite(hostPpq) && std::fabs(hostPpq) <= FLT_MAX && hostPpq != position)
     {
-        position = static_cast<float>(hostPpq);
+        position = hostPpq;
         if (syncOn)
             SetPhase(SyncPhase());
     }

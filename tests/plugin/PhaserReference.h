@@ -70,7 +70,7 @@ private:
     int syncIndex = 0;
     bool quadMode = true;
     float tempo = 120.0f;  // as the plug-in keeps it
-    float position = 0.0f; // quarter notes
+    double position = 0.0; // quarter notes, as the plug-in keeps it
 
     // Phaser.
     bool enabled = true;

@@ -36,7 +36,7 @@ public:
     {
         Add("Tempo " + Number(bpm) + " get " + Number(services.GetTempo()));
     }
-    void OnPpqnPositionChanged(float ppq) override
+    void OnPpqnPositionChanged(double ppq) override
     {
         Add("Ppq " + Number(ppq) + " get " + Number(services.GetPpqnPosition()));
     }
@@ -61,7 +61,7 @@ public:
     }
 
 private:
-    static std::string Number(float value) { return std::to_string(static_cast<double>(value)); }
+    static std::string Number(double value) { return std::to_string(value); }
     void Add(const std::string& what)
     {
         std::string entry = name;

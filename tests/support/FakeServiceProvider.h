@@ -15,7 +15,7 @@ class FakeServiceProvider : public Kestrune::IServiceProvider
 public:
     float sampleRate = 44100.0f;
     float tempo = 120.0f;
-    float position = 0.0f;
+    double position = 0.0;
     Kestrune::Midi::IMessageProvider* messageProvider = nullptr;
     Kestrune::Midi::IControllerProvider* controllerProvider = nullptr;
 
@@ -27,7 +27,7 @@ public:
 
     float GetSampleRate() override { return sampleRate; }
     float GetTempo() override { return tempo; }
-    float GetPpqnPosition() override { return position; }
+    double GetPpqnPosition() override { return position; }
     Kestrune::Midi::IMessageProvider* GetMessageProvider() override { return messageProvider; }
     Kestrune::Midi::IControllerProvider* GetControllerProvider() override
     {
@@ -70,7 +70,7 @@ public:
         for (auto* o : tempoObservers)
             o->OnTempoChanged(bpm);
     }
-    void ChangePosition(float ppq)
+    void ChangePosition(double ppq)
     {
         position = ppq;
         for (auto* o : positionObservers)
