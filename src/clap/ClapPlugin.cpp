@@ -43,6 +43,8 @@ ClapPlugin::ClapPlugin(const clap_plugin_t& prototype, const clap_host_t* clapHo
       model(Product::CreateModel(dispatcher.get())), processor(*model, *dispatcher), chunk(4096)
 {
     record.plugin_data = this;
+    for (std::atomic<double>& value : hostHas)
+        value = kNotGiven;
     {
         std::lock_guard<RecursiveLock> guard(model->GetLock());
         dispatcher->SetSampleRate(44100.0f);
@@ -69,6 +71,7 @@ bool ClapPlugin::Init()
     if (host == nullptr || host->get_extension == nullptr)
         return true;
     hostParams = static_cast<const clap_host_params_t*>(host->get_extension(host, CLAP_EXT_PARAMS));
+    hostLog = static_cast<const clap_host_log_t*>(host->get_extension(host, CLAP_EXT_LOG));
     hostTimer = static_cast<const clap_host_timer_support_t*>(
         host->get_extension(host, CLAP_EXT_TIMER_SUPPORT));
     hostFd = static_cast<const clap_host_posix_fd_support_t*>(
@@ -80,8 +83,14 @@ bool ClapPlugin::Init()
 // smoothers to them, as a VST host's parameters set before resume.
 bool ClapPlugin::Activate(double sampleRate)
 {
-    if (!std::isfinite(sampleRate) || sampleRate <= 0.0)
+    if (!ServiceDispatcher::IsRunnableSampleRate(sampleRate))
+    {
+        char reason[160];
+        ServiceDispatcher::DescribeRefusedSampleRate(sampleRate, reason, sizeof reason);
+        if (hostLog != nullptr && hostLog->log != nullptr)
+            hostLog->log(host, CLAP_LOG_ERROR, reason);
         return false;
+    }
     std::lock_guard<RecursiveLock> guard(model->GetLock());
     dispatcher->SetSampleRate(static_cast<float>(sampleRate));
     dispatcher->Reset();
@@ -105,16 +114,15 @@ void ClapPlugin::TakeParameter(const clap_event_header_t& header)
     const int index = IndexOf(event.param_id);
     if (index < 0 || !std::isfinite(event.value))
         return;
-    const Lv2::ControlPort& port = PortOf(index);
-    const auto value =
-        static_cast<float>(std::clamp(event.value, static_cast<double>(Lv2::PortMinimum(port)),
-                                      static_cast<double>(Lv2::PortMaximum(port))));
+    const float normalised = ToNormalised(index, event.value);
+    hostHas[index] = ToClap(index, normalised);
     {
         std::lock_guard<RecursiveLock> guard(model->GetLock());
-        // A value naming the current setting keeps the stored value exact (a restored chunk's).
-        if (port.toPort(model->GetParameterValue(index)) == value)
+        // A value naming the current setting keeps the stored value exact (a restored chunk's,
+        // even one outside the range, which the host sees at the range's end).
+        if (ToClap(index, model->GetParameterValue(index)) == ToClap(index, normalised))
             return;
-        model->SetParameterValue(index, port.toNormalised(value));
+        model->SetParameterValue(index, normalised);
     }
     // The panel follows; the host, the source, is not told back.
     model->NotifyParameterChanged(index, this);
@@ -148,6 +156,8 @@ clap_process_status ClapPlugin::Process(const clap_process_t& process)
         output.data32 == nullptr || input.data32[0] == nullptr || input.data32[1] == nullptr ||
         output.data32[0] == nullptr || output.data32[1] == nullptr)
         return CLAP_PROCESS_ERROR;
+    for (std::uint32_t i = 0; i < process.audio_outputs_count; ++i)
+        process.audio_outputs[i].constant_mask = 0; // the plug-in's to write: nothing constant
     float* inputs[2] = {input.data32[0], input.data32[1]};
     float* outputs[2] = {output.data32[0], output.data32[1]};
     audioThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
@@ -224,7 +234,8 @@ bool ClapPlugin::GetValue(clap_id id, double& value)
     const int index = IndexOf(id);
     if (index < 0)
         return false;
-    value = PortOf(index).toPort(model->GetParameterValue(index));
+    value = ToClap(index, model->GetParameterValue(index));
+    hostHas[index] = value;
     return true;
 }
 
