@@ -17,7 +17,7 @@ public:
         plugin.AddParameter(0, 0, 1.0);
         plugin.AddParameter(0, 6, 0.95 * 0.75);
         plugin.AddParameter(0, 11, 0.5);
-        plugin.AddParameter(0, 10, stages == 16 ? 16.0 : 4.0);
+        plugin.AddParameter(0, 10, stages == 16 ? 6.0 : 0.0); // entries 6 (16 stages), 0 (4)
         plugin.Flush();
         plugin.Activate(48000.0, static_cast<std::uint32_t>(blockSize));
         plugin.SetTransport(120.0, 0.0);

@@ -84,6 +84,8 @@ ClapInstance::ClapInstance(const ClapModule& module, const char* id)
               },
               [](const clap_host_t*, int, std::uint32_t) { return true; },
               [](const clap_host_t* h, int fd) { return std::erase(Self(h).fds, fd) == 1; }},
+      hostLog{[](const clap_host_t* h, std::int32_t, const char* message)
+              { Self(h).logged.emplace_back(message != nullptr ? message : ""); }},
       outEvents{this, &Sending}
 {
     plugin = module.Factory().create_plugin(&module.Factory(), &host, id);
@@ -113,13 +115,17 @@ const void* ClapInstance::HostExtension(const clap_host_t* host, const char* id)
         return &self.hostTimers;
     if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0)
         return &self.hostFds;
+    if (std::strcmp(id, CLAP_EXT_LOG) == 0)
+        return &self.hostLog;
     return nullptr;
 }
 
 bool ClapInstance::Sending(const clap_output_events_t* list, const clap_event_header_t* event)
 {
-    auto& received = static_cast<ClapInstance*>(list->ctx)->sent;
-    if (event == nullptr || event->size > sizeof(Event) || received.size() == received.capacity())
+    auto* self = static_cast<ClapInstance*>(list->ctx);
+    auto& received = self->sent;
+    if (event == nullptr || event->size > sizeof(Event) || received.size() == received.capacity() ||
+        received.size() >= self->outputRoom)
         return false;
     Event copy;
     std::memcpy(&copy, event, event->size);
@@ -219,12 +225,13 @@ clap_process_status ClapInstance::Process(const float* inL, const float* inR, fl
     float* inputs[2] = {const_cast<float*>(inL), const_cast<float*>(inR)};
     float* outputs[2] = {outL, outR};
     const clap_audio_buffer_t input = {inputs, nullptr, 2, 0, 0};
-    clap_audio_buffer_t output = {outputs, nullptr, 2, 0, 0};
+    clap_audio_buffer_t output = {outputs, nullptr, 2, 0, ~std::uint64_t{0}};
     const clap_process_t process = {steadyTime, frames,    hasTransport ? &blockTransport : nullptr,
                                     &input,     &output,   1,
                                     1,          &inEvents, &outEvents};
     sent.clear();
     const clap_process_status status = plugin->process(plugin, &process);
+    constantMask = output.constant_mask;
     steadyTime += frames;
     events.clear();
     return status;

@@ -83,10 +83,16 @@ public:
     bool SaveState(std::vector<std::uint8_t>& bytes);
     bool LoadState(const std::vector<std::uint8_t>& bytes, std::size_t readSize = 4096);
 
-    int rescans = 0; // host params rescan calls
+    int rescans = 0;                 // host params rescan calls
+    std::vector<std::string> logged; // what the plug-in wrote through clap.log
 
     // What the plug-in sent in the last Process or Flush.
     const std::vector<Event>& Sent() const { return sent; }
+    // How many events the host's output queue takes in one Process or Flush; refused beyond.
+    std::size_t outputRoom = SIZE_MAX;
+    // The output buffer's constant_mask after the last Process (the host fills it with ones
+    // before: the plug-in owns it).
+    std::uint64_t constantMask = 0;
 
     // The host's side of the editor: the timers and descriptors the plug-in registered, and
     // one round of their calls.
@@ -106,6 +112,7 @@ private:
     clap_host_params_t hostParams;
     clap_host_timer_support_t hostTimers;
     clap_host_posix_fd_support_t hostFds;
+    clap_host_log_t hostLog;
     std::vector<clap_id> timers;
     std::vector<int> fds;
     std::vector<Event> sent;

@@ -60,7 +60,7 @@ sox -R -n -r $rate -c 2 -b 32 -e floating-point "$work/noise.wav" synth 2 whiten
 settings=(--param LMS=ModWh --param LSOn=On --param LSRes=1/8 --param LQM=Off --param PSM=8 --param PMS=None
     --param PFB=-9 --param PLFreq=700 --param PRFreq=3100 --param PMix=40)
 # The values Qtractor must save: parameter id = value in the plug-in's units.
-expected=(1=1 2=1 3=3 4=0 10=8 12=0)
+expected=(1=1 2=1 3=3 4=0 10=2 12=0) # 10: the stage mode's entry 2, 8 stages
 "$render" --plugin "$vst" "${settings[@]}" --save-preset "$work/settings.fxp" "$work/noise.wav" "$work/reference.wav" >/dev/null
 state=$(helper state "$work/settings.fxp")
 
@@ -154,12 +154,37 @@ play_and_record() {
     wait "$qtractor" 2>/dev/null || true
 }
 
+# Opens the session and quits without saving: Qtractor quits at once only when the session is
+# unmodified (else its "save changes?" dialog holds it, unanswered offscreen).
+reopen_unmodified() {
+    echo "-- reopen unmodified"
+    LD_PRELOAD=$work/seq-stub.so qtractor "$work/check.qtr" >"$work/qtractor-unmodified.log" 2>&1 &
+    local qtractor=$!
+    pids+=("$qtractor")
+    if ! wait_for "jack_lsp | grep -q '^Qtractor:Master/out_2$'" 30; then
+        echo "FAIL Qtractor's engine did not start (see $work/qtractor-unmodified.log)"
+        failed=1
+        return
+    fi
+    sleep 3 # the plug-in's state loaded, the timers run: what would mark the session does
+    kill -TERM "$qtractor"
+    if wait_for "! kill -0 $qtractor" 10; then
+        echo "ok   the reopened session quits without asking to save: unmodified"
+    else
+        echo "FAIL the reopened session asks to save on quit: Qtractor marks it modified"
+        failed=1
+        kill -KILL "$qtractor" 2>/dev/null || true
+    fi
+    wait "$qtractor" 2>/dev/null || true
+}
+
 start=$SECONDS
 play_and_record open
 helper saved "$work/check.qtr" "$work/settings.fxp" "${expected[@]}" || failed=1
 cp "$work/check.qtr" "$work/saved.qtr"
 play_and_record reopen
 helper saved "$work/check.qtr" "$work/settings.fxp" "${expected[@]}" || failed=1
+reopen_unmodified
 echo "($((SECONDS - start)) s in Qtractor)"
 if [ "$failed" != 0 ]; then
     echo "qtractor-clap-check: FAILED (KEEP=1 keeps the session, the logs and the recordings)"

@@ -78,7 +78,6 @@ bool ClapGui::Embed(void* parent)
         view.reset();
         return false;
     }
-    view->Show();
     return true;
 }
 
@@ -92,7 +91,10 @@ bool ClapGui::Show(bool visible)
 {
     if (view == nullptr)
         return false;
-    ShowWindow(view->GetHandle(), visible ? SW_SHOWNORMAL : SW_HIDE);
+    if (visible)
+        view->Show();
+    else
+        ShowWindow(view->GetHandle(), SW_HIDE);
     return true;
 }
 

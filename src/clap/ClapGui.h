@@ -36,7 +36,8 @@ public:
     ClapGui(const ClapGui&) = delete;
     ClapGui& operator=(const ClapGui&) = delete;
 
-    // The panel as a child of parent; false when the window system refused it.
+    // The panel as a child of parent, hidden until Show; false when the window system refused
+    // it.
     bool Embed(void* parent);
     void GetSize(std::uint32_t& width, std::uint32_t& height) const;
     bool Show(bool visible);

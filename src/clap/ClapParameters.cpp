@@ -5,6 +5,7 @@
 #include "phaser/Product.h"
 #include "services/ServiceDispatcher.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -40,7 +41,12 @@ bool LeadingNumber(std::string_view text, double& number)
     if (text.starts_with('+'))
         text.remove_prefix(1);
     const auto result = std::from_chars(text.data(), text.data() + text.size(), number);
-    return result.ec == std::errc() && std::isfinite(number);
+    if (result.ec != std::errc() || !std::isfinite(number))
+        return false;
+    // Beyond every display (they show floats): the end of the range on that side.
+    if (std::fabs(number) > static_cast<double>(std::numeric_limits<float>::max()))
+        number = std::copysign(std::numeric_limits<double>::infinity(), number);
+    return true;
 }
 } // namespace
 
@@ -59,32 +65,64 @@ bool IsStepped(int index)
     return PortOf(index).kind != Lv2::PortKind::kContinuous;
 }
 
+double Minimum(int index)
+{
+    const Lv2::ControlPort& port = PortOf(index);
+    return port.kind == Lv2::PortKind::kSelection ? 0.0
+                                                  : static_cast<double>(Lv2::PortMinimum(port));
+}
+
+double Maximum(int index)
+{
+    const Lv2::ControlPort& port = PortOf(index);
+    return port.kind == Lv2::PortKind::kSelection ? port.entries - 1.0
+                                                  : static_cast<double>(Lv2::PortMaximum(port));
+}
+
+double ToClap(int index, float normalised)
+{
+    const Lv2::ControlPort& port = PortOf(index);
+    double value = static_cast<double>(port.toPort(normalised));
+    if (port.kind == Lv2::PortKind::kSelection)
+        value =
+            (value - static_cast<double>(port.firstEntry)) / static_cast<double>(port.entryStep);
+    return std::isnan(value) ? Minimum(index) : std::clamp(value, Minimum(index), Maximum(index));
+}
+
+float ToNormalised(int index, double value)
+{
+    const Lv2::ControlPort& port = PortOf(index);
+    value = std::clamp(value, Minimum(index), Maximum(index)); // NaN stays NaN
+    if (IsStepped(index))
+        value = std::trunc(value);
+    if (port.kind == Lv2::PortKind::kSelection)
+        value = static_cast<double>(port.firstEntry) + static_cast<double>(port.entryStep) * value;
+    return port.toNormalised(static_cast<float>(value));
+}
+
 ParameterTexts::ParameterTexts()
     : dispatcher(std::make_unique<ServiceDispatcher>()),
       model(Product::CreateModel(dispatcher.get()))
 {
     model->SetProgram(0);
     for (int i = 0; i < kParameterCount; ++i)
-        defaults[i] = PortOf(i).toPort(model->GetParameterValue(i));
+        defaults[i] = ToClap(i, model->GetParameterValue(i));
 }
 
 ParameterTexts::~ParameterTexts() = default;
 
 void ParameterTexts::Describe(int index, clap_param_info_t& info)
 {
-    const Lv2::ControlPort& port = PortOf(index);
     std::memset(&info, 0, sizeof info);
     info.id = static_cast<clap_id>(index);
     info.flags = CLAP_PARAM_IS_AUTOMATABLE;
     if (IsStepped(index))
         info.flags |= CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM;
-    // Hosts list parameters by name alone: the group tells the two frequencies apart.
-    const std::string name =
-        std::string(model->GetGroupName(index)) + " " + model->GetParameterName(index);
-    Base::CopyText(info.name, sizeof info.name, name.c_str());
+    // The names are unique without the module, which hosts join to them ("Phaser / Enabled").
+    Base::CopyText(info.name, sizeof info.name, model->GetParameterName(index));
     Base::CopyText(info.module, sizeof info.module, model->GetGroupName(index));
-    info.min_value = Lv2::PortMinimum(port);
-    info.max_value = Lv2::PortMaximum(port);
+    info.min_value = Minimum(index);
+    info.max_value = Maximum(index);
     info.default_value = defaults[index];
 }
 
@@ -104,8 +142,7 @@ double ParameterTexts::DisplayedNumber(int index, float normalised)
 
 void ParameterTexts::ValueToText(int index, double value, char* text, std::size_t size)
 {
-    Base::CopyText(text, size,
-                   Display(index, PortOf(index).toNormalised(static_cast<float>(value))));
+    Base::CopyText(text, size, Display(index, ToNormalised(index, value)));
 }
 
 bool ParameterTexts::EntryFromText(int index, const char* text, double& value)
@@ -115,20 +152,22 @@ bool ParameterTexts::EntryFromText(int index, const char* text, double& value)
     const std::string_view label = model->GetParameterLabel(index);
     for (int entry = 0; entry < port.entries; ++entry)
     {
-        const float portValue = port.firstEntry + port.entryStep * static_cast<float>(entry);
-        const std::string shown = Display(index, port.toNormalised(portValue));
+        const std::string shown = Display(index, ToNormalised(index, entry));
         if (Base::EqualsNoCase(wanted, shown) ||
             (!label.empty() && Base::EqualsNoCase(wanted, shown + " " + std::string(label))))
         {
-            value = portValue;
+            value = entry;
             return true;
         }
     }
-    // Else the port value itself, as automation lanes show it.
+    // Else a number in the displays' unit (a stage count, an entry's number, 0 or 1 for a toggle)
+    // taken as the LV2 port takes it, clamped into its range before narrowing.
     double number = 0.0;
     if (!LeadingNumber(wanted, number))
         return false;
-    value = port.toPort(port.toNormalised(static_cast<float>(number)));
+    const double clamped = std::clamp(number, static_cast<double>(Lv2::PortMinimum(port)),
+                                      static_cast<double>(Lv2::PortMaximum(port)));
+    value = ToClap(index, port.toNormalised(static_cast<float>(clamped)));
     return true;
 }
 
@@ -159,7 +198,7 @@ bool ParameterTexts::TextToValue(int index, const char* text, double& value)
         }
         chosen = at(high) - target <= target - at(low) ? high : low;
     }
-    value = PortOf(index).toPort(std::bit_cast<float>(chosen));
+    value = ToClap(index, std::bit_cast<float>(chosen));
     return true;
 }
 

@@ -18,8 +18,9 @@ namespace Kestrune::Clap
 
 // The CLAP parameters: one per parameter of the product, id == flat index (stable: the VST
 // edition's automation and chunks use the same order), values in the units of the LV2 ports
-// (Hz, octaves, feedback gain, wet proportion, entry indices, stage counts, toggles), so one
-// value names exactly one setting. Selections and toggles are stepped.
+// (Hz, octaves, feedback gain, wet proportion, toggles) except selections, whose value is the
+// entry's number (0 to entries - 1; the stage mode's texts are the stage counts), so one value
+// names exactly one setting. Selections and toggles are stepped.
 inline constexpr int kParameterCount = 13;
 
 // The one place the per-parameter metadata comes from.
@@ -27,6 +28,15 @@ const Lv2::ControlPort& PortOf(int index);
 // The flat index of a parameter id, or -1.
 int IndexOf(clap_id id);
 bool IsStepped(int index);
+// The range get_info declares.
+double Minimum(int index);
+double Maximum(int index);
+// The value hosts see for a normalised value: within the declared range and finite, whatever is
+// stored (chunks keep values far outside 0..1 as they are; only what is reported is clamped).
+double ToClap(int index, float normalised);
+// The normalised value a host's value names: clamped into the range in double precision before
+// any narrowing, a stepped value truncated (CLAP's rule for stepped parameters). NaN stays NaN.
+float ToNormalised(int index, double value);
 
 // Texts through the plug-in's own displays, on a model of its own (main thread only): the
 // setting a value names is shown exactly as the VST edition shows it.

@@ -44,6 +44,8 @@ ClapPlugin::ClapPlugin(const clap_plugin_t& prototype, const clap_host_t* clapHo
       model(Product::CreateModel(dispatcher.get())), processor(*model, *dispatcher), chunk(4096)
 {
     record.plugin_data = this;
+    for (std::atomic<double>& value : hostHas)
+        value = kNotGiven;
     {
         std::lock_guard<RecursiveLock> guard(model->GetLock());
         dispatcher->SetSampleRate(44100.0f);
@@ -70,6 +72,7 @@ bool ClapPlugin::Init()
     if (host == nullptr || host->get_extension == nullptr)
         return true;
     hostParams = static_cast<const clap_host_params_t*>(host->get_extension(host, CLAP_EXT_PARAMS));
+    hostLog = static_cast<const clap_host_log_t*>(host->get_extension(host, CLAP_EXT_LOG));
     hostTimer = static_cast<const clap_host_timer_support_t*>(
         host->get_extension(host, CLAP_EXT_TIMER_SUPPORT));
     hostFd = static_cast<const clap_host_posix_fd_support_t*>(
@@ -81,8 +84,14 @@ bool ClapPlugin::Init()
 // smoothers to them, as a VST host's parameters set before resume.
 bool ClapPlugin::Activate(double sampleRate)
 {
-    if (!std::isfinite(sampleRate) || sampleRate <= 0.0)
+    if (!ServiceDispatcher::IsRunnableSampleRate(sampleRate))
+    {
+        char reason[160];
+        ServiceDispatcher::DescribeRefusedSampleRate(sampleRate, reason, sizeof reason);
+        if (hostLog != nullptr && hostLog->log != nullptr)
+            hostLog->log(host, CLAP_LOG_ERROR, reason);
         return false;
+    }
     {
         std::lock_guard<RecursiveLock> guard(model->GetLock());
         dispatcher->SetSampleRate(static_cast<float>(sampleRate));
@@ -107,18 +116,17 @@ void ClapPlugin::TakeParameter(const clap_event_header_t& header, bool fromAudio
     const int index = IndexOf(event.param_id);
     if (index < 0 || !std::isfinite(event.value))
         return;
-    const Lv2::ControlPort& port = PortOf(index);
-    const auto value =
-        static_cast<float>(std::clamp(event.value, static_cast<double>(Lv2::PortMinimum(port)),
-                                      static_cast<double>(Lv2::PortMaximum(port))));
-    // A value naming the current setting keeps the stored value exact (a restored chunk's).
-    if (port.toPort(model->GetParameterValue(index)) == value)
+    const float normalised = ToNormalised(index, event.value);
+    hostHas[index] = ToClap(index, normalised);
+    // A value naming the current setting keeps the stored value exact (a restored chunk's, even
+    // one outside the range, which the host sees at the range's end).
+    if (ToClap(index, model->GetParameterValue(index)) == ToClap(index, normalised))
         return;
     // The panel follows; the host, the source, is not told back.
     if (fromAudio)
-        model->ChangeParameterValueFromAudio(index, port.toNormalised(value), this, true);
+        model->ChangeParameterValueFromAudio(index, normalised, this, true);
     else
-        model->ChangeParameterValue(index, port.toNormalised(value), this, true);
+        model->ChangeParameterValue(index, normalised, this, true);
 }
 
 void ClapPlugin::Queue(const clap_event_header_t& event, std::int32_t offset)
@@ -149,6 +157,8 @@ clap_process_status ClapPlugin::Process(const clap_process_t& process)
         output.data32 == nullptr || input.data32[0] == nullptr || input.data32[1] == nullptr ||
         output.data32[0] == nullptr || output.data32[1] == nullptr)
         return CLAP_PROCESS_ERROR;
+    for (std::uint32_t i = 0; i < process.audio_outputs_count; ++i)
+        process.audio_outputs[i].constant_mask = 0; // the plug-in's to write: nothing constant
     float* inputs[2] = {input.data32[0], input.data32[1]};
     float* outputs[2] = {output.data32[0], output.data32[1]};
     audioThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
@@ -227,7 +237,8 @@ bool ClapPlugin::GetValue(clap_id id, double& value)
     const int index = IndexOf(id);
     if (index < 0)
         return false;
-    value = PortOf(index).toPort(model->GetParameterValue(index));
+    value = ToClap(index, model->GetParameterValue(index));
+    hostHas[index] = value;
     return true;
 }
 

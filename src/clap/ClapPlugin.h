@@ -90,6 +90,7 @@ private:
     clap_plugin_t record;
     const clap_host_t* host;
     const clap_host_params_t* hostParams = nullptr;
+    const clap_host_log_t* hostLog = nullptr;
     std::unique_ptr<ServiceDispatcher> dispatcher;
     std::unique_ptr<CorvanePhaserModel> model;
     BlockProcessor processor;
@@ -101,6 +102,9 @@ private:
     std::atomic<std::uint32_t> pendingValue{0};
     std::atomic<std::uint32_t> pendingEnd{0};
     std::atomic<std::uint32_t> fromMidi{0}; // values a mapped controller set: not recorded
+    // Each value as the host last had it (read, sent or set; NaN before it had one): a load asks
+    // the host to read again only when one of them changed.
+    std::atomic<double> hostHas[kParameterCount];
     std::atomic<bool> dragging{false};
     std::atomic<int> dragIndex{-1}; // the parameter of the open gesture
     std::atomic<std::thread::id> audioThread{};

@@ -23,11 +23,6 @@ std::uint32_t Bit(int index)
 {
     return 1u << static_cast<unsigned>(index);
 }
-
-bool Push(const clap_output_events_t* out, const clap_event_header_t& event)
-{
-    return out->try_push(out, &event);
-}
 } // namespace
 
 // [main] the panel; [audio] a mapped MIDI controller. Only bits are set here: the host hears of
@@ -86,7 +81,9 @@ void ClapPlugin::RequestFlush()
         hostParams->request_flush(host);
 }
 
-// Ends are taken first: an end set meanwhile waits for the next call, never its begin.
+// Ends are taken first: an end set meanwhile waits for the next call, never its begin. From the
+// first event the host's queue refuses on, what is left stays pending, in order, for the next
+// process or flush.
 void ClapPlugin::SendChanges(const clap_output_events_t* out)
 {
     if (out == nullptr || out->try_push == nullptr)
@@ -95,16 +92,22 @@ void ClapPlugin::SendChanges(const clap_output_events_t* out)
     const std::uint32_t value = pendingValue.exchange(0);
     const std::uint32_t begin = pendingBegin.exchange(0);
     const std::uint32_t unrecorded = fromMidi.exchange(0);
-    if ((begin | value | end) == 0)
-        return;
-    for (int i = 0; i < kParameterCount; ++i)
+    bool refused = false;
+    const auto send = [&](const clap_event_header_t& event, std::atomic<std::uint32_t>& pending,
+                          std::uint32_t bit)
+    {
+        refused = refused || !out->try_push(out, &event);
+        if (refused)
+            pending.fetch_or(bit);
+    };
+    for (int i = 0; i < kParameterCount && (begin | value | end) != 0; ++i)
     {
         const std::uint32_t bit = Bit(i);
         const auto id = static_cast<clap_id>(i);
         clap_event_param_gesture_t gesture = {
             {sizeof gesture, 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_PARAM_GESTURE_BEGIN, 0}, id};
         if ((begin & bit) != 0)
-            Push(out, gesture.header);
+            send(gesture.header, pendingBegin, bit);
         if ((value & bit) != 0)
         {
             clap_event_param_value_t event = {};
@@ -115,13 +118,17 @@ void ClapPlugin::SendChanges(const clap_output_events_t* out)
             event.port_index = -1;
             event.channel = -1;
             event.key = -1;
-            event.value = PortOf(i).toPort(model->GetParameterValue(i));
-            Push(out, event.header);
+            event.value = ToClap(i, model->GetParameterValue(i));
+            send(event.header, pendingValue, bit);
+            if (refused)
+                fromMidi.fetch_or(unrecorded & bit);
+            else
+                hostHas[i] = event.value;
         }
         if ((end & bit) != 0)
         {
             gesture.header.type = CLAP_EVENT_PARAM_GESTURE_END;
-            Push(out, gesture.header);
+            send(gesture.header, pendingEnd, bit);
         }
     }
 }

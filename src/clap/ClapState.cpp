@@ -9,6 +9,7 @@
 #include "phaser/CorvanePhaserModel.h"
 
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -137,7 +138,15 @@ bool ClapPlugin::Load(const clap_istream_t& stream)
     if (!loaded)
         return false;
     model->NotifyAllParametersChanged();
-    if (hostParams != nullptr && hostParams->rescan != nullptr)
+    // The host reads the values again only when one it has is no longer the plug-in's: a
+    // rescan may mark its session modified (Qtractor's does, its saved values being rounded).
+    bool stale = false;
+    for (int i = 0; i < kParameterCount; ++i)
+    {
+        const double had = hostHas[i].load();
+        stale = stale || (!std::isnan(had) && had != ToClap(i, model->GetParameterValue(i)));
+    }
+    if (stale && hostParams != nullptr && hostParams->rescan != nullptr)
         hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
     return true;
 }

@@ -304,6 +304,15 @@ extern "C"
         void(CLAP_ABI* request_flush)(const clap_host_t* host);
     };
 
+    // log
+    inline constexpr char CLAP_EXT_LOG[] = "clap.log";
+    inline constexpr std::int32_t CLAP_LOG_ERROR = 3;
+
+    struct clap_host_log_t
+    {
+        void(CLAP_ABI* log)(const clap_host_t* host, std::int32_t severity, const char* message);
+    };
+
     // state
     inline constexpr char CLAP_EXT_STATE[] = "clap.state";
 

@@ -2,9 +2,12 @@
 // answers null, the state calls an error, the others do nothing.
 #include "lv2/Lv2Plugin.h"
 #include "lv2/Uris.h"
+#include "services/ServiceDispatcher.h"
 
 #include <lv2/core/lv2.h>
+#include <lv2/log/log.h>
 #include <lv2/state/state.h>
+#include <lv2/urid/urid.h>
 
 #include <cstring>
 #include <new>
@@ -18,9 +21,33 @@ Lv2Plugin* Of(LV2_Handle instance)
     return static_cast<Lv2Plugin*>(instance);
 }
 
+// A line of type log:Error through the host's log feature, when it gives one.
+void LogError(const LV2_Feature* const* features, const char* text)
+{
+    const LV2_Log_Log* log = nullptr;
+    const LV2_URID_Map* map = nullptr;
+    for (const LV2_Feature* const* f = features; f != nullptr && *f != nullptr; ++f)
+        if ((*f)->URI != nullptr && std::strcmp((*f)->URI, LV2_LOG__log) == 0)
+            log = static_cast<const LV2_Log_Log*>((*f)->data);
+        else if ((*f)->URI != nullptr && std::strcmp((*f)->URI, LV2_URID__map) == 0)
+            map = static_cast<const LV2_URID_Map*>((*f)->data);
+    if (log == nullptr || log->printf == nullptr)
+        return;
+    const LV2_URID type =
+        map != nullptr && map->map != nullptr ? map->map(map->handle, LV2_LOG__Error) : 0;
+    log->printf(log->handle, type, "%s\n", text);
+}
+
 LV2_Handle Instantiate(const LV2_Descriptor*, double rate, const char*,
                        const LV2_Feature* const* features)
 {
+    if (!Kestrune::ServiceDispatcher::IsRunnableSampleRate(rate))
+    {
+        char reason[160];
+        Kestrune::ServiceDispatcher::DescribeRefusedSampleRate(rate, reason, sizeof reason);
+        LogError(features, reason);
+        return nullptr;
+    }
     try
     {
         return new Lv2Plugin(rate, features);

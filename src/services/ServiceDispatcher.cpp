@@ -1,6 +1,7 @@
 #include "services/ServiceDispatcher.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace Kestrune
 {
@@ -8,6 +9,14 @@ namespace Kestrune
 ServiceDispatcher::ServiceDispatcher() = default;
 
 ServiceDispatcher::~ServiceDispatcher() = default;
+
+void ServiceDispatcher::DescribeRefusedSampleRate(double rate, char* text, std::size_t size)
+{
+    if (text != nullptr && size > 0)
+        std::snprintf(text, size,
+                      "Corvane Phaser: sample rate %g Hz refused (it runs from %g Hz to %g Hz)",
+                      rate, kLowestSampleRate, kHighestSampleRate);
+}
 
 void ServiceDispatcher::AddResettable(IResettable* resettable)
 {

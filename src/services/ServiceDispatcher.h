@@ -5,7 +5,9 @@
 #include "midi/MessageDispatcher.h"
 #include "services/ServiceInterfaces.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 
 namespace Kestrune
 {
@@ -26,6 +28,19 @@ public:
     static constexpr float kDefaultSampleRate = 44100.0f;
     static constexpr float kDefaultTempo = 120.0f;
     static constexpr double kDefaultPpqnPosition = 0.0;
+
+    // The sample rates the CLAP and LV2 front ends take from a host (activate, instantiate): from
+    // 1 Hz (at least a sample a second) to the largest float, the engine's type for the rate.
+    // Real hosts' rates (8 kHz to 768 kHz) are far inside; NaN, 0, negative rates, rates that
+    // would round to 0 or to infinity as a float are refused, never run at another rate.
+    static constexpr double kLowestSampleRate = 1.0;
+    static constexpr double kHighestSampleRate = std::numeric_limits<float>::max();
+    static bool IsRunnableSampleRate(double rate)
+    {
+        return rate >= kLowestSampleRate && rate <= kHighestSampleRate;
+    }
+    // The line a front end logs when it refuses rate: the rate and the range that runs.
+    static void DescribeRefusedSampleRate(double rate, char* text, std::size_t size);
 
     ServiceDispatcher();
     ~ServiceDispatcher() override;

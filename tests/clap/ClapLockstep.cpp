@@ -1,5 +1,7 @@
 #include "clap/ClapLockstep.h"
 
+#include "phaser/ParameterTable.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -17,6 +19,15 @@ std::unique_ptr<HostKit::ClapInstance> NewClapInstance()
     return std::make_unique<HostKit::ClapInstance>(ClapModule(), "com.corvane.phaser");
 }
 
+double ClapValue(int index, float normalised)
+{
+    const auto& row = Kestrune::Product::kParameters[index];
+    const auto port = static_cast<double>(PortValue(index, normalised));
+    return row.transform != Kestrune::Product::Transform::kSelection
+               ? port
+               : (port - static_cast<double>(row.firstEntry)) / static_cast<double>(row.entryStep);
+}
+
 std::vector<FramedChange> AtBlockStarts(const std::vector<TimedChange>& changes)
 {
     std::vector<FramedChange> framed;
@@ -32,7 +43,7 @@ void ClapLockstep::Run(PluginHost& vstHost, HostKit::ClapInstance& plugin)
         if (c.block == 0 && c.frame == 0)
         {
             vstHost.Effect()->setParameter(vstHost.Effect(), c.index, c.value);
-            plugin.AddParameter(0, static_cast<clap_id>(c.index), PortValue(c.index, c.value));
+            plugin.AddParameter(0, static_cast<clap_id>(c.index), ClapValue(c.index, c.value));
         }
     plugin.Flush();
     vstHost.Suspend();
@@ -48,7 +59,7 @@ void ClapLockstep::Run(PluginHost& vstHost, HostKit::ClapInstance& plugin)
             if (due(c))
             {
                 plugin.AddParameter(c.frame, static_cast<clap_id>(c.index),
-                                    PortValue(c.index, c.value));
+                                    ClapValue(c.index, c.value));
                 cuts.push_back(c.frame);
             }
         for (const TimedMidi& m : midi)

@@ -16,6 +16,8 @@ namespace TestSupport
 
 HostKit::ClapModule& ClapModule(); // the built binary, loaded once
 std::unique_ptr<HostKit::ClapInstance> NewClapInstance();
+// The CLAP value of a normalised value: the LV2 port's, but an entry's number for selections.
+double ClapValue(int index, float normalised);
 
 // A change (normalised, as the VST edition takes it) at a frame of a block: the CLAP edition
 // gets it as an event at that frame; the VST edition's block is split there.

@@ -86,6 +86,23 @@ TEST(Lv2Render, NonFiniteValuesAreRefusedWhereTheyEnter)
     EXPECT_TRUE(SameBits(run.vst, clean.vst));
 }
 
+// A rate that cannot run is refused at instantiation (null), with the reason in the host's log
+// when it gives one; the rates hosts use run.
+TEST(Lv2Render, InstantiateRefusesRatesThatCannotRun)
+{
+    for (const double rate : {0.0, -1.0, double{NAN}, double{INFINITY}, 0.5, 1e300})
+    {
+        Lv2TestHost lv2(true, rate);
+        EXPECT_FALSE(lv2.Loaded()) << rate;
+        ASSERT_EQ(lv2.logged.size(), 1u) << rate;
+        EXPECT_TRUE(lv2.logged[0].starts_with(LV2_LOG__Error " Corvane Phaser: sample rate"))
+            << lv2.logged[0];
+        EXPECT_FALSE(Lv2TestHost(false, rate).Loaded()) << rate; // no log: refused all the same
+    }
+    for (const double rate : {8000.0, 44100.0, 768000.0})
+        EXPECT_TRUE(Lv2TestHost(true, rate).Loaded()) << rate;
+}
+
 // A host that sends the position only when the transport starts: the plug-in moves on at the
 // tempo by itself, exactly as a VST host's song position advances.
 TEST(Lv2Render, PositionSentOnceIsFollowedAtTheTempo)

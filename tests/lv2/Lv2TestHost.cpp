@@ -6,6 +6,7 @@
 #include <lv2/time/time.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -123,6 +124,25 @@ Lv2TestHost::~Lv2TestHost()
     if (active)
         lilv_instance_deactivate(instance);
     lilv_instance_free(instance);
+}
+
+int Lv2TestHost::LogPrintf(LV2_Log_Handle handle, LV2_URID type, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const int written = LogVPrintf(handle, type, format, args);
+    va_end(args);
+    return written;
+}
+
+int Lv2TestHost::LogVPrintf(LV2_Log_Handle handle, LV2_URID type, const char* format, va_list args)
+{
+    auto* self = static_cast<Lv2TestHost*>(handle);
+    char text[512];
+    const int written = std::vsnprintf(text, sizeof text, format, args);
+    const char* uri = UnmapUrid(self, type);
+    self->logged.push_back(std::string(uri != nullptr ? uri : "?") + " " + text);
+    return written;
 }
 
 LV2_URID Lv2TestHost::MapUri(LV2_URID_Map_Handle handle, const char* uri)

@@ -6,7 +6,10 @@
 #include "phaser/Product.h"
 
 #include <lilv/lilv.h>
+#include <lv2/log/log.h>
 #include <lv2/urid/urid.h>
+
+#include <cstdarg>
 
 #include <cstdint>
 #include <string>
@@ -25,7 +28,8 @@ const char* Lv2BundlePath();
 class Lv2TestHost
 {
 public:
-    // withMap false: the instance gets no features at all (as lv2apply gives). Another world
+    // withMap false: the instance gets no features at all (as lv2apply gives), else urid:map,
+    // urid:unmap and log:log (its lines go to logged). Another world
     // and plug-in may be given (a bundle made by a test).
     explicit Lv2TestHost(bool withMap = true, double sampleRate = 44100.0,
                          LilvWorld* world = Lv2World(), const LilvPlugin* plugin = Lv2Plugin());
@@ -36,6 +40,8 @@ public:
     bool Loaded() const { return instance != nullptr; }
     LV2_URID Map(const char* uri);
     LV2_URID_Map* UridMap() { return &map; }
+    // What the plug-in wrote through log:log, each line as "TYPE-URI text".
+    std::vector<std::string> logged;
     std::uint32_t PortIndex(const char* symbol);
 
     // Control ports start at the bundle's defaults, as a host sets them.
@@ -70,6 +76,8 @@ public:
 private:
     static LV2_URID MapUri(LV2_URID_Map_Handle handle, const char* uri);
     static const char* UnmapUrid(LV2_URID_Unmap_Handle handle, LV2_URID urid);
+    static int LogPrintf(LV2_Log_Handle handle, LV2_URID type, const char* format, ...);
+    static int LogVPrintf(LV2_Log_Handle handle, LV2_URID type, const char* format, va_list args);
     void AppendEvent(std::int64_t frame, std::uint32_t type, const void* body, std::uint32_t size,
                      std::uint32_t claimedSize);
 
@@ -80,7 +88,9 @@ private:
     LV2_URID_Unmap unmap{this, &UnmapUrid};
     LV2_Feature mapFeature{LV2_URID__map, &map};
     LV2_Feature unmapFeature{LV2_URID__unmap, &unmap};
-    const LV2_Feature* features[3] = {&mapFeature, &unmapFeature, nullptr};
+    LV2_Log_Log log{this, &LogPrintf, &LogVPrintf};
+    LV2_Feature logFeature{LV2_LOG__log, &log};
+    const LV2_Feature* features[4] = {&mapFeature, &unmapFeature, &logFeature, nullptr};
     LilvInstance* instance = nullptr;
     bool active = false;
     std::vector<std::uint8_t> events;    // event bytes of the next Run

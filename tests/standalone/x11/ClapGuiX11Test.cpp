@@ -130,4 +130,44 @@ TEST_F(ClapGuiHost, ClicksAndDragsAreGesturesAndHostValuesStayTheHosts)
     EXPECT_NEAR(value, 0.95 * 0.4, 0.02);
 }
 
+// Mapped at show, not at set_parent (a host may embed before it shows), and unmapped at hide.
+TEST_F(ClapGuiHost, ThePanelIsMappedAtShowAndUnmappedAtHide)
+{
+    const clap_plugin_t* p = plugin->Plugin();
+    ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_X11, false));
+    clap_window_t window{CLAP_WINDOW_API_X11, {}};
+    window.x11 = host;
+    ASSERT_TRUE(gui->set_parent(p, &window));
+    ASSERT_EQ(connection.Children(host).size(), 1u);
+    const XWindow panel = connection.Children(host)[0];
+    int idles = 0;
+    IdleUntil([&] { return ++idles == 5; });
+    EXPECT_FALSE(connection.Viewable(panel));
+    ASSERT_TRUE(gui->show(p));
+    EXPECT_TRUE(IdleUntil([&] { return connection.Viewable(panel); }));
+    ASSERT_TRUE(gui->hide(p));
+    EXPECT_TRUE(IdleUntil([&] { return !connection.Viewable(panel); }));
+}
+
+// A host queue that takes one event a call: the click's gesture still arrives whole and in
+// order, one event a flush.
+TEST_F(ClapGuiHost, WhatTheHostsQueueRefusesStaysPending)
+{
+    Open();
+    const XWindow panel = connection.Children(host).at(0);
+    ASSERT_TRUE(IdleUntil([&] { return connection.Viewable(panel); }));
+    int x = 0, y = 0;
+    Centre(kHostX, kHostY, 100, 29, 60, 10, x, y); // "Sync Enabled"
+    connection.Click(x, y);
+    ASSERT_TRUE(IdleUntil([&] { return plugin->flushRequests > 0; }));
+    plugin->outputRoom = 1;
+    double value = -1.0;
+    using Kinds = std::vector<std::pair<int, clap_id>>;
+    EXPECT_EQ(Flushed(value), (Kinds{{CLAP_EVENT_PARAM_GESTURE_BEGIN, 2}}));
+    EXPECT_EQ(Flushed(value), (Kinds{{CLAP_EVENT_PARAM_VALUE, 2}}));
+    EXPECT_EQ(value, 1.0);
+    EXPECT_EQ(Flushed(value), (Kinds{{CLAP_EVENT_PARAM_GESTURE_END, 2}}));
+    EXPECT_TRUE(Flushed(value).empty());
+}
+
 } // namespace
