@@ -43,6 +43,19 @@ protected:
         ASSERT_TRUE(gui->show(p));
     }
 
+    // Opens the panel and clicks "Sync Enabled"; the plug-in asks for a flush.
+    void ClickSyncEnabled(XWindow& panel)
+    {
+        Open();
+        panel = connection.Children(host).at(0);
+        ASSERT_TRUE(IdleUntil([&] { return connection.Viewable(panel); }));
+        Centre(kHostX, kHostY, 100, 29, 60, 10, syncX, syncY);
+        connection.Click(syncX, syncY);
+        ASSERT_TRUE(IdleUntil([&] { return plugin->flushRequests > 0; }));
+    }
+
+    int syncX = 0, syncY = 0; // where "Sync Enabled" was clicked
+
     // The events a flush brings now, as (type, id) and the last value sent.
     std::vector<std::pair<int, clap_id>> Flushed(double& value)
     {
@@ -85,13 +98,10 @@ TEST_F(ClapGuiHost, EmbedsThePanelWithTimerAndDescriptor)
 
 TEST_F(ClapGuiHost, ClicksAndDragsAreGesturesAndHostValuesStayTheHosts)
 {
-    Open();
-    const XWindow panel = connection.Children(host).at(0);
-    ASSERT_TRUE(IdleUntil([&] { return connection.Viewable(panel); }));
-    int x = 0, y = 0;
-    Centre(kHostX, kHostY, 100, 29, 60, 10, x, y); // "Sync Enabled"
-    connection.Click(x, y);
-    ASSERT_TRUE(IdleUntil([&] { return plugin->flushRequests > 0; }));
+    XWindow panel = 0;
+    ClickSyncEnabled(panel);
+    if (HasFatalFailure())
+        return;
     double value = -1.0;
     using Kinds = std::vector<std::pair<int, clap_id>>;
     EXPECT_EQ(Flushed(value), (Kinds{{CLAP_EVENT_PARAM_GESTURE_BEGIN, 2},
@@ -104,7 +114,7 @@ TEST_F(ClapGuiHost, ClicksAndDragsAreGesturesAndHostValuesStayTheHosts)
     EXPECT_TRUE(Flushed(value).empty());
     int idles = 0;
     IdleUntil([&] { return ++idles == 3; });
-    connection.Click(x, y);
+    connection.Click(syncX, syncY);
     ASSERT_TRUE(IdleUntil([&] { return plugin->flushRequests > 1; }));
     EXPECT_EQ(Flushed(value).size(), 3u);
     EXPECT_EQ(value, 1.0);
@@ -153,13 +163,10 @@ TEST_F(ClapGuiHost, ThePanelIsMappedAtShowAndUnmappedAtHide)
 // order, one event a flush.
 TEST_F(ClapGuiHost, WhatTheHostsQueueRefusesStaysPending)
 {
-    Open();
-    const XWindow panel = connection.Children(host).at(0);
-    ASSERT_TRUE(IdleUntil([&] { return connection.Viewable(panel); }));
-    int x = 0, y = 0;
-    Centre(kHostX, kHostY, 100, 29, 60, 10, x, y); // "Sync Enabled"
-    connection.Click(x, y);
-    ASSERT_TRUE(IdleUntil([&] { return plugin->flushRequests > 0; }));
+    XWindow panel = 0;
+    ClickSyncEnabled(panel);
+    if (HasFatalFailure())
+        return;
     plugin->outputRoom = 1;
     double value = -1.0;
     using Kinds = std::vector<std::pair<int, clap_id>>;
