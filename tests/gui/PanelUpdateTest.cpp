@@ -161,7 +161,7 @@ TEST_F(PanelUpdate, StoredValuesFarOutsideTheRangeShowTheNearestPositions)
                                            static_cast<WPARAM>(host.Selection(id)),
                                            reinterpret_cast<LPARAM>(entry));
                     char display[64] = {};
-                    host.plugin.Dispatch(effGetParameterDisplay, i, 0, display);
+                    host.plugin.Dispatch(effGetParamDisplay, i, 0, display);
                     EXPECT_STREQ(entry, display);
                     break;
                 }
