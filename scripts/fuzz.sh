@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the fuzz preset (clang, libFuzzer, address and undefined-behaviour sanitizers) and runs
-# each fuzz target for SECONDS (default 60), one after the other, over a temporary copy of its
-# seed corpus in fuzz/corpus/<target>/, so nothing new is written into the repository. Fails when
-# any target finds a crash, leak, timeout or broken check; the input that did it is kept in
-# build/fuzz/artifacts/. Usage: bash scripts/fuzz.sh [SECONDS]
+# Builds the fuzz preset (clang, libFuzzer, address and undefined-behaviour sanitizers with
+# float-to-integer overflow) and runs each fuzz target for SECONDS (default 60), one after the
+# other, over a temporary copy of its seed corpus in fuzz/corpus/<target>/, so nothing new is
+# written into the repository. Fails when any target finds a crash, leak, timeout or broken
+# check; the input that did it is kept in build/fuzz/artifacts/. Usage: bash scripts/fuzz.sh
+# [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"

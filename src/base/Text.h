@@ -13,11 +13,24 @@
 namespace Kestrune::Base
 {
 
-// Magnitude plus one half, truncated, sign restored: halves move away from zero.
+// Magnitude plus one half, truncated, sign restored: halves move away from zero. x must lie
+// within long's range; RoundHalfAwayIn takes any value.
 inline long RoundHalfAway(double x)
 {
     const double r = std::trunc(std::fabs(x) + 0.5);
     return static_cast<long>(x < 0 ? -r : r);
+}
+
+// RoundHalfAway held to low..high. The bounds are applied before the conversion, so a value no
+// integer holds (a stored value far outside 0..1, scaled) lands at the nearer end instead of
+// overflowing it; NaN gives low.
+inline int RoundHalfAwayIn(double x, int low, int high)
+{
+    if (!(x > static_cast<double>(low)))
+        return low;
+    if (!(x < static_cast<double>(high)))
+        return high;
+    return static_cast<int>(RoundHalfAway(x));
 }
 
 // Equal ignoring ASCII case, as Win32 compares class names and resource keywords.

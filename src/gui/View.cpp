@@ -30,9 +30,13 @@ float LParamToFloat(LPARAM lParam)
     return value;
 }
 
-int Round(double x)
+// A stored value outside 0..1 shows the slider at its nearer end.
+int SliderPosition(HWND control, double value)
 {
-    return static_cast<int>(Base::RoundHalfAway(x));
+    const auto maximum = static_cast<int>(SendMessageA(control, TBM_GETRANGEMAX, 0, 0));
+    if (maximum <= 0)
+        return 0;
+    return Base::RoundHalfAwayIn(static_cast<double>(maximum) * value, 0, maximum);
 }
 
 int SignedHighWord(WPARAM wParam)
@@ -258,23 +262,23 @@ void View::SetComboBox(int controlId, float value)
     const auto count = static_cast<int>(SendMessageA(control, CB_GETCOUNT, 0, 0));
     if (count <= 0)
         return;
-    const int entry = std::clamp(Round(static_cast<double>(count - 1) * static_cast<double>(value)),
-                                 0, count - 1);
+    // The entry the selection's transform uses: its index is clamped into the table the same way.
+    const int entry = Base::RoundHalfAwayIn(
+        static_cast<double>(count - 1) * static_cast<double>(value), 0, count - 1);
     SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
 }
 
 void View::SetHorizontalSlider(int controlId, float value)
 {
     HWND control = GetDlgItem(GetHandle(), controlId);
-    const auto maximum = static_cast<double>(SendMessageA(control, TBM_GETRANGEMAX, 0, 0));
-    SendMessageA(control, TBM_SETPOS, TRUE, Round(maximum * static_cast<double>(value)));
+    SendMessageA(control, TBM_SETPOS, TRUE, SliderPosition(control, static_cast<double>(value)));
 }
 
 void View::SetVerticalSlider(int controlId, float value)
 {
     HWND control = GetDlgItem(GetHandle(), controlId);
-    const auto maximum = static_cast<double>(SendMessageA(control, TBM_GETRANGEMAX, 0, 0));
-    SendMessageA(control, TBM_SETPOS, TRUE, Round(maximum * (1.0 - static_cast<double>(value))));
+    SendMessageA(control, TBM_SETPOS, TRUE,
+                 SliderPosition(control, 1.0 - static_cast<double>(value)));
 }
 
 INT_PTR CALLBACK View::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

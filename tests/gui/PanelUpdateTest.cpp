@@ -1,6 +1,7 @@
 // The host's side of the panel: changes made through setParameter, programs and chunks reach the
 // controls on the next idle call, batched and coalesced, and never come back as automation.
 #include "gui/resource.h"
+#include "phaser/ParameterTable.h"
 #include "phaser/Product.h"
 #include "support/EditorHost.h"
 
@@ -108,4 +109,64 @@ TEST_F(PanelUpdate, StatusBarSaysReadyThenNamesChangesAndKeepsItOnProgramChange)
     EXPECT_EQ(host.StatusText(), "Phaser - Enabled: Off On/Off");
     host.Set(12, 1.0f);
     EXPECT_EQ(host.StatusText(), "Phaser - Modulation Source: CP Source"); // the third group
+}
+
+// Values the model stores unchanged however far outside 0..1, by setParameter or in a chunk: each
+// control stands where it can come nearest, and a list at the entry the sound uses (the host's
+// display text of the setting).
+TEST_F(PanelUpdate, StoredValuesFarOutsideTheRangeShowTheNearestPositions)
+{
+    using Kestrune::Product::Control;
+    using Kestrune::Product::kParameters;
+    const int count = Kestrune::Product::kParameterCount;
+    for (const float stored : {1e20f, -1e20f, 3e38f, -3e38f})
+    {
+        for (const bool byChunk : {false, true})
+        {
+            for (int i = 0; i < count; ++i)
+                host.Set(i, stored);
+            if (byChunk)
+            {
+                void* data = nullptr;
+                const auto size = host.plugin.Dispatch(effGetChunk, 1, 0, &data);
+                const std::vector<char> chunk(static_cast<char*>(data),
+                                              static_cast<char*>(data) + size);
+                for (int i = 0; i < count; ++i)
+                    host.Set(i, 0.5f);
+                host.Idle();
+                ASSERT_EQ(
+                    host.plugin.Dispatch(effSetChunk, 1, size, const_cast<char*>(chunk.data())), 1);
+            }
+            host.Idle();
+            const bool high = stored > 0.0f;
+            for (int i = 0; i < count; ++i)
+            {
+                SCOPED_TRACE(testing::Message() << stored << (byChunk ? " by chunk" : "") << ", "
+                                                << kParameters[i].name);
+                ASSERT_EQ(host.Get(i), stored);
+                const int id = kParameters[i].controlId;
+                switch (kParameters[i].control)
+                {
+                case Control::kCheckBox:
+                    EXPECT_EQ(host.Checked(id), high);
+                    break;
+                case Control::kSlider:
+                    EXPECT_EQ(host.SliderPosition(id), high ? 100 : 0);
+                    break;
+                case Control::kComboBox:
+                {
+                    EXPECT_EQ(host.Selection(id), high ? kParameters[i].choices - 1 : 0);
+                    char entry[64] = {};
+                    host.Ui().SendMessageA(host.Item(id), CB_GETLBTEXT,
+                                           static_cast<WPARAM>(host.Selection(id)),
+                                           reinterpret_cast<LPARAM>(entry));
+                    char display[64] = {};
+                    host.plugin.Dispatch(effGetParamDisplay, i, 0, display);
+                    EXPECT_STREQ(entry, display);
+                    break;
+                }
+                }
+            }
+        }
+    }
 }

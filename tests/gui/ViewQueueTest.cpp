@@ -203,6 +203,10 @@ TEST_F(ViewQueue, ConversionsRoundHalvesAwayFromZero)
     EXPECT_EQ(SendMessageA(slider, TBM_GETPOS, 0, 0), 13);
     probe.SetVerticalSlider(IDC_FEEDBACK_LEVEL, 0.125f);
     EXPECT_EQ(SendMessageA(slider, TBM_GETPOS, 0, 0), 88);
+    probe.SetVerticalSlider(IDC_FEEDBACK_LEVEL, 3e38f); // nearest end, upside down
+    EXPECT_EQ(SendMessageA(slider, TBM_GETPOS, 0, 0), 0);
+    probe.SetVerticalSlider(IDC_FEEDBACK_LEVEL, -3e38f);
+    EXPECT_EQ(SendMessageA(slider, TBM_GETPOS, 0, 0), 100);
     probe.SetComboBox(IDC_SYNC_RESOLUTION, 0.375f); // 1.5 entries
     EXPECT_EQ(SendMessageA(list, CB_GETCURSEL, 0, 0), 2);
     probe.SetComboBox(IDC_SYNC_RESOLUTION, 0.37f);

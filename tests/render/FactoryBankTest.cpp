@@ -202,8 +202,14 @@ TEST(FactoryBank, PresetsByNumberAndNameFromAnInstall)
         return RunExecutable(installed, args);
     };
 
+    // Stray files whose numbers no program has are passed over.
+    for (const char* stray :
+         {"99999999999 Stray Huge.fxp", "1e20 Stray Far.fxp", "2.5 Stray Half.fxp"})
+        std::ofstream(presets / stray) << "x";
+
     CliResult result = run({"--list-presets"});
     ASSERT_EQ(result.status, 0) << Describe(result);
+    EXPECT_EQ(result.out.find("Stray"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find(presets.string()), std::string::npos) << result.out;
     const auto list = ReadList();
     for (int p = 0; p < kPrograms; ++p)

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <limits>
 
 namespace Kestrune::Render
 {
@@ -45,7 +47,10 @@ std::vector<FactoryPreset> ListFactoryPresets(const std::string& folder)
         if (!EndsWithNoCase(file, ".fxp") || blank == std::string::npos || blank == 0)
             continue;
         const auto number = ParseNumber(file.substr(0, blank));
-        if (!number || *number < 1 || *number != static_cast<int>(*number))
+        // Bounded before the conversion: a number no int holds ("99999999999 X.fxp") is no
+        // program of ours, and converting it would be undefined.
+        if (!number || !(*number >= 1.0 && *number <= std::numeric_limits<int>::max()) ||
+            *number != std::floor(*number))
             continue;
         presets.push_back({static_cast<int>(*number),
                            file.substr(blank + 1, file.size() - blank - 5), entry.path().string()});
