@@ -117,19 +117,25 @@ wait_for() {
 wait_for "jack_lsp" 10 || { echo "FAIL jackd did not start"; cat "$work/jackd.log"; exit 1; }
 
 failed=0
+# Starts Qtractor on the session (its pid in $started) and waits for its engine.
+start_qtractor() {
+    LD_PRELOAD=$work/seq-stub.so qtractor "$work/check.qtr" >"$work/qtractor-$1.log" 2>&1 &
+    started=$!
+    pids+=("$started")
+    if ! wait_for "jack_lsp | grep -q '^Qtractor:Master/out_2$'" 30; then
+        echo "FAIL Qtractor's engine did not start (see $work/qtractor-$1.log)"
+        failed=1
+        return 1
+    fi
+}
+
 # Opens the session, rolls the transport from 0 while jack_rec takes 5 s of the Master outputs,
 # compares, then saves and quits.
 play_and_record() {
     local stage=$1
     echo "-- $stage"
-    LD_PRELOAD=$work/seq-stub.so qtractor "$work/check.qtr" >"$work/qtractor-$stage.log" 2>&1 &
-    local qtractor=$!
-    pids+=("$qtractor")
-    if ! wait_for "jack_lsp | grep -q '^Qtractor:Master/out_2$'" 30; then
-        echo "FAIL Qtractor's engine did not start (see $work/qtractor-$stage.log)"
-        failed=1
-        return
-    fi
+    start_qtractor "$stage" || return
+    local qtractor=$started
     # Qtractor locates slowly after the session opens; a start right away stays "Starting".
     echo locate 0 | jack_transport >/dev/null
     sleep 1.5
@@ -158,14 +164,8 @@ play_and_record() {
 # unmodified (else its "save changes?" dialog holds it, unanswered offscreen).
 reopen_unmodified() {
     echo "-- reopen unmodified"
-    LD_PRELOAD=$work/seq-stub.so qtractor "$work/check.qtr" >"$work/qtractor-unmodified.log" 2>&1 &
-    local qtractor=$!
-    pids+=("$qtractor")
-    if ! wait_for "jack_lsp | grep -q '^Qtractor:Master/out_2$'" 30; then
-        echo "FAIL Qtractor's engine did not start (see $work/qtractor-unmodified.log)"
-        failed=1
-        return
-    fi
+    start_qtractor unmodified || return
+    local qtractor=$started
     sleep 3 # the plug-in's state loaded, the timers run: what would mark the session does
     kill -TERM "$qtractor"
     if wait_for "! kill -0 $qtractor" 10; then
