@@ -117,10 +117,11 @@ void ClapPlugin::TakeParameter(const clap_event_header_t& header, bool fromAudio
     if (index < 0 || !std::isfinite(event.value))
         return;
     const float normalised = ToNormalised(index, event.value);
-    hostHas[index] = ToClap(index, normalised);
+    const double sent = ToClap(index, normalised);
+    hostHas[index].store(sent, std::memory_order_relaxed);
     // A value naming the current setting keeps the stored value exact (a restored chunk's, even
     // one outside the range, which the host sees at the range's end).
-    if (ToClap(index, model->GetParameterValue(index)) == ToClap(index, normalised))
+    if (ToClap(index, model->GetParameterValue(index)) == sent)
         return;
     // The panel follows; the host, the source, is not told back.
     if (fromAudio)
